@@ -1,0 +1,22 @@
+// The batch run: run start, the per-file skeleton the three modes share,
+// and the report at the end.
+#pragma once
+
+#include "FrontEnd.h"
+#include "JobSettings.h"
+#include "PictureRole.h"
+
+namespace batchfit {
+
+// The run's working pictures, held by the main window: the source picture
+// PI and the target surface TI.
+struct WorkPictures {
+  PictureRole PI;
+  PictureRole TI;
+};
+
+// The whole run. Errors end it and reach the caller; outputs already written
+// stay and the collected report is not shown.
+void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+
+}  // namespace batchfit

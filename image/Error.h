@@ -1,0 +1,18 @@
+// The one error type of batchfit: a failure that carries the message the user sees.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace batchfit {
+
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Builds a message from a template whose "%s" and "%d" placeholders take the
+// arguments in order (all given as text).
+std::string formatMessage(const std::string& pattern, std::initializer_list<std::string> args);
+
+}  // namespace batchfit

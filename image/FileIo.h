@@ -1,0 +1,27 @@
+// Whole-file reading and writing with the user-facing messages for failures.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace batchfit {
+
+// The path made absolute against the current folder (for messages).
+std::string absolutePath(const std::string& path);
+
+// The operating system's text for an error number, with trailing blanks,
+// control characters and full stops removed.
+std::string systemErrorText(int errorNumber);
+
+// Reads the whole file. Throws "Cannot open file "%s". %s" when it cannot be
+// opened, "Stream read error" when reading fails.
+std::vector<std::uint8_t> readWholeFile(const std::string& path);
+
+// Creates or empties the file and writes all bytes. Throws
+// "Cannot create file "%s". %s" when it cannot be created, and
+// "Stream write error" when the device does not take every byte; a file cut
+// short that way is removed rather than left looking written.
+void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace batchfit

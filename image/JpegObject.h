@@ -1,0 +1,60 @@
+// The run's one JPEG codec object: reads every input as a JPEG stream and
+// decodes it, and encodes the output JPEG (libjpeg, release 6b interface).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "PictureRole.h"
+#include "PixelSurface.h"
+
+namespace batchfit {
+
+class JpegObject {
+ public:
+  // Reads the whole file as a JPEG stream: replaces the bytes and header
+  // facts, drops the held surface, sets progressiveFlag (not for an empty file).
+  void loadFile(const std::string& path);
+  // Same as loadFile, from bytes already read (path only names them).
+  void loadBytes(std::vector<std::uint8_t> bytes);
+  // Decodes the bytes once into the held surface and gives the role a copy.
+  void decodeTo(PictureRole& role);
+
+  // Drops the bytes and header facts and holds a copy of the surface.
+  void assignSurface(const PixelSurface& surface);
+  void setQualityValue(std::uint8_t quality) { qualityValue_ = quality; }
+  // Encodes the held surface into new JPEG bytes (none for an empty surface).
+  void compress();
+  // Writes the bytes to the file, compressing first if there are none.
+  void saveFile(const std::string& path);
+
+  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+  const std::optional<PixelSurface>& heldSurface() const { return held_; }
+  std::uint32_t headerWidth() const { return headerWidth_; }
+  std::uint32_t headerHeight() const { return headerHeight_; }
+  bool oneComponent() const { return oneComponent_; }
+  std::uint8_t qualityValue() const { return qualityValue_; }
+  bool grayFlag() const { return grayFlag_; }
+  bool progressiveFlag() const { return progressiveFlag_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+  bool hasBytes_ = false;  // "none" differs from an empty buffer
+  std::uint32_t headerWidth_ = 0;
+  std::uint32_t headerHeight_ = 0;
+  bool oneComponent_ = false;
+  std::optional<PixelSurface> held_;
+  std::uint8_t qualityValue_ = 90;
+  bool grayFlag_ = false;
+  bool progressiveFlag_ = false;
+};
+
+// Writes the surface as an uncompressed 32-bit BMP, bottom row first; a
+// surface without pixels gives a 0-byte file.
+void saveBmp(const PixelSurface& surface, const std::string& path);
+// The same BMP file's bytes, in memory.
+std::vector<std::uint8_t> encodeBmp(const PixelSurface& surface);
+
+}  // namespace batchfit

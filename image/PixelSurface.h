@@ -1,0 +1,90 @@
+// The in-memory raster all picture work is done on: 8 bits per channel,
+// one 0x00BBGGRR word per pixel, reads outside yielding InvalidColor.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace batchfit {
+
+using ColorRef = std::uint32_t;
+
+// What a read outside a surface yields; never the colour of a pixel.
+inline constexpr ColorRef InvalidColor = 0xFFFFFFFFu;
+inline constexpr ColorRef White = 0x00FFFFFFu;
+
+constexpr std::uint8_t redOf(ColorRef c) { return c & 0xFF; }
+constexpr std::uint8_t greenOf(ColorRef c) { return (c >> 8) & 0xFF; }
+constexpr std::uint8_t blueOf(ColorRef c) { return (c >> 16) & 0xFF; }
+constexpr ColorRef makeColor(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+
+// Right and bottom are exclusive.
+struct SurfaceRect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+  std::int32_t width() const { return right - left; }
+  std::int32_t height() const { return bottom - top; }
+};
+
+// The most bytes one surface may take. 0 (the default) means: a quarter of
+// the memory the system has available, so that the copies a run holds of one
+// picture still fit. Tests set their own limit.
+void setSurfaceMemoryLimit(std::uint64_t bytes);
+std::uint64_t surfaceMemoryLimit();
+
+// Copies share their pixel buffer until one of them writes (copy on write),
+// so `assign` and copying are constant time yet fully independent. Pixel
+// access is constant time; only the first write to a surface that still
+// shares its pixels with a copy allocates (once, for its own buffer).
+class PixelSurface {
+ public:
+  PixelSurface() = default;  // 0 x 0, no pixels
+
+  // A new all-white surface. Throws Error("Out of system resources") for a
+  // negative size or one over the memory limit, before allocating anything.
+  static PixelSurface create(std::int32_t width, std::int32_t height);
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  bool empty() const { return width_ <= 0 || height_ <= 0; }
+
+  ColorRef getPixel(std::int32_t x, std::int32_t y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return InvalidColor;
+    return pixels_->data()[std::size_t(y) * width_ + x];
+  }
+  // Writing InvalidColor stores black; writes outside the surface do nothing.
+  void setPixel(std::int32_t x, std::int32_t y, ColorRef c) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    detach();
+    pixels_->data()[std::size_t(y) * width_ + x] = (c == InvalidColor) ? 0 : c;
+  }
+
+  // Copies src onto dest (same size) as if every source pixel were read
+  // first; source pixels outside the surface arrive as InvalidColor, so black.
+  void copyRect(const SurfaceRect& dest, const SurfaceRect& src);
+
+  // Becomes an independent copy of other.
+  void assign(const PixelSurface& other) { *this = other; }
+
+  // Direct row access for the tight loops. The mutable form detaches first.
+  const ColorRef* row(std::int32_t y) const { return pixels_->data() + std::size_t(y) * width_; }
+  ColorRef* mutableRow(std::int32_t y) {
+    detach();
+    return pixels_->data() + std::size_t(y) * width_;
+  }
+
+ private:
+  void detach() {
+    if (pixels_ && pixels_.use_count() > 1) {
+      pixels_ = std::make_shared<std::vector<ColorRef>>(*pixels_);
+    }
+  }
+
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::shared_ptr<std::vector<ColorRef>> pixels_;  // null while there are no pixels
+};
+
+}  // namespace batchfit

@@ -1,0 +1,125 @@
+#include "TestPictures.h"
+
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testpics {
+
+Rgb gradient(int x, int y) {
+  return Rgb{std::uint8_t(x * 7 + y), std::uint8_t(y * 5 + x * 3), std::uint8_t(x ^ y)};
+}
+
+namespace {
+
+void fillRow(JpegKind kind, const Pattern& pattern, int y, int width,
+             std::vector<JSAMPLE>& row) {
+  for (int x = 0; x < width; ++x) {
+    Rgb c = pattern(x, y);
+    switch (kind) {
+      case JpegKind::Gray:
+        row[x] = JSAMPLE((c.r * 299 + c.g * 587 + c.b * 114) / 1000);
+        break;
+      case JpegKind::Cmyk:  // Adobe-style inverted CMYK, K = 0
+        row[4 * x] = JSAMPLE(c.r);
+        row[4 * x + 1] = JSAMPLE(c.g);
+        row[4 * x + 2] = JSAMPLE(c.b);
+        row[4 * x + 3] = 255;
+        break;
+      default:
+        row[3 * x] = c.r;
+        row[3 * x + 1] = c.g;
+        row[3 * x + 2] = c.b;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const Pattern& pattern,
+                                   int quality) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr jerr;
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&cinfo, &out, &outSize);
+  cinfo.image_width = JDIMENSION(width);
+  cinfo.image_height = JDIMENSION(height);
+  const int components = kind == JpegKind::Gray ? 1 : kind == JpegKind::Cmyk ? 4 : 3;
+  cinfo.input_components = components;
+  cinfo.in_color_space = kind == JpegKind::Gray   ? JCS_GRAYSCALE
+                         : kind == JpegKind::Cmyk ? JCS_CMYK
+                                                  : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  if (kind == JpegKind::Progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(std::size_t(width) * components);
+  for (int y = 0; y < height; ++y) {
+    fillRow(kind, pattern, y, width, row);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<std::uint8_t> bytes(out, out + outSize);
+  jpeg_destroy_compress(&cinfo);
+  std::free(out);
+  return bytes;
+}
+
+namespace {
+void put(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int size) {
+  for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+}
+}  // namespace
+
+std::vector<std::uint8_t> makeBmp(int width, int height) {
+  const std::size_t rowBytes = (std::size_t(width) * 3 + 3) / 4 * 4;
+  std::vector<std::uint8_t> b(54 + rowBytes * height, 0x80);
+  b[0] = 'B';
+  b[1] = 'M';
+  put(b, 2, std::uint32_t(b.size()), 4);
+  put(b, 6, 0, 4);
+  put(b, 10, 54, 4);
+  put(b, 14, 40, 4);
+  put(b, 18, std::uint32_t(width), 4);
+  put(b, 22, std::uint32_t(height), 4);
+  put(b, 26, 1, 2);
+  put(b, 28, 24, 2);
+  put(b, 30, 0, 4);
+  put(b, 34, std::uint32_t(rowBytes * height), 4);
+  for (int at = 38; at < 54; ++at) b[at] = 0;
+  return b;
+}
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "batchfit-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace testpics

@@ -1,0 +1,50 @@
+// Test pictures made in the tests themselves: JPEG files written with libjpeg
+// directly (independent of batchfit's own encoder), BMP headers, temp folders.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testpics {
+
+struct Rgb {
+  std::uint8_t r, g, b;
+};
+
+// A pixel pattern: colour of (x, y).
+using Pattern = std::function<Rgb(int x, int y)>;
+
+// A pattern whose every pixel differs from its neighbours, to check sampling.
+Rgb gradient(int x, int y);
+
+enum class JpegKind { Baseline, Progressive, Gray, Cmyk };
+
+// JPEG bytes of a width x height picture (quality 95 unless given).
+std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind = JpegKind::Baseline,
+                                   const Pattern& pattern = gradient, int quality = 95);
+
+// Minimal BMP file (24-bit, 40-byte info header) of the given size.
+std::vector<std::uint8_t> makeBmp(int width, int height);
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// A fresh folder under the system's temp folder, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  // path / name, as a string.
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace testpics
