@@ -18,4 +18,9 @@ std::string formatMessage(const std::string& pattern, std::initializer_list<std:
   return out;
 }
 
+std::string errorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
 }  // namespace batchfit

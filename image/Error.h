@@ -15,4 +15,8 @@ class Error : public std::runtime_error {
 // arguments in order (all given as text).
 std::string formatMessage(const std::string& pattern, std::initializer_list<std::string> args);
 
+// The text an error is shown with (error box, command line): the message,
+// with a "." appended when its last character's code is above that of ".".
+std::string errorBoxText(const std::string& message);
+
 }  // namespace batchfit

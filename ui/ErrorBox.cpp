@@ -25,11 +25,6 @@ QString applicationTitle() {
   return title;
 }
 
-std::string errorBoxText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
-}
-
 void showErrorBox(const std::string& message) {
   // A drag in progress would otherwise keep the pointer captured under the box.
   if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "Error.h"
+
 namespace batchfit {
 
 // The application title from the program file's full name: what follows the
@@ -16,10 +18,6 @@ std::string titleFromProgramPath(std::string_view path, std::string_view folderD
 
 // The title formed once at start-up; the caption of every error box and message dialog.
 QString applicationTitle();
-
-// The text the error box shows: the message, with a "." appended when its
-// last character's code is above that of ".".
-std::string errorBoxText(const std::string& message);
 
 // Cancels a mouse drag in progress, then shows the platform's message box
 // with the stop icon, the application title and one OK button; returns when
