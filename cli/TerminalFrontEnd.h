@@ -1,0 +1,41 @@
+// The run's front end on a terminal: progress on standard error (one line
+// that redraws, only on a terminal), report lines on standard output.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "FrontEnd.h"
+
+namespace batchfit {
+
+class TerminalFrontEnd : public FrontEnd {
+ public:
+  // progress: where the redrawn line goes, or nullptr for none.
+  TerminalFrontEnd(std::FILE* report, std::FILE* progress);
+
+  void setProgressMaximum(Window window, int maximum) override;
+  void setProgressPosition(Window window, int position) override;
+  void setLabel(Window window, const std::string& text) override;
+  void repaintMain() override;
+  void showMessage(const std::string& text) override;
+  bool editPicture(const PixelSurface& source, PictureRole& target,
+                   const JobSettings& settings) override;
+
+  // Clears the progress line, so what follows starts on a clean line.
+  void finishProgress();
+
+ private:
+  std::string progressLine() const;
+
+  std::FILE* report_;
+  std::FILE* progress_;
+  int maximum_ = 0;
+  int position_ = 0;
+  std::string label_;
+  bool lineShown_ = false;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace batchfit
