@@ -1,0 +1,150 @@
+// Measures a run against a bare libjpeg decode of the same generated photos:
+// (a) bare decode, (b) batchfit-cli one picture at a time, (c) batchfit-cli on
+// every core. Prints the ratios b/a and a/c and the peak memory of (c).
+#include <jpeglib.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestPictures.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int Rounds = 3;
+
+struct Photo {
+  std::string path;
+  int width, height;
+};
+
+// Smooth shading with fine noise, so the files compress like photos do.
+testpics::Rgb photoPixel(int x, int y) {
+  const unsigned noise = (unsigned(x) * 2654435761u ^ unsigned(y) * 40503u) >> 27;
+  return {std::uint8_t(128 + 100 * std::sin(x / 300.0) + noise),
+          std::uint8_t(128 + 90 * std::cos(y / 250.0) + noise), std::uint8_t((x + y) / 40 % 256)};
+}
+
+std::vector<Photo> makePhotos(const testpics::TempDir& dir) {
+  std::vector<Photo> photos;
+  for (auto [w, h] : {std::pair{4000, 3000}, std::pair{3000, 4000}}) {
+    for (auto kind : {testpics::JpegKind::Baseline, testpics::JpegKind::Progressive}) {
+      const std::string name = std::to_string(w) + "x" + std::to_string(h) +
+                               (kind == testpics::JpegKind::Progressive ? "-prog" : "") + ".jpg";
+      testpics::writeFile(dir.file(name), testpics::makeJpeg(w, h, kind, photoPixel, 90));
+      photos.push_back({dir.file(name), w, h});
+    }
+  }
+  return photos;
+}
+
+// A bare decode with the run's settings, rows into one buffer.
+void bareDecode(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = testpics::readFile(path);
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr jerr;
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.dct_method = JDCT_FLOAT;
+  cinfo.do_block_smoothing = TRUE;
+  jpeg_start_decompress(&cinfo);
+  std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_read_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+}
+
+struct ProcessRun {
+  double seconds = 0;
+  long peakKiB = 0;
+  int status = -1;
+};
+
+ProcessRun runCli(std::vector<std::string> args) {
+  args.insert(args.begin(), BATCHFIT_CLI_PATH);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ProcessRun run;
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  run.peakKiB = usage.ru_maxrss;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+template <typename F>
+double bestOf(F&& f) {
+  double best = 1e300;
+  for (int i = 0; i < Rounds; ++i) {
+    const auto start = Clock::now();
+    f();
+    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  return best;
+}
+
+}  // namespace
+
+int main() {
+  testpics::TempDir dir;
+  std::printf("Generating photos...\n");
+  const std::vector<Photo> photos = makePhotos(dir);
+  const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+
+  double bare = 0;
+  for (const Photo& p : photos) {
+    const double t = bestOf([&] { bareDecode(p.path); });
+    std::printf("  bare decode  %-28s %8.1f ms\n",
+                p.path.substr(dir.path().string().size() + 1).c_str(), t * 1000);
+    bare += t;
+  }
+
+  std::vector<std::string> base = {"-o", dir.path().string() + "/out/", "-m", "resize-all"};
+  std::filesystem::create_directory(dir.path() / "out");
+  for (const Photo& p : photos) base.push_back(p.path);
+  auto withJobs = [&](int jobs) {
+    auto args = base;
+    args.insert(args.begin(), {"-j", std::to_string(jobs)});
+    return args;
+  };
+
+  ProcessRun one, all;
+  const double sequential = bestOf([&] { one = runCli(withJobs(1)); });
+  const double parallel = bestOf([&] { all = runCli(withJobs(cores)); });
+  if (one.status != 0 || all.status != 0) {
+    std::fprintf(stderr, "batchfit-cli failed (status %d / %d)\n", one.status, all.status);
+    return 1;
+  }
+  const double pictureMiB = 4000.0 * 3000 * 4 / (1024 * 1024);
+  const double peakMiB = all.peakKiB / 1024.0;
+  std::printf("\n%zu photos of 12 MP, %d cores, best of %d rounds\n", photos.size(), cores, Rounds);
+  std::printf("  (a) bare decode            %8.1f ms\n", bare * 1000);
+  std::printf("  (b) batchfit-cli -j 1      %8.1f ms   b/a = %.3f  (target <= 1.10)\n",
+              sequential * 1000, sequential / bare);
+  std::printf("  (c) batchfit-cli -j %-2d     %8.1f ms   a/c = %.2f  (target >= %.2f)\n", cores,
+              parallel * 1000, bare / parallel, 0.8 * cores);
+  std::printf("  peak memory of (c)         %8.1f MiB = %.2f decoded pictures (target <= %d)\n",
+              peakMiB, peakMiB / pictureMiB, cores + 2);
+  return 0;
+}
