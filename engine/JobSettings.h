@@ -16,7 +16,7 @@ struct JobSettings {
   std::int32_t targetHeight = 220;
   int saveFormat = 0;  // 0 JPEG, anything else BMP
   int jpegQuality = 100;
-  int mode = 0;  // 0 keen, 1 edit all, 2 resize all; others run nothing
+  int mode = 0;                       // 0 keen, 1 edit all, 2 resize all; others run nothing
   std::int32_t aspectTolerance = 10;  // percent of the target's ratio
   int mismatchAction = 0;             // 0 crop editor, anything else skip
   bool autoRotate = true;

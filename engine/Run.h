@@ -15,6 +15,9 @@ struct WorkPictures {
   PictureRole TI;
 };
 
+// Sizes TI to the target and empties it; its first use makes it all white.
+void prepareTarget(const JobSettings& settings, PictureRole& TI);
+
 // The whole run. Errors end it and reach the caller; outputs already written
 // stay and the collected report is not shown.
 void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);

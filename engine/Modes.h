@@ -1,0 +1,18 @@
+// The three resizing modes: Keen resizing, edit-all and resize-all.
+#pragma once
+
+#include "FrontEnd.h"
+#include "JobSettings.h"
+#include "Run.h"
+
+namespace batchfit {
+
+// Scales a picture whose aspect ratio fits the target's; hands any other to
+// the crop editor or reports it, by mismatchAction.
+void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+// Shows every picture in the crop editor and writes the confirmed ones.
+void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+// Scales every picture to the target size, whatever its aspect ratio.
+void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+
+}  // namespace batchfit

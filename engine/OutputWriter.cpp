@@ -1,0 +1,27 @@
+#include "OutputWriter.h"
+
+#include <cstdint>
+
+namespace batchfit {
+
+std::string outputFilePath(const JobSettings& settings, const std::string& name,
+                           std::string_view folderDelimiters) {
+  std::string fileName = namePart(name, folderDelimiters);
+  if (settings.saveFormat != 0) fileName = withExtension(fileName, ".bmp", folderDelimiters);
+  return folderPart(settings.outputPath, folderDelimiters) + fileName;
+}
+
+void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
+                 JpegObject& runJpeg) {
+  if (settings.saveFormat != 0) {
+    saveBmp(TI.surface(), outputFilePath(settings, name));
+    return;
+  }
+  runJpeg.assignSurface(TI.surface());
+  // The quality is kept in one byte, as the codec object stores it.
+  runJpeg.setQualityValue(static_cast<std::uint8_t>(settings.jpegQuality));
+  runJpeg.compress();
+  runJpeg.saveFile(outputFilePath(settings, name));
+}
+
+}  // namespace batchfit

@@ -1,0 +1,38 @@
+#include "Run.h"
+
+#include <string>
+
+#include "Modes.h"
+
+namespace batchfit {
+
+void prepareTarget(const JobSettings& settings, PictureRole& TI) {
+  TI.prepare(settings.targetWidth, settings.targetHeight);
+}
+
+void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+  const int count = static_cast<int>(settings.files.size());
+  const std::string label = "Picture 0 of " + std::to_string(count);
+  // The bar positions are left alone: they keep the last run's value until
+  // the first picture of this run passes its size test.
+  frontEnd.setProgressMaximum(Window::Main, count);
+  frontEnd.setLabel(Window::Main, label);
+  frontEnd.setProgressMaximum(Window::Editor, count);
+  frontEnd.setLabel(Window::Editor, label);
+  prepareTarget(settings, pictures.TI);
+  switch (settings.mode) {
+    case 0:
+      runKeenMode(settings, frontEnd, pictures);
+      break;
+    case 1:
+      runEditAllMode(settings, frontEnd, pictures);
+      break;
+    case 2:
+      runResizeAllMode(settings, frontEnd, pictures);
+      break;
+    default:
+      break;  // no mode of that number: the run ends here, without a message
+  }
+}
+
+}  // namespace batchfit

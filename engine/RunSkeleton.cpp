@@ -1,0 +1,68 @@
+#include "RunSkeleton.h"
+
+#include "PictureFile.h"
+
+namespace batchfit {
+
+bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI) {
+  loadPicture(PI, name);
+  const std::int32_t width = PI.width();
+  const std::int32_t height = PI.height();
+  const std::int32_t tw = settings.targetWidth;
+  const std::int32_t th = settings.targetHeight;
+  if (settings.autoRotate && !sameOrientation(settings, width, height)) {
+    return th <= width && tw <= height;
+  }
+  return tw <= width && th <= height;
+}
+
+bool loadSource(const std::string& name, const JobSettings& settings, JpegObject& jpeg,
+                PictureRole& PI, const std::function<void()>& passed) {
+  if (!loadAndTestSize(name, settings, PI)) return false;
+  passed();
+  // The JPEG stream is read before the file is loaded by its extension once
+  // more, so a file that passed the size test but holds no JPEG stream (a
+  // bitmap, say) stops the run with the JPEG error.
+  jpeg.loadFile(name);
+  loadPicture(PI, name);
+  jpeg.decodeTo(PI);
+  return true;
+}
+
+std::string quotedName(const std::string& name) {
+  return "\"" + name + "\"";
+}
+
+namespace {
+
+void showProgress(FrontEnd& frontEnd, int place, int count) {
+  const std::string label = "Picture " + std::to_string(place) + " of " + std::to_string(count);
+  frontEnd.setProgressPosition(Window::Main, place);
+  frontEnd.setProgressPosition(Window::Editor, place);
+  frontEnd.setLabel(Window::Main, label);
+  frontEnd.setLabel(Window::Editor, label);
+  frontEnd.repaintMain();
+}
+
+}  // namespace
+
+void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+              const PictureWork& work) {
+  ModeRun run{settings, frontEnd, pictures, {}, {}, {}};
+  const int count = static_cast<int>(settings.files.size());
+  for (int i = 0; i < count; ++i) {
+    const std::string& name = settings.files[i];
+    // The label shows the file's place in the list, so a too-small file
+    // leaves a gap in the sequence.
+    const bool passed = loadSource(name, settings, run.runJpeg, pictures.PI,
+                                   [&] { showProgress(frontEnd, i + 1, count); });
+    if (!passed) {
+      run.skipReport.push_back(quotedName(name) + " has too small size and can not be resized!");
+      continue;
+    }
+    work(run, name);
+  }
+  for (const std::string& line : run.skipReport) frontEnd.showMessage(line);
+}
+
+}  // namespace batchfit

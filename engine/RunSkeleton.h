@@ -1,0 +1,51 @@
+// The per-file skeleton the three modes share: the size test, the progress,
+// reading and decoding each picture, and the report at the end.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FrontEnd.h"
+#include "JobSettings.h"
+#include "JpegObject.h"
+#include "PictureRole.h"
+#include "Run.h"
+#include "Scaling.h"
+
+namespace batchfit {
+
+// What one mode run holds from its first file to its report. Nothing of it
+// outlives the mode, so runs (and threads) stay independent.
+struct ModeRun {
+  const JobSettings& settings;
+  FrontEnd& frontEnd;
+  WorkPictures& pictures;
+  std::vector<std::string> skipReport;
+  JpegObject runJpeg;
+  ScaleFactors steps;  // set for the current file by every path that uses them
+};
+
+// Loads the file into PI by its extension and tells whether the picture is at
+// least the target's size: turned when autoRotate is on and the orientations
+// differ, straight otherwise.
+bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
+
+// The source step of one file: the size test, then, for a picture large
+// enough, `passed` (which shows the progress) and the reading of the file as
+// a JPEG stream and its decoding into PI. False when the picture is too small.
+bool loadSource(const std::string& name, const JobSettings& settings, JpegObject& jpeg,
+                PictureRole& PI, const std::function<void()>& passed);
+
+// A mode's own work for one decoded picture in PI.
+using PictureWork = std::function<void(ModeRun& run, const std::string& name)>;
+
+// Runs the skeleton over settings.files, handing each picture that passes the
+// size test to work, then shows the report line by line.
+void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+              const PictureWork& work);
+
+// The name between straight double quotes, as the report lines begin.
+std::string quotedName(const std::string& name);
+
+}  // namespace batchfit

@@ -1,0 +1,82 @@
+#include "Scaling.h"
+
+#include <cmath>
+
+#include "Arithmetic.h"
+
+namespace batchfit {
+
+bool sameOrientation(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  const std::int32_t tw = settings.targetWidth;
+  const std::int32_t th = settings.targetHeight;
+  return (tw > th && height < width) || (th > tw && width < height);
+}
+
+ScaleFactors straightFactors(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  const double stepX = storedRatio(width, settings.targetWidth);
+  return {stepX, storedRatio(height, settings.targetHeight)};
+}
+
+ScaleFactors turnedFactors(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  const double stepX = storedRatio(width, settings.targetHeight);
+  return {stepX, storedRatio(height, settings.targetWidth)};
+}
+
+bool aspectMatches(const JobSettings& settings, std::int32_t width, std::int32_t height,
+                   bool turned) {
+  // Every step stays in extended precision: on the exact boundary the
+  // rounding of the intermediates decides, and it must be this one.
+  const long double pictureRatio = exactRatio(width, height);
+  const long double targetRatio = turned ? exactRatio(settings.targetHeight, settings.targetWidth)
+                                         : exactRatio(settings.targetWidth, settings.targetHeight);
+  const long double difference = std::fabs(pictureRatio - targetRatio);
+  const long double limit =
+      (static_cast<long double>(settings.aspectTolerance) * targetRatio) / 100.0L;
+  return difference < limit;
+}
+
+namespace {
+
+// A read at 64-bit coordinates: anything outside the source (also far beyond
+// the 32-bit range) reads as InvalidColor, as a read outside a surface does.
+ColorRef sampleAt(const PixelSurface& source, std::int64_t x, std::int64_t y) {
+  if (x < 0 || y < 0 || x >= source.width() || y >= source.height()) return InvalidColor;
+  return source.getPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+}
+
+}  // namespace
+
+void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps) {
+  for (std::int32_t x = 0; x < target.width(); ++x) {
+    const std::int64_t sourceX = roundSample(x, steps.stepX);
+    for (std::int32_t y = 0; y < target.height(); ++y) {
+      target.setPixel(x, y, sampleAt(source, sourceX, roundSample(y, steps.stepY)));
+    }
+  }
+}
+
+void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
+                    const std::string& rotateDirection) {
+  const std::int32_t tw = target.width();
+  const std::int32_t th = target.height();
+  if (rotateDirection == "Right") {
+    // Clockwise: the picture's left column becomes the target's top row.
+    for (std::int32_t x = 0; x < tw; ++x) {
+      const std::int64_t sourceY = roundSample(std::int64_t(tw) - 1 - x, steps.stepY);
+      for (std::int32_t y = 0; y < th; ++y) {
+        target.setPixel(x, y, sampleAt(source, roundSample(y, steps.stepX), sourceY));
+      }
+    }
+    return;
+  }
+  // Counter-clockwise: the picture's top row becomes the target's left column.
+  for (std::int32_t x = 0; x < tw; ++x) {
+    const std::int64_t sourceY = roundSample(x, steps.stepY);
+    for (std::int32_t y = 0; y < th; ++y) {
+      const std::int64_t sourceX = roundSample(std::int64_t(th) - 1 - y, steps.stepX);
+      target.setPixel(x, y, sampleAt(source, sourceX, sourceY));
+    }
+  }
+}
+
+}  // namespace batchfit
