@@ -14,6 +14,22 @@ std::string absolutePath(const std::string& path);
 // control characters and full stops removed.
 std::string systemErrorText(int errorNumber);
 
+// A file opened for reading. Opening throws "Cannot open file "%s". %s", also
+// for a folder or another thing that is no regular file.
+class InputFile {
+ public:
+  explicit InputFile(const std::string& path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  // Replaces bytes with the rest of the file, reusing their capacity. Throws
+  // "Stream read error" when reading fails.
+  void readAll(std::vector<std::uint8_t>& bytes);
+
+ private:
+  int fd_ = -1;
+};
+
 // Reads the whole file. Throws "Cannot open file "%s". %s" when it cannot be
 // opened, "Stream read error" when reading fails.
 std::vector<std::uint8_t> readWholeFile(const std::string& path);

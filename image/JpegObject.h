@@ -12,6 +12,19 @@
 
 namespace batchfit {
 
+// What a JPEG header tells: the size, whether the picture is gray (one
+// component) and whether it is progressive.
+struct JpegHeader {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  bool oneComponent = false;
+  bool progressive = false;
+};
+
+// Reads the header of JPEG bytes with libjpeg. Throws "JPEG error #%d" (42
+// for no bytes, 53 for bytes that are no JPEG stream).
+JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes);
+
 class JpegObject {
  public:
   // Reads the whole file as a JPEG stream: replaces the bytes and header
@@ -40,6 +53,12 @@ class JpegObject {
   bool progressiveFlag() const { return progressiveFlag_; }
 
  private:
+  // Takes the bytes just read: replaces the header facts from them.
+  void takeHeader();
+  PixelSurface decode();
+  // Lets go of the held surface, keeping its buffer for the next decode.
+  void retireHeld();
+
   std::vector<std::uint8_t> bytes_;
   bool hasBytes_ = false;  // "none" differs from an empty buffer
   std::uint32_t headerWidth_ = 0;
@@ -49,6 +68,9 @@ class JpegObject {
   std::uint8_t qualityValue_ = 90;
   bool grayFlag_ = false;
   bool progressiveFlag_ = false;
+  // The largest surface let go since the last decode; its buffer is reused
+  // once no copy of it is left.
+  PixelSurface spare_;
 };
 
 // Writes the surface as an uncompressed 32-bit BMP, bottom row first; a

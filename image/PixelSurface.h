@@ -14,9 +14,15 @@ using ColorRef = std::uint32_t;
 inline constexpr ColorRef InvalidColor = 0xFFFFFFFFu;
 inline constexpr ColorRef White = 0x00FFFFFFu;
 
-constexpr std::uint8_t redOf(ColorRef c) { return c & 0xFF; }
-constexpr std::uint8_t greenOf(ColorRef c) { return (c >> 8) & 0xFF; }
-constexpr std::uint8_t blueOf(ColorRef c) { return (c >> 16) & 0xFF; }
+constexpr std::uint8_t redOf(ColorRef c) {
+  return c & 0xFF;
+}
+constexpr std::uint8_t greenOf(ColorRef c) {
+  return (c >> 8) & 0xFF;
+}
+constexpr std::uint8_t blueOf(ColorRef c) {
+  return (c >> 16) & 0xFF;
+}
 constexpr ColorRef makeColor(unsigned r, unsigned g, unsigned b) {
   return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
@@ -45,6 +51,11 @@ class PixelSurface {
   // A new all-white surface. Throws Error("Out of system resources") for a
   // negative size or one over the memory limit, before allocating anything.
   static PixelSurface create(std::int32_t width, std::int32_t height);
+  // A surface whose pixels are undefined until written, for a decoder that writes
+  // every pixel. Reuses recycled's buffer when no copy shares it and it is large
+  // enough; otherwise recycled is emptied first. Same limit and error as create.
+  static PixelSurface createForOverwrite(std::int32_t width, std::int32_t height,
+                                         PixelSurface&& recycled);
 
   std::int32_t width() const { return width_; }
   std::int32_t height() const { return height_; }
@@ -76,6 +87,8 @@ class PixelSurface {
   }
 
  private:
+  // getPixel for coordinates that may lie beyond the 32-bit range.
+  ColorRef pixelAt(std::int64_t x, std::int64_t y) const;
   void detach() {
     if (pixels_ && pixels_.use_count() > 1) {
       pixels_ = std::make_shared<std::vector<ColorRef>>(*pixels_);

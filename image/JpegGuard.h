@@ -1,0 +1,60 @@
+/* The libjpeg calls that can fail, each behind its own setjmp point so that a
+   libjpeg error returns here as a code instead of unwinding through C frames. */
+#ifndef BATCHFIT_JPEG_GUARD_H
+#define BATCHFIT_JPEG_GUARD_H
+
+#include <jpeglib.h>
+#include <setjmp.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* libjpeg's error manager with the jump back to the guarded call. Warnings are
+   silent; an error's message code is left in pub.msg_code. */
+struct bf_jpeg_errors {
+  struct jpeg_error_mgr pub;
+  jmp_buf jump;
+};
+
+/* A growing output buffer from malloc; the caller frees data. */
+struct bf_memory_dest {
+  struct jpeg_destination_mgr pub;
+  unsigned char* data;
+  size_t capacity;
+  size_t size;
+};
+
+/* The output colour space whose pixels read as 0xFFBBGGRR on this machine. */
+extern const J_COLOR_SPACE bf_pixel_color_space;
+
+/* Every function below returns 0 on success and 1 after a libjpeg error. */
+
+/* Creates the decompressor; libjpeg uses at most maxMemory bytes for its own work. */
+int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo, long maxMemory);
+/* Points the decompressor at the bytes and reads the header (an image is
+   required); multipleScans tells whether the file is progressive. */
+int bf_read_header(j_decompress_ptr cinfo, const unsigned char* data, size_t size,
+                   int* multipleScans);
+int bf_start_decompress(j_decompress_ptr cinfo);
+/* Read every output row, top down, into 32-bit pixels 0x00BBGGRR at the given
+   rows (stride in pixels), for the output colour spaces bf_pixel_color_space,
+   quantized gray and CMYK. */
+int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride);
+int bf_read_gray_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride);
+int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride);
+int bf_finish_decompress(j_decompress_ptr cinfo);
+
+int bf_create_compress(struct bf_jpeg_errors* errors, j_compress_ptr cinfo);
+/* Encodes width x height pixels 0x00BBGGRR as a three-component JFIF into dest. */
+int bf_compress_pixels(j_compress_ptr cinfo, struct bf_memory_dest* dest, const uint32_t* pixels,
+                       int width, int height, int quality, int progressive);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

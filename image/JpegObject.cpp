@@ -1,0 +1,189 @@
+#include "JpegObject.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+#include "Error.h"
+#include "FileIo.h"
+#include "JpegGuard.h"
+
+namespace batchfit {
+
+namespace {
+
+[[noreturn]] void throwJpegError(const bf_jpeg_errors& errors) {
+  throw Error(formatMessage("JPEG error #%d", {std::to_string(errors.pub.msg_code)}));
+}
+
+// libjpeg's own working memory (a progressive picture's coefficients) stays
+// within what one surface may take.
+long libjpegMemoryBound() {
+  return long(std::min<std::uint64_t>(surfaceMemoryLimit(), LONG_MAX));
+}
+
+// One libjpeg decompressor, destroyed however the decoding ends.
+class Decompressor {
+ public:
+  Decompressor() { check(bf_create_decompress(&errors_, &info_, libjpegMemoryBound())); }
+  ~Decompressor() { jpeg_destroy_decompress(&info_); }
+  Decompressor(const Decompressor&) = delete;
+  Decompressor& operator=(const Decompressor&) = delete;
+
+  void check(int failed) const {
+    if (failed) throwJpegError(errors_);
+  }
+  JpegHeader readHeader(const std::vector<std::uint8_t>& bytes) {
+    int multipleScans = 0;
+    check(bf_read_header(&info_, bytes.data(), bytes.size(), &multipleScans));
+    return JpegHeader{info_.image_width, info_.image_height,
+                      info_.jpeg_color_space == JCS_GRAYSCALE, multipleScans != 0};
+  }
+  jpeg_decompress_struct& info() { return info_; }
+
+ private:
+  bf_jpeg_errors errors_{};
+  jpeg_decompress_struct info_{};
+};
+
+class Compressor {
+ public:
+  Compressor() { check(bf_create_compress(&errors_, &info_)); }
+  ~Compressor() {
+    jpeg_destroy_compress(&info_);
+    std::free(dest_.data);
+  }
+  Compressor(const Compressor&) = delete;
+  Compressor& operator=(const Compressor&) = delete;
+
+  void check(int failed) const {
+    if (failed) throwJpegError(errors_);
+  }
+  std::vector<std::uint8_t> compress(const PixelSurface& surface, int quality, bool progressive) {
+    check(bf_compress_pixels(&info_, &dest_, surface.row(0), surface.width(), surface.height(),
+                             quality, progressive ? 1 : 0));
+    return std::vector<std::uint8_t>(dest_.data, dest_.data + dest_.size);
+  }
+
+ private:
+  bf_jpeg_errors errors_{};
+  jpeg_compress_struct info_{};
+  bf_memory_dest dest_{};
+};
+
+// The output colour space and the row reader for the picture's colour space.
+using RowReader = int (*)(j_decompress_ptr, std::uint32_t*, std::size_t);
+
+RowReader chooseOutput(jpeg_decompress_struct& info) {
+  switch (info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      // 236 evenly spread gray levels, dithered; the levels come from the colour map.
+      info.quantize_colors = TRUE;
+      info.desired_number_of_colors = 236;
+      info.dither_mode = JDITHER_FS;
+      return bf_read_gray_rows;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      info.out_color_space = JCS_CMYK;
+      return bf_read_cmyk_rows;
+    default:
+      // RGB written straight into the pixel words; two-component pictures fail here.
+      info.out_color_space = bf_pixel_color_space;
+      return bf_read_rgbx_rows;
+  }
+}
+
+void setDecodingParameters(jpeg_decompress_struct& info) {
+  info.scale_num = 1;
+  info.scale_denom = 1;
+  info.do_block_smoothing = TRUE;
+  info.dct_method = JDCT_FLOAT;
+}
+
+}  // namespace
+
+JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes) {
+  return Decompressor().readHeader(bytes);
+}
+
+void JpegObject::loadFile(const std::string& path) {
+  InputFile file(path);
+  retireHeld();
+  hasBytes_ = false;
+  file.readAll(bytes_);  // into the previous file's buffer
+  takeHeader();
+}
+
+void JpegObject::loadBytes(std::vector<std::uint8_t> bytes) {
+  retireHeld();
+  bytes_ = std::move(bytes);
+  takeHeader();
+}
+
+void JpegObject::takeHeader() {
+  hasBytes_ = true;
+  headerWidth_ = headerHeight_ = 0;
+  oneComponent_ = false;
+  if (bytes_.empty()) return;  // an empty file keeps the previous progressive flag
+  const JpegHeader header = readJpegHeader(bytes_);
+  headerWidth_ = header.width;
+  headerHeight_ = header.height;
+  oneComponent_ = header.oneComponent;
+  progressiveFlag_ = header.progressive;
+}
+
+void JpegObject::decodeTo(PictureRole& role) {
+  if (!held_) held_ = decode();
+  role.setSurface(*held_);
+}
+
+PixelSurface JpegObject::decode() {
+  Decompressor decompressor;
+  decompressor.readHeader(bytes_);
+  jpeg_decompress_struct& info = decompressor.info();
+  setDecodingParameters(info);
+  const RowReader readRows = chooseOutput(info);
+  // The size is checked here, before libjpeg allocates anything for the picture.
+  PixelSurface surface = PixelSurface::createForOverwrite(
+      std::int32_t(info.image_width), std::int32_t(info.image_height), std::move(spare_));
+  decompressor.check(bf_start_decompress(&info));
+  decompressor.check(readRows(&info, surface.mutableRow(0), std::size_t(surface.width())));
+  decompressor.check(bf_finish_decompress(&info));
+  return surface;
+}
+
+void JpegObject::retireHeld() {
+  if (!held_) return;
+  const auto area = [](const PixelSurface& s) { return std::int64_t(s.width()) * s.height(); };
+  if (area(*held_) >= area(spare_)) spare_ = std::move(*held_);
+  held_.reset();
+}
+
+void JpegObject::assignSurface(const PixelSurface& surface) {
+  retireHeld();
+  bytes_.clear();
+  hasBytes_ = false;
+  headerWidth_ = headerHeight_ = 0;
+  oneComponent_ = false;
+  held_ = surface;
+}
+
+void JpegObject::compress() {
+  bytes_.clear();
+  hasBytes_ = false;
+  if (held_ && !held_->empty()) {
+    headerWidth_ = std::uint32_t(held_->width());
+    headerHeight_ = std::uint32_t(held_->height());
+    bytes_ = Compressor().compress(*held_, qualityValue_, progressiveFlag_);
+  }
+  hasBytes_ = true;  // not after a failure: a later save must not write nothing as done
+}
+
+void JpegObject::saveFile(const std::string& path) {
+  if (!hasBytes_) compress();
+  writeWholeFile(path, bytes_);
+}
+
+}  // namespace batchfit

@@ -1,0 +1,130 @@
+#include "PixelSurface.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "Error.h"
+
+namespace batchfit {
+
+namespace {
+
+std::atomic<std::uint64_t> injectedLimit{0};
+
+// MemAvailable from /proc/meminfo in bytes, or 0 when it cannot be read.
+std::uint64_t memAvailable() {
+  std::ifstream in("/proc/meminfo");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("MemAvailable:", 0) != 0) continue;
+    std::istringstream fields(line.substr(13));
+    std::uint64_t kib = 0;
+    fields >> kib;
+    return kib * 1024;
+  }
+  return 0;
+}
+
+// What the system can give us now, from the kernel's own estimate when it has one.
+std::uint64_t availableMemory() {
+  if (const std::uint64_t bytes = memAvailable()) return bytes;
+  const long pages = sysconf(_SC_AVPHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) return std::uint64_t(pages) * std::uint64_t(pageSize);
+  return std::numeric_limits<std::uint64_t>::max();
+}
+
+// Bytes of a width x height surface; the sizes are checked to be 0 or more.
+std::uint64_t surfaceBytes(std::int32_t width, std::int32_t height) {
+  return std::uint64_t(width) * std::uint64_t(height) * sizeof(ColorRef);
+}
+
+void checkSize(std::int32_t width, std::int32_t height) {
+  if (width < 0 || height < 0 || surfaceBytes(width, height) > surfaceMemoryLimit()) {
+    throw Error("Out of system resources");
+  }
+}
+
+// The part of r that lies on a width x height surface.
+SurfaceRect clipped(const SurfaceRect& r, std::int32_t width, std::int32_t height) {
+  return SurfaceRect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, width),
+                     std::min(r.bottom, height)};
+}
+
+}  // namespace
+
+ColorRef PixelSurface::pixelAt(std::int64_t x, std::int64_t y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return InvalidColor;
+  return getPixel(std::int32_t(x), std::int32_t(y));
+}
+
+void setSurfaceMemoryLimit(std::uint64_t bytes) {
+  injectedLimit = bytes;
+}
+
+std::uint64_t surfaceMemoryLimit() {
+  if (const std::uint64_t bytes = injectedLimit) return bytes;
+  return availableMemory() / 4;
+}
+
+PixelSurface PixelSurface::create(std::int32_t width, std::int32_t height) {
+  checkSize(width, height);
+  PixelSurface surface;
+  surface.width_ = width;
+  surface.height_ = height;
+  if (!surface.empty()) {
+    surface.pixels_ =
+        std::make_shared<std::vector<ColorRef>>(std::size_t(width) * std::size_t(height), White);
+  }
+  return surface;
+}
+
+PixelSurface PixelSurface::createForOverwrite(std::int32_t width, std::int32_t height,
+                                              PixelSurface&& recycled) {
+  checkSize(width, height);
+  PixelSurface surface;
+  surface.width_ = width;
+  surface.height_ = height;
+  std::shared_ptr<std::vector<ColorRef>> buffer = std::move(recycled.pixels_);
+  recycled = PixelSurface();
+  if (surface.empty()) return surface;
+  const std::size_t count = std::size_t(width) * std::size_t(height);
+  // Only a buffer that no copy still reads may be written over.
+  if (buffer && buffer.use_count() == 1 && buffer->capacity() >= count) {
+    std::atomic_thread_fence(std::memory_order_acquire);  // the last reader is done with it
+    buffer->resize(count);
+    surface.pixels_ = std::move(buffer);
+  } else {
+    buffer.reset();  // let its memory go before taking new memory
+    surface.pixels_ = std::make_shared<std::vector<ColorRef>>(count);
+  }
+  return surface;
+}
+
+void PixelSurface::copyRect(const SurfaceRect& dest, const SurfaceRect& src) {
+  // Only destination pixels on the surface can change; the rest of the copy is void.
+  const SurfaceRect target = clipped(dest, width_, height_);
+  if (target.width() <= 0 || target.height() <= 0) return;
+  const std::int64_t dx = std::int64_t(src.left) - dest.left;
+  const std::int64_t dy = std::int64_t(src.top) - dest.top;
+  // Read every source pixel first, so an overlapping destination never feeds the copy.
+  std::vector<ColorRef> taken;
+  taken.reserve(std::size_t(target.width()) * std::size_t(target.height()));
+  for (std::int32_t y = target.top; y < target.bottom; ++y) {
+    for (std::int32_t x = target.left; x < target.right; ++x) {
+      taken.push_back(pixelAt(x + dx, y + dy));
+    }
+  }
+  auto next = taken.begin();
+  for (std::int32_t y = target.top; y < target.bottom; ++y) {
+    for (std::int32_t x = target.left; x < target.right; ++x) setPixel(x, y, *next++);
+  }
+}
+
+}  // namespace batchfit
