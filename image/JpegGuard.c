@@ -2,7 +2,6 @@
 
 #include <jerror.h>
 #include <stdlib.h>
-#include <string.h>
 
 /* ---- errors ---- */
 

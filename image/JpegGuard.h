@@ -3,11 +3,13 @@
 #ifndef BATCHFIT_JPEG_GUARD_H
 #define BATCHFIT_JPEG_GUARD_H
 
-#include <jpeglib.h>
 #include <setjmp.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
+
+/* jpeglib.h needs size_t and FILE declared first. */
+#include <jpeglib.h>
 
 #ifdef __cplusplus
 extern "C" {
