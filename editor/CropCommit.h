@@ -1,0 +1,24 @@
+// The two ways out of the crop editor: "OK/NEXT" cuts the framed part out of
+// the editor picture into the target surface, "SKIP" leaves the target alone.
+#pragma once
+
+#include "CropFrame.h"
+#include "JobSettings.h"
+#include "PictureRole.h"
+#include "PixelSurface.h"
+
+namespace batchfit {
+
+// "OK/NEXT": editorSkipped := false; moves the framed part of picture to its
+// top-left corner, then samples it, turned when the frame is, into target.
+// Throws when a factor divides by a target size of 0; by then editorSkipped
+// is false and the cut is made, and target is untouched.
+void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings& settings,
+                PictureRole& target, bool& editorSkipped);
+
+// "SKIP": neither the picture nor the target changes.
+inline void skipCrop(bool& editorSkipped) {
+  editorSkipped = true;
+}
+
+}  // namespace batchfit

@@ -1,0 +1,93 @@
+// The crop frame of the crop editor: its geometry over the editor picture, its
+// handle, and how pointer moves, the show and "Hor/Ver Rotate" change it.
+#pragma once
+
+#include <cstdint>
+
+#include "JobSettings.h"
+
+namespace batchfit {
+
+// Fixed, whatever the target size: the frame is never smaller than this.
+inline constexpr std::int32_t MinFrameWidth = 176;
+inline constexpr std::int32_t MinFrameHeight = 200;
+// The handle is a square over the frame's bottom-right corner.
+inline constexpr std::int32_t HandleSize = 10;
+
+enum class CursorKind { Arrow, Move, SizeDiagonal };
+
+// The editor picture's size, W x H.
+struct PictureSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
+// A pointer event on the frame or the handle, relative to that element's
+// top-left corner.
+struct PointerEvent {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  bool leftHeld = false;
+};
+
+// The frame and the editor state that lives as long as the program: the
+// frame's orientation, where it was last pressed, the width a handle drag
+// started from, and the two cursors (which only ever change once).
+class CropFrame {
+ public:
+  std::int32_t left() const { return left_; }
+  std::int32_t top() const { return top_; }
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  std::int32_t handleLeft() const { return handleLeft_; }
+  std::int32_t handleTop() const { return handleTop_; }
+  bool frameSwapped() const { return frameSwapped_; }
+  std::int32_t pressX() const { return pressX_; }
+  std::int32_t pressY() const { return pressY_; }
+  std::int32_t resizeBaseWidth() const { return resizeBaseWidth_; }
+  CursorKind frameCursor() const { return frameCursor_; }
+  CursorKind handleCursor() const { return handleCursor_; }
+
+  // Puts the frame at the picture's top-left corner with the target's size,
+  // turned when the picture is no higher than the target.
+  void placeAtShow(PictureSize picture, const JobSettings& settings);
+  // Any button pressed on the frame: remembers where.
+  void framePress(std::int32_t x, std::int32_t y);
+  // The pointer moved over the frame (or anywhere while the frame holds the
+  // capture): drags with the left button, and keeps the frame in the picture.
+  void frameMove(const PointerEvent& event, PictureSize picture);
+  // Any button pressed on the handle: the width a resize starts from.
+  void handlePress();
+  // The pointer moved over the handle (or anywhere while it holds the
+  // capture): resizes with the left button in the frame's proportions, and
+  // shrinks the frame until it fits. Throws when the ratio divides by a
+  // target size of 0, after the cursor change and before anything else.
+  void handleMove(const PointerEvent& event, PictureSize picture, const JobSettings& settings);
+  // "Hor/Ver Rotate": back to the top-left corner, turned the other way when
+  // the picture is higher than the target.
+  void rotate(PictureSize picture, const JobSettings& settings);
+
+ private:
+  void setWidth(std::int32_t width);
+  void setHeight(std::int32_t height);
+  void setTargetSize(const JobSettings& settings, bool swapped);
+  void clampInto(PictureSize picture);
+  void shrinkToFit(PictureSize picture, double ratio);
+  bool fits(PictureSize picture) const;
+  void placeHandle();
+
+  std::int32_t left_ = 0;
+  std::int32_t top_ = 0;
+  std::int32_t width_ = MinFrameWidth;
+  std::int32_t height_ = MinFrameHeight;
+  std::int32_t handleLeft_ = MinFrameWidth - HandleSize;
+  std::int32_t handleTop_ = MinFrameHeight - HandleSize;
+  bool frameSwapped_ = false;
+  std::int32_t pressX_ = 0;
+  std::int32_t pressY_ = 0;
+  std::int32_t resizeBaseWidth_ = 0;
+  CursorKind frameCursor_ = CursorKind::Arrow;
+  CursorKind handleCursor_ = CursorKind::Arrow;
+};
+
+}  // namespace batchfit

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "CropCommit.h"
+#include "EditorTesting.h"
+
+using namespace batchfit;
+using editortest::colourAt;
+using editortest::errorOf;
+using editortest::patterned;
+using editortest::sampleOf;
+
+namespace {
+
+// OK/NEXT on a copy of picture with the frame placed at show and dragged by
+// (dx, dy); returns the target surface.
+struct Commit {
+  PixelSurface picture;
+  CropFrame frame;
+  PictureRole target;
+  bool editorSkipped = true;
+
+  Commit(int width, int height, const JobSettings& s, int dx = 0, int dy = 0)
+      : picture(patterned(width, height)) {
+    const PictureSize size{width, height};
+    frame.placeAtShow(size, s);
+    frame.framePress(0, 0);
+    frame.frameMove({dx, dy, false}, size);  // clamps even without a drag
+    frame.frameMove({dx, dy, true}, size);
+    target.prepare(s.targetWidth, s.targetHeight);
+  }
+  void run(const JobSettings& s) { commitCrop(picture, frame, s, target, editorSkipped); }
+};
+
+// Every target pixel equals expected(x, y).
+void expectTarget(PictureRole& target, const JobSettings& s,
+                  const std::function<ColorRef(int, int)>& expected) {
+  const PixelSurface& t = target.surface();
+  for (int x = 0; x < s.targetWidth; ++x) {
+    for (int y = 0; y < s.targetHeight; ++y) {
+      ASSERT_EQ(t.getPixel(x, y), expected(x, y)) << "at " << x << "," << y;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(CropCommit, FrameAsPlacedOnATallPictureTakesItsTopLeftPart) {
+  JobSettings s;
+  Commit c(300, 400, s);
+  c.run(s);
+  EXPECT_FALSE(c.editorSkipped);
+  expectTarget(c.target, s, colourAt);
+}
+
+TEST(CropCommit, ResizedFrameIsCutToTheCornerAndScaled) {
+  JobSettings s;
+  Commit c(700, 800, s, 30, 40);
+  c.frame.handlePress();
+  c.frame.handleMove({134, 0, true}, {700, 800}, s);  // 300 x 375
+  c.run(s);
+  expectTarget(c.target, s, [](int x, int y) {
+    return colourAt(30 + int(sampleOf(x, 300, 176)), 40 + int(sampleOf(y, 375, 220)));
+  });
+  // The rest of the editor picture keeps its own pixels.
+  EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(30, 40));
+  EXPECT_EQ(c.picture.getPixel(699, 799), colourAt(699, 799));
+}
+
+TEST(CropCommit, TurnedFrameClockwiseOnlyForExactlyRight) {
+  JobSettings s;
+  s.rotateDirection = "Right";
+  Commit c(400, 220, s, 50, 10);  // 220 x 200 at (50, 10): sx = 1, sy = 200 / 176
+  c.run(s);
+  expectTarget(c.target, s, [](int x, int y) {
+    return colourAt(50 + y, 10 + int(sampleOf(175 - x, 200, 176)));
+  });
+  // Column 0 samples the part's row 199, its last; column 175 its row 0.
+  EXPECT_EQ(c.target.surface().getPixel(0, 0), colourAt(50, 10 + 199));
+
+  for (const char* direction : {"Left", "right", "Right ", ""}) {
+    s.rotateDirection = direction;
+    Commit d(400, 220, s, 50, 10);
+    d.run(s);
+    expectTarget(d.target, s, [](int x, int y) {
+      return colourAt(50 + 219 - y, 10 + int(sampleOf(x, 200, 176)));
+    });
+  }
+}
+
+TEST(CropCommit, PartsOfAFrameOutsideASmallPictureComeOutBlack) {
+  JobSettings s;
+  Commit c(300, 150, s, 0, 0);  // 220 x 200, clamped to top -50
+  ASSERT_EQ(c.frame.top(), -50);
+  c.run(s);
+  // The part's rows 0..49 lie above the picture, and rows from 150 on below it.
+  expectTarget(c.target, s, [](int x, int y) -> ColorRef {
+    const int row = int(sampleOf(x, 200, 176));
+    if (row < 50 || row >= 150) return 0;
+    return colourAt(219 - y, row - 50);
+  });
+}
+
+TEST(CropCommit, ZeroTargetSizeFailsAfterTheCutWithoutTouchingTheTarget) {
+  JobSettings s;
+  s.targetWidth = 0;
+  Commit c(300, 400, s, 30, 40);
+  c.target.prepare(4, 4);
+  c.target.surface().setPixel(1, 1, 0x123456);
+  EXPECT_EQ(errorOf([&] { c.run(s); }), "Floating point division by zero");
+  EXPECT_FALSE(c.editorSkipped);
+  EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(30, 40));
+  EXPECT_EQ(c.target.surface().getPixel(1, 1), 0x123456u);
+  EXPECT_EQ(c.target.surface().getPixel(0, 0), White);
+}
+
+TEST(CropCommit, NegativeTargetSizeVisitsNothingAndMakesNoTarget) {
+  JobSettings s;
+  s.targetWidth = -5;
+  Commit c(300, 400, s);
+  c.run(s);
+  EXPECT_FALSE(c.editorSkipped);
+  EXPECT_FALSE(c.target.holdsSurface());
+}

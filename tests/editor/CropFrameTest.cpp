@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include "CropFrame.h"
+#include "EditorTesting.h"
+
+using namespace batchfit;
+using editortest::errorOf;
+
+namespace {
+
+struct Geometry {
+  std::int32_t left, top, width, height;
+  bool operator==(const Geometry&) const = default;
+};
+
+Geometry geometryOf(const CropFrame& f) {
+  return {f.left(), f.top(), f.width(), f.height()};
+}
+
+void expectHandleInCorner(const CropFrame& f) {
+  EXPECT_EQ(f.handleLeft(), f.left() + f.width() - 10);
+  EXPECT_EQ(f.handleTop(), f.top() + f.height() - 10);
+}
+
+// The frame dragged from its top-left corner by (dx, dy).
+void drag(CropFrame& f, PictureSize picture, int dx, int dy) {
+  f.framePress(0, 0);
+  f.frameMove({dx, dy, true}, picture);
+}
+
+// The handle dragged so that the frame's right edge lies w from its left edge.
+void resizeTo(CropFrame& f, PictureSize picture, const JobSettings& s, int w) {
+  f.handlePress();
+  f.handleMove({w - f.resizeBaseWidth() + 10, 5, true}, picture, s);
+}
+
+const JobSettings defaults;
+
+}  // namespace
+
+TEST(CropFramePlacement, OnlyThePictureHeightDecidesTheOrientation) {
+  CropFrame f;
+  f.placeAtShow({100, 221}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 220}));
+  EXPECT_FALSE(f.frameSwapped());
+  expectHandleInCorner(f);
+
+  // Exactly the target's height: turned, and the minimum height instead of 176.
+  f.placeAtShow({5000, 220}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 200}));
+  EXPECT_TRUE(f.frameSwapped());
+  expectHandleInCorner(f);
+}
+
+TEST(CropFrameMove, CursorChangesOnlyStrictlyInsideAndNeverGoesBack) {
+  CropFrame f;
+  const PictureSize picture{400, 400};
+  f.placeAtShow(picture, defaults);
+  for (auto [x, y] : {std::pair{3, 50}, {173, 50}, {50, 3}, {50, 217}, {-20, 50}}) {
+    f.frameMove({x, y, false}, picture);
+    EXPECT_EQ(f.frameCursor(), CursorKind::Arrow) << x << "," << y;
+  }
+  f.frameMove({4, 4, false}, picture);
+  EXPECT_EQ(f.frameCursor(), CursorKind::Move);
+  f.frameMove({0, 0, false}, picture);
+  f.placeAtShow(picture, defaults);
+  EXPECT_EQ(f.frameCursor(), CursorKind::Move);
+}
+
+TEST(CropFrameMove, DragKeepsThePressedPointUnderThePointerAndClamps) {
+  CropFrame f;
+  const PictureSize picture{300, 400};
+  f.placeAtShow(picture, defaults);
+  f.framePress(50, 60);
+  f.frameMove({70, 90, true}, picture);
+  EXPECT_EQ(geometryOf(f), (Geometry{20, 30, 176, 220}));
+  expectHandleInCorner(f);
+
+  f.frameMove({90, 90, false}, picture);  // no button: no drag
+  EXPECT_EQ(geometryOf(f), (Geometry{20, 30, 176, 220}));
+
+  drag(f, picture, 1000, 1000);
+  EXPECT_EQ(geometryOf(f), (Geometry{124, 180, 176, 220}));
+  drag(f, picture, -1000, -1000);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 220}));
+}
+
+TEST(CropFrameMove, MoveWithoutButtonClampsAFrameLargerThanThePicture) {
+  CropFrame f;
+  const PictureSize picture{100, 150};
+  f.placeAtShow(picture, defaults);
+  f.frameMove({1, 1, false}, picture);
+  // Sticks out at the left and at the top.
+  EXPECT_EQ(geometryOf(f), (Geometry{-120, -50, 220, 200}));
+  expectHandleInCorner(f);
+}
+
+TEST(CropFrameResize, KeepsTheProportionsBelowThePictureHeight) {
+  CropFrame f;
+  const PictureSize picture{600, 500};
+  f.placeAtShow(picture, defaults);
+  resizeTo(f, picture, defaults, 300);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 300, 375}));
+  EXPECT_EQ(f.resizeBaseWidth(), 300);
+  EXPECT_EQ(f.handleCursor(), CursorKind::SizeDiagonal);
+  expectHandleInCorner(f);
+
+  resizeTo(f, picture, defaults, 400);  // N(400 x 1.25) = 500 = H: refused
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 300, 375}));
+  resizeTo(f, picture, defaults, 399);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 399, 499}));
+
+  f.handleMove({-500, 0, false}, picture, defaults);  // no button: no resize
+  EXPECT_EQ(f.width(), 399);
+  resizeTo(f, picture, defaults, 20);  // past the minimum width
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 220}));
+  EXPECT_EQ(f.resizeBaseWidth(), 176);
+}
+
+TEST(CropFrameResize, TurnedFrameKeepsTheMinimumHeightUpToWidth249) {
+  CropFrame f;
+  const PictureSize picture{700, 220};
+  f.placeAtShow(picture, defaults);
+  resizeTo(f, picture, defaults, 249);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 249, 200}));
+  resizeTo(f, picture, defaults, 260);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 260, 208}));
+}
+
+TEST(CropFrameResize, ShrinksUntilTheFrameFits) {
+  CropFrame f;
+  const PictureSize picture{1000, 1000};
+  f.placeAtShow(picture, defaults);
+  drag(f, picture, 700, 0);
+  resizeTo(f, picture, defaults, 400);
+  EXPECT_EQ(geometryOf(f), (Geometry{700, 0, 300, 375}));
+  EXPECT_EQ(f.resizeBaseWidth(), 300);
+  expectHandleInCorner(f);
+}
+
+TEST(CropFrameResize, ShrinkEndsAtTheMinimumWidthOnALowPicture) {
+  CropFrame f;
+  const PictureSize picture{400, 150};
+  f.placeAtShow(picture, defaults);
+  resizeTo(f, picture, defaults, 300);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 200}));
+  f.handleMove({0, 0, false}, picture, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 200}));
+  EXPECT_EQ(f.resizeBaseWidth(), 176);
+}
+
+TEST(CropFrameResize, ZeroTargetSizeFailsAfterTheCursorChangeOnly) {
+  CropFrame f;
+  JobSettings s;
+  s.targetWidth = 0;
+  const PictureSize picture{600, 500};
+  f.placeAtShow(picture, s);
+  const Geometry before = geometryOf(f);
+  EXPECT_EQ(errorOf([&] { resizeTo(f, picture, s, 300); }), "Floating point division by zero");
+  EXPECT_EQ(f.handleCursor(), CursorKind::SizeDiagonal);
+  EXPECT_EQ(geometryOf(f), before);
+
+  s.targetHeight = 0;
+  EXPECT_EQ(errorOf([&] {
+              f.handleMove({0, 0, false}, picture, s);
+            }),
+            "Invalid floating point operation");
+  // Moving and turning divide nothing.
+  EXPECT_NO_THROW(drag(f, picture, 10, 10));
+  EXPECT_NO_THROW(f.rotate(picture, s));
+}
+
+TEST(CropFrameRotate, TurnsBackToTheTargetSizeAtTheCorner) {
+  CropFrame f;
+  const PictureSize picture{1000, 1000};
+  f.placeAtShow(picture, defaults);
+  resizeTo(f, picture, defaults, 300);
+  drag(f, picture, 50, 50);
+  f.rotate(picture, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 200}));
+  EXPECT_TRUE(f.frameSwapped());
+  expectHandleInCorner(f);
+  f.rotate(picture, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 220}));
+  EXPECT_FALSE(f.frameSwapped());
+}
+
+TEST(CropFrameRotate, OnlyMovesTheFrameWhenThePictureIsNotHigherThanTheTarget) {
+  CropFrame f;
+  const PictureSize picture{1000, 220};
+  f.placeAtShow(picture, defaults);
+  resizeTo(f, picture, defaults, 260);
+  drag(f, picture, 30, 5);
+  f.rotate(picture, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 260, 208}));
+  EXPECT_TRUE(f.frameSwapped());
+  expectHandleInCorner(f);
+}
