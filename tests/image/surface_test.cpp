@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include "ImageTestSupport.h"
+#include "PictureRole.h"
+#include "PixelSurface.h"
+
+using namespace batchfit;
+using imagetest::messageOf;
+
+namespace {
+
+// A surface whose every pixel has its own colour.
+PixelSurface numbered(int width, int height) {
+  PixelSurface s = PixelSurface::create(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) s.setPixel(x, y, makeColor(x, y, x + 16 * y));
+  }
+  return s;
+}
+
+// Restores the default memory limit however a test ends.
+struct LimitGuard {
+  explicit LimitGuard(std::uint64_t bytes) { setSurfaceMemoryLimit(bytes); }
+  ~LimitGuard() { setSurfaceMemoryLimit(0); }
+};
+
+}  // namespace
+
+TEST(Surface, NewSurfaceIsWhiteAndOutsideReadsAreInvalid) {
+  const PixelSurface s = PixelSurface::create(3, 2);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(s.getPixel(x, y), 0x00FFFFFFu);
+  }
+  for (auto [x, y] : {std::pair{-1, 0}, {3, 0}, {0, 2}, {0, -1}}) {
+    EXPECT_EQ(s.getPixel(x, y), InvalidColor) << x << "," << y;
+  }
+  EXPECT_EQ(redOf(InvalidColor), 255);
+  EXPECT_EQ(greenOf(InvalidColor), 255);
+  EXPECT_EQ(blueOf(InvalidColor), 255);
+}
+
+TEST(Surface, WriteRule) {
+  PixelSurface s = PixelSurface::create(3, 2);
+  s.setPixel(1, 1, 0x00123456u);
+  EXPECT_EQ(s.getPixel(1, 1), 0x00123456u);
+  EXPECT_EQ(redOf(s.getPixel(1, 1)), 0x56);
+  EXPECT_EQ(greenOf(s.getPixel(1, 1)), 0x34);
+  EXPECT_EQ(blueOf(s.getPixel(1, 1)), 0x12);
+  s.setPixel(0, 0, InvalidColor);
+  EXPECT_EQ(s.getPixel(0, 0), 0x00000000u);
+  const PixelSurface before = s;
+  s.setPixel(3, 0, 0);
+  s.setPixel(0, -1, 0);
+  s.setPixel(0, 2, 0);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(s.getPixel(x, y), before.getPixel(x, y));
+  }
+}
+
+TEST(Surface, SurfacesWithoutPixels) {
+  for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {0, 0}}) {
+    PixelSurface s = PixelSurface::create(w, h);
+    EXPECT_TRUE(s.empty());
+    s.setPixel(0, 0, 0x123456);
+    EXPECT_EQ(s.getPixel(0, 0), InvalidColor);
+    s.copyRect({0, 0, 1, 1}, {0, 0, 1, 1});
+  }
+  EXPECT_EQ(PixelSurface().getPixel(0, 0), InvalidColor);
+}
+
+TEST(Surface, OverlappingCopyReadsEverySourcePixelFirst) {
+  const PixelSurface original = numbered(8, 8);
+  // Towards the origin and away from it: a plain forward loop breaks one of them.
+  PixelSurface up = original;
+  up.copyRect({0, 0, 4, 4}, {2, 2, 6, 6});
+  PixelSurface down = original;
+  down.copyRect({2, 2, 6, 6}, {0, 0, 4, 4});
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool inUp = x < 4 && y < 4;
+      EXPECT_EQ(up.getPixel(x, y), original.getPixel(inUp ? x + 2 : x, inUp ? y + 2 : y));
+      const bool inDown = x >= 2 && x < 6 && y >= 2 && y < 6;
+      EXPECT_EQ(down.getPixel(x, y), original.getPixel(inDown ? x - 2 : x, inDown ? y - 2 : y));
+    }
+  }
+  EXPECT_EQ(up.getPixel(0, 0), original.getPixel(2, 2));
+  EXPECT_EQ(up.getPixel(3, 3), original.getPixel(5, 5));
+}
+
+TEST(Surface, CopyFromOutsideStoresBlackAndDestinationIsClipped) {
+  const PixelSurface original = numbered(4, 4);
+  PixelSurface s = original;
+  // A frame larger than the picture: its source reaches past the right and bottom.
+  s.copyRect({0, 0, 6, 6}, {2, 2, 8, 8});
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      const bool inside = x + 2 < 4 && y + 2 < 4;
+      EXPECT_EQ(s.getPixel(x, y), inside ? original.getPixel(x + 2, y + 2) : 0u);
+    }
+  }
+  PixelSurface far = original;
+  far.copyRect({-2147483647, 0, 2, 2}, {2147483640, 0, 2147483647, 2});
+  EXPECT_EQ(far.getPixel(0, 0), original.getPixel(0, 0));
+}
+
+TEST(Surface, CopiesAreIndependent) {
+  PixelSurface a = numbered(4, 3);
+  PixelSurface b;
+  b.assign(a);
+  PixelSurface c = a;
+  b.setPixel(1, 1, 0x00AABBCC);
+  c.mutableRow(2)[0] = 0x00010203;
+  EXPECT_EQ(a.getPixel(1, 1), makeColor(1, 1, 17));
+  EXPECT_EQ(a.getPixel(0, 2), makeColor(0, 2, 32));
+  a.setPixel(3, 0, 0);
+  EXPECT_EQ(b.getPixel(3, 0), makeColor(3, 0, 3));
+  EXPECT_EQ(b.getPixel(1, 1), 0x00AABBCCu);
+  EXPECT_EQ(c.getPixel(1, 1), makeColor(1, 1, 17));
+}
+
+TEST(Surface, MemoryLimit) {
+  EXPECT_GT(surfaceMemoryLimit(), 0u);
+  LimitGuard limit(1000);
+  EXPECT_EQ(surfaceMemoryLimit(), 1000u);
+  EXPECT_EQ(PixelSurface::create(10, 25).width(), 10);  // exactly 1000 bytes
+  EXPECT_EQ(messageOf([] { PixelSurface::create(16, 16); }), "Out of system resources");
+  EXPECT_EQ(messageOf([] { PixelSurface::create(2147483647, 2147483647); }),
+            "Out of system resources");
+  EXPECT_EQ(messageOf([] { PixelSurface::create(-1, 1); }), "Out of system resources");
+  EXPECT_EQ(messageOf([] { PixelSurface::create(1, -1); }), "Out of system resources");
+  EXPECT_EQ(messageOf([] { PixelSurface::createForOverwrite(16, 16, PixelSurface()); }),
+            "Out of system resources");
+}
+
+TEST(Surface, OverwriteReusesOnlyAnUnsharedBuffer) {
+  PixelSurface first = numbered(8, 8);
+  const ColorRef* buffer = first.row(0);
+  PixelSurface reused = PixelSurface::createForOverwrite(4, 4, std::move(first));
+  EXPECT_EQ(reused.row(0), buffer);
+  EXPECT_EQ(reused.width(), 4);
+  EXPECT_TRUE(first.empty());
+
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) reused.setPixel(x, y, makeColor(x, y, 99));
+  }
+  const PixelSurface copy = reused;  // e.g. still shown in the crop editor
+  PixelSurface fresh = PixelSurface::createForOverwrite(4, 4, std::move(reused));
+  EXPECT_NE(fresh.row(0), copy.row(0));
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) fresh.setPixel(x, y, 0);
+  }
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(copy.getPixel(x, y), makeColor(x, y, 99));
+  }
+}
+
+TEST(PictureRoles, TargetIsMadeWhiteOnFirstUseAndKeptAfterwards) {
+  PictureRole ti;
+  ti.prepare(3, 2);
+  EXPECT_FALSE(ti.holdsSurface());
+  ti.surface().setPixel(0, 0, 0x00102030);
+  EXPECT_TRUE(ti.holdsSurface());
+  EXPECT_EQ(ti.surface().getPixel(0, 0), 0x00102030u);
+  EXPECT_EQ(ti.surface().getPixel(2, 1), White);
+  ti.prepare(4, 4);
+  EXPECT_EQ(ti.surface().getPixel(0, 0), White);
+  EXPECT_EQ(ti.surface().width(), 4);
+}
+
+TEST(PictureRoles, ContentIsReplacedWholesale) {
+  PictureRole pi;
+  PixelSurface picture = numbered(5, 4);
+  pi.setSurface(picture);
+  picture.setPixel(0, 0, 0);
+  EXPECT_EQ(pi.surface().getPixel(0, 0), makeColor(0, 0, 0));  // unaffected copy
+  EXPECT_EQ(pi.width(), 5);
+  pi.setPicture(Picture{PictureKind::Bitmap, 30, 20});
+  EXPECT_FALSE(pi.holdsSurface());
+  EXPECT_EQ(pi.width(), 30);
+  EXPECT_EQ(pi.height(), 20);
+  ASSERT_TRUE(pi.picture().has_value());
+  EXPECT_EQ(pi.picture()->kind, PictureKind::Bitmap);
+  pi.setSurface(numbered(2, 2));
+  EXPECT_FALSE(pi.picture().has_value());
+  EXPECT_EQ(pi.height(), 2);
+}
+
+TEST(PictureRoles, NegativeSizeFailsOnFirstUse) {
+  PictureRole ti;
+  ti.prepare(-1, 5);
+  EXPECT_EQ(messageOf([&] { ti.surface(); }), "Out of system resources");
+  EXPECT_FALSE(ti.holdsSurface());
+}
