@@ -1,0 +1,55 @@
+#include "WindowFrontEnd.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+
+#include "BGImageUnit.h"
+#include "MainUnit.h"
+#include "MessageDialog.h"
+
+namespace batchfit {
+
+void setBarMaximum(QProgressBar& bar, int maximum) {
+  const int position = bar.value();
+  bar.setRange(0, std::max(maximum, 1));
+  bar.setValue(std::clamp(position, 0, bar.maximum()));
+}
+
+WindowFrontEnd::WindowFrontEnd(TMainForm& mainForm, TBGImageForm& editor)
+    : mainForm_(mainForm), editor_(editor) {}
+
+QProgressBar& WindowFrontEnd::bar(Window window) const {
+  return window == Window::Main ? *mainForm_.ProgressBar1 : *editor_.ProgressBar1;
+}
+
+QLabel& WindowFrontEnd::label(Window window) const {
+  return window == Window::Main ? *mainForm_.Label9 : *editor_.Label9;
+}
+
+void WindowFrontEnd::setProgressMaximum(Window window, int maximum) {
+  setBarMaximum(bar(window), maximum);
+}
+
+void WindowFrontEnd::setProgressPosition(Window window, int position) {
+  bar(window).setValue(position);
+}
+
+void WindowFrontEnd::setLabel(Window window, const std::string& text) {
+  label(window).setText(QString::fromStdString(text));
+}
+
+void WindowFrontEnd::repaintMain() {
+  mainForm_.repaintNow();
+}
+
+void WindowFrontEnd::showMessage(const std::string& text) {
+  MessageDialog::showMessage(QString::fromStdString(text));
+}
+
+bool WindowFrontEnd::editPicture(const PixelSurface& source, PictureRole& target,
+                                 const JobSettings& settings) {
+  return editor_.editPicture(source, target, settings);
+}
+
+}  // namespace batchfit

@@ -1,0 +1,27 @@
+// batchfit: resizes a batch of photographs to one small picture size.
+#include <QApplication>
+
+#include "BGImageUnit.h"
+#include "ErrorBox.h"
+#include "MainUnit.h"
+#include "WindowFrontEnd.h"
+
+int main(int argc, char** argv) {
+  // The program reads no command line: Qt gets the program's name alone.
+  int qtArgc = argc > 0 ? 1 : 0;
+  char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+  QApplication application(qtArgc, qtArgv);
+  QApplication::setApplicationName(batchfit::applicationTitle());
+
+  batchfit::TMainForm mainForm;
+  batchfit::MainForm = &mainForm;
+  batchfit::TBGImageForm editor;
+  // Only the main window's closing ends the program.
+  editor.setAttribute(Qt::WA_QuitOnClose, false);
+  batchfit::WindowFrontEnd frontEnd(mainForm, editor);
+  mainForm.setFrontEnd(&frontEnd);
+
+  mainForm.show();
+  QApplication::exec();
+  return 0;
+}
