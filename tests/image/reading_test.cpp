@@ -1,0 +1,454 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "FileIo.h"
+#include "ImageTestSupport.h"
+#include "JpegObject.h"
+#include "PictureFile.h"
+#include "TestPictures.h"
+
+using namespace batchfit;
+using imagetest::messageOf;
+using imagetest::Samples;
+using testpics::JpegKind;
+using testpics::TempDir;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void put(Bytes& b, std::size_t at, std::uint32_t v, int size) {
+  if (b.size() < at + size) b.resize(at + size);
+  for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+}
+
+// A BMP with a 12-byte core header (24 bits, no compression).
+Bytes coreBmp(int width, int height) {
+  const std::size_t rowBytes = (std::size_t(width) * 3 + 3) / 4 * 4;
+  Bytes b(26 + rowBytes * height, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  put(b, 10, 26, 4);
+  put(b, 14, 12, 4);
+  put(b, 18, width, 2);
+  put(b, 20, height, 2);
+  put(b, 22, 1, 2);
+  put(b, 24, 24, 2);
+  return b;
+}
+
+// A BMP with a 108-byte (version 4) info header, 32 bits, rows top down.
+Bytes v4Bmp(int width, int height) {
+  Bytes b(14 + 108 + std::size_t(width) * height * 4, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  put(b, 10, 14 + 108, 4);
+  put(b, 14, 108, 4);
+  put(b, 18, width, 4);
+  put(b, 22, std::uint32_t(-height), 4);
+  put(b, 26, 1, 2);
+  put(b, 28, 32, 2);
+  return b;
+}
+
+// An icon file whose first image is stated as width x height (0 meaning 256).
+Bytes icon(int width, int height) {
+  Bytes b(6 + 16 + 40, 0);
+  put(b, 2, 1, 2);
+  put(b, 4, 1, 2);
+  b[6] = std::uint8_t(width);
+  b[7] = std::uint8_t(height);
+  put(b, 6 + 8, 40, 4);
+  put(b, 6 + 12, 22, 4);
+  return b;
+}
+
+// The 18-byte standard metafile header at the given place.
+void wmfHeader(Bytes& b, std::size_t at) {
+  put(b, at, 1, 2);
+  put(b, at + 2, 9, 2);
+  put(b, at + 4, 0x300, 2);
+}
+
+Bytes placeableWmf(int left, int top, int right, int bottom, int unitsPerInch) {
+  Bytes b(22 + 18 + 6, 0);
+  put(b, 0, 0x9AC6CDD7u, 4);
+  put(b, 6, std::uint16_t(left), 2);
+  put(b, 8, std::uint16_t(top), 2);
+  put(b, 10, std::uint16_t(right), 2);
+  put(b, 12, std::uint16_t(bottom), 2);
+  put(b, 14, unitsPerInch, 2);
+  wmfHeader(b, 22);
+  put(b, 40, 3, 4);  // the end record
+  return b;
+}
+
+// A metafile without the placeable header; a window extent record when width > 0.
+Bytes standardWmf(int width, int height) {
+  Bytes b(18, 0);
+  wmfHeader(b, 0);
+  put(b, 18, 4, 4);  // SetMapMode(8), no extent
+  put(b, 22, 0x0103, 2);
+  put(b, 24, 8, 2);
+  if (width > 0) {
+    put(b, 26, 5, 4);
+    put(b, 30, 0x020C, 2);
+    put(b, 32, height, 2);
+    put(b, 34, width, 2);
+  }
+  put(b, b.size(), 3, 4);
+  put(b, b.size(), 0, 2);
+  return b;
+}
+
+// An enhanced metafile whose frame is given in hundredths of a millimetre.
+Bytes emf(int frameWidth, int frameHeight) {
+  Bytes b(88, 0);
+  put(b, 0, 1, 4);
+  put(b, 4, 88, 4);
+  put(b, 32, frameWidth, 4);
+  put(b, 36, frameHeight, 4);
+  put(b, 40, 0x464D4520u, 4);
+  return b;
+}
+
+class Reading : public ::testing::Test {
+ protected:
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const std::string path = dir.file(name);
+    testpics::writeFile(path, bytes);
+    return path;
+  }
+  // The declared size after loading bytes under the given name.
+  std::pair<int, int> loaded(const std::string& name, const Bytes& bytes) {
+    PictureRole role;
+    loadPicture(role, write(name, bytes));
+    return {role.width(), role.height()};
+  }
+  std::string loadMessage(const std::string& name, const Bytes& bytes) {
+    return messageOf([&] { loaded(name, bytes); });
+  }
+  TempDir dir;
+};
+
+std::string jpegError(int code) {
+  return "JPEG error #" + std::to_string(code);
+}
+
+}  // namespace
+
+TEST_F(Reading, ExtensionChoosesTheReader) {
+  const Bytes jpeg = testpics::makeJpeg(40, 30);
+  EXPECT_EQ(loaded("photo.JPG", jpeg), std::pair(40, 30));
+  EXPECT_EQ(loaded("photo.jpeg", jpeg), std::pair(40, 30));
+  EXPECT_EQ(loaded("photo.BmP", testpics::makeBmp(7, 5)), std::pair(7, 5));
+  EXPECT_EQ(loadMessage("photo.jpe", jpeg), "Unknown picture file extension (.jpe)");
+  EXPECT_EQ(loadMessage("Photo.JPE", jpeg), "Unknown picture file extension (.JPE)");
+  EXPECT_EQ(loadMessage("photo", jpeg), "Unknown picture file extension (.)");
+  EXPECT_EQ(loadMessage("photo.", jpeg), "Unknown picture file extension (.)");
+  std::filesystem::create_directory(dir.path() / "old.jpg");
+  EXPECT_EQ(loadMessage("old.jpg/photo", jpeg), "Unknown picture file extension (.)");
+  // The content does not choose the reader: a BMP named .jpg is no JPEG stream.
+  EXPECT_EQ(loadMessage("photo.jpg", testpics::makeBmp(7, 5)), jpegError(53));
+}
+
+TEST_F(Reading, FailingLoadLeavesTheRoleAsItWas) {
+  PictureRole role;
+  role.setSurface(PixelSurface::create(3, 4));
+  const std::string bad = write("bad.bmp", Bytes(20, 'x'));
+  EXPECT_EQ(messageOf([&] { loadPicture(role, bad); }), "Bitmap image is not valid");
+  EXPECT_EQ(messageOf([&] { loadPicture(role, dir.file("x.gif")); }),
+            "Unknown picture file extension (.gif)");
+  EXPECT_TRUE(role.holdsSurface());
+  EXPECT_EQ(role.width(), 3);
+  EXPECT_EQ(role.height(), 4);
+}
+
+TEST_F(Reading, OpeningFailures) {
+  const std::string missing = dir.file("missing.jpg");
+  PictureRole role;
+  EXPECT_EQ(messageOf([&] { loadPicture(role, missing); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
+  // A relative name is shown made absolute against the current folder.
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const std::string relative = messageOf([&] { loadPicture(role, "gone.bmp"); });
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(relative,
+            "Cannot open file \"" + dir.file("gone.bmp") + "\". No such file or directory");
+  // A folder is no picture; it must fail like any file that cannot be opened.
+  std::filesystem::create_directory(dir.path() / "folder.jpg");
+  EXPECT_EQ(messageOf([&] { loadPicture(role, dir.file("folder.jpg")); }),
+            "Cannot open file \"" + dir.file("folder.jpg") + "\". Is a directory");
+  JpegObject jpeg;
+  EXPECT_EQ(messageOf([&] { jpeg.loadFile(dir.file("folder.jpg")); }),
+            "Cannot open file \"" + dir.file("folder.jpg") + "\". Is a directory");
+  EXPECT_EQ(messageOf([&] { jpeg.loadFile("/dev/zero"); }),
+            "Cannot open file \"/dev/zero\". Not a regular file");
+}
+
+TEST(SystemText, TrailingBlanksControlsAndFullStopsAreTrimmed) {
+  EXPECT_EQ(systemErrorText(ENOENT), "No such file or directory");
+  for (int e = 1; e < 134; ++e) {
+    const std::string text = systemErrorText(e);
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.back(), '.');
+    EXPECT_GT(static_cast<unsigned char>(text.back()), ' ');
+  }
+}
+
+TEST_F(Reading, BitmapHeaders) {
+  EXPECT_EQ(loaded("a.bmp", testpics::makeBmp(9, 4)), std::pair(9, 4));
+  EXPECT_EQ(loaded("b.bmp", coreBmp(6, 3)), std::pair(6, 3));
+  EXPECT_EQ(loaded("c.bmp", v4Bmp(5, 7)), std::pair(5, 7));  // negative height: top down
+  EXPECT_EQ(loaded("empty.bmp", {}), std::pair(0, 0));
+
+  Bytes notBm = testpics::makeBmp(9, 4);
+  notBm[0] = 'X';
+  EXPECT_EQ(loadMessage("d.bmp", notBm), "Bitmap image is not valid");
+  Bytes oddHeader = testpics::makeBmp(9, 4);
+  put(oddHeader, 14, 20, 4);
+  EXPECT_EQ(loadMessage("e.bmp", oddHeader), "Bitmap image is not valid");
+
+  Bytes cut = testpics::makeBmp(9, 4);
+  cut.pop_back();  // one byte of pixel data missing
+  EXPECT_EQ(loadMessage("f.bmp", cut), "Stream read error");
+  EXPECT_EQ(loadMessage("g.bmp", Bytes{'B', 'M', 0, 0}), "Stream read error");
+  Bytes hugeClaim = testpics::makeBmp(2, 2);
+  put(hugeClaim, 18, 0x7FFFFFFF, 4);
+  put(hugeClaim, 22, 0x7FFFFFFF, 4);
+  EXPECT_EQ(loadMessage("h.bmp", hugeClaim), "Stream read error");
+}
+
+TEST_F(Reading, IconSizes) {
+  EXPECT_EQ(loaded("a.ico", icon(32, 48)), std::pair(32, 48));
+  EXPECT_EQ(loaded("b.ico", icon(0, 0)), std::pair(256, 256));
+  Bytes cursor = icon(32, 32);
+  put(cursor, 2, 2, 2);
+  EXPECT_EQ(loadMessage("c.ico", cursor), "Icon image is not valid");
+  EXPECT_EQ(loadMessage("d.ico", Bytes(22, 0)), "Icon image is not valid");
+  Bytes cut = icon(32, 32);
+  cut.resize(cut.size() - 1);
+  EXPECT_EQ(loadMessage("e.ico", cut), "Stream read error");
+  EXPECT_EQ(loadMessage("f.ico", {}), "Stream read error");
+}
+
+TEST_F(Reading, MetafileSizes) {
+  // 1440 twips per inch: 1440 x 720 twips are one inch by half an inch at 96 dpi.
+  EXPECT_EQ(loaded("a.wmf", placeableWmf(0, 0, 1440, 720, 1440)), std::pair(96, 48));
+  EXPECT_EQ(loaded("b.wmf", placeableWmf(-100, -50, 100, 50, 100)), std::pair(192, 96));
+  EXPECT_EQ(loaded("c.wmf", standardWmf(300, 200)), std::pair(300, 200));
+  EXPECT_EQ(loaded("d.wmf", standardWmf(0, 0)), std::pair(0, 0));
+  EXPECT_EQ(loaded("e.emf", emf(2540, 5080)), std::pair(96, 192));
+  // Either extension reads either form.
+  EXPECT_EQ(loaded("f.emf", standardWmf(30, 20)), std::pair(30, 20));
+  EXPECT_EQ(loaded("g.WMF", emf(254, 254)), std::pair(10, 10));
+
+  EXPECT_EQ(loadMessage("h.wmf", Bytes(40, 'x')), "Metafile is not valid");
+  Bytes noSignature = emf(2540, 2540);
+  put(noSignature, 40, 0, 4);
+  EXPECT_EQ(loadMessage("i.emf", noSignature), "Metafile is not valid");
+  EXPECT_EQ(loadMessage("j.wmf", placeableWmf(0, 0, 10, 10, 0)), "Metafile is not valid");
+  Bytes cut = emf(2540, 2540);
+  cut.resize(60);
+  EXPECT_EQ(loadMessage("k.emf", cut), "Stream read error");
+  EXPECT_EQ(loadMessage("l.wmf", {}), "Stream read error");
+}
+
+TEST_F(Reading, JpegSizeAndEmptyFile) {
+  EXPECT_EQ(loaded("a.jpg", testpics::makeJpeg(33, 17, JpegKind::Progressive)), std::pair(33, 17));
+  EXPECT_EQ(loaded("b.jpg", {}), std::pair(0, 0));
+  EXPECT_EQ(loadMessage("c.jpg", Bytes{0xFF}), jpegError(53));
+  // The header alone is read, so a huge claim costs nothing here.
+  const Bytes huge = imagetest::withFrameSize(testpics::makeJpeg(16, 16), 65500, 65500);
+  EXPECT_EQ(loaded("d.jpg", huge), std::pair(65500, 65500));
+}
+
+TEST_F(Reading, BmpPassingTheSizeTestIsNoJpegStream) {
+  const std::string path = write("big.bmp", testpics::makeBmp(300, 300));
+  PictureRole pi;
+  loadPicture(pi, path);
+  JpegObject jpeg;
+  EXPECT_EQ(messageOf([&] { jpeg.loadFile(path); }), jpegError(53));
+}
+
+TEST_F(Reading, ProgressiveFlagFollowsTheLastNonEmptyLoad) {
+  JpegObject jpeg;
+  EXPECT_FALSE(jpeg.progressiveFlag());
+  EXPECT_EQ(jpeg.qualityValue(), 90);
+  jpeg.loadFile(write("p.jpg", testpics::makeJpeg(20, 10, JpegKind::Progressive)));
+  EXPECT_TRUE(jpeg.progressiveFlag());
+  EXPECT_EQ(jpeg.headerWidth(), 20u);
+  EXPECT_EQ(jpeg.headerHeight(), 10u);
+  jpeg.loadFile(write("empty.jpg", {}));
+  EXPECT_TRUE(jpeg.progressiveFlag());
+  EXPECT_EQ(jpeg.headerWidth(), 0u);
+  jpeg.loadFile(write("b.jpg", testpics::makeJpeg(20, 10)));
+  EXPECT_FALSE(jpeg.progressiveFlag());
+  EXPECT_FALSE(jpeg.oneComponent());
+  jpeg.loadFile(write("g.jpg", testpics::makeJpeg(20, 10, JpegKind::Gray)));
+  EXPECT_TRUE(jpeg.oneComponent());
+}
+
+TEST_F(Reading, EmptyFileFailsOnlyWhenDecoded) {
+  JpegObject jpeg;
+  jpeg.loadFile(write("empty.jpg", {}));
+  PictureRole pi;
+  EXPECT_EQ(messageOf([&] { jpeg.decodeTo(pi); }), jpegError(42));
+  JpegObject fresh;  // no bytes at all
+  EXPECT_EQ(messageOf([&] { fresh.decodeTo(pi); }), jpegError(42));
+}
+
+TEST_F(Reading, ColourDecodeMatchesPlainLibjpegRgb) {
+  // Odd sizes and both scan kinds: pixels written straight into the surface
+  // rows must equal libjpeg's own RGB output.
+  for (const JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive}) {
+    const Bytes bytes = testpics::makeJpeg(37, 23, kind, testpics::gradient, 75);
+    JpegObject jpeg;
+    jpeg.loadBytes(bytes);
+    PictureRole pi;
+    jpeg.decodeTo(pi);
+    const PixelSurface expected = imagetest::referenceDecode(bytes);
+    ASSERT_EQ(pi.width(), 37);
+    ASSERT_EQ(pi.height(), 23);
+    for (int y = 0; y < 23; ++y) {
+      for (int x = 0; x < 37; ++x) {
+        ASSERT_EQ(pi.surface().getPixel(x, y), expected.getPixel(x, y)) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(Reading, GrayDecodeUsesAtMost236EqualChannelLevels) {
+  const auto ramp = [](int x, int y) {
+    const auto v = std::uint8_t((x * 5 + y) & 0xFF);
+    return testpics::Rgb{v, v, v};
+  };
+  const Bytes bytes = testpics::makeJpeg(64, 48, JpegKind::Gray, ramp, 90);
+  JpegObject jpeg;
+  jpeg.loadBytes(bytes);
+  PictureRole pi;
+  jpeg.decodeTo(pi);
+  const PixelSurface expected = imagetest::referenceDecode(bytes);
+  std::set<ColorRef> levels;
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const ColorRef c = pi.surface().getPixel(x, y);
+      ASSERT_EQ(redOf(c), greenOf(c));
+      ASSERT_EQ(redOf(c), blueOf(c));
+      ASSERT_EQ(c, expected.getPixel(x, y)) << x << "," << y;
+      levels.insert(c);
+    }
+  }
+  EXPECT_LE(levels.size(), 236u);
+  EXPECT_GT(levels.size(), 100u);
+}
+
+TEST_F(Reading, FourComponentPicturesDecodeToTheirColours) {
+  // Ink samples per 8 x 8 block: cyan, magenta, yellow, black, none, half black.
+  const std::array<std::array<int, 4>, 6> inks{{{255, 0, 0, 0},
+                                                {0, 255, 0, 0},
+                                                {0, 0, 255, 0},
+                                                {0, 0, 0, 255},
+                                                {0, 0, 0, 0},
+                                                {0, 0, 0, 128}}};
+  const std::array<ColorRef, 6> colours{makeColor(0, 255, 255),   makeColor(255, 0, 255),
+                                        makeColor(255, 255, 0),   makeColor(0, 0, 0),
+                                        makeColor(255, 255, 255), makeColor(127, 127, 127)};
+  for (const Samples kind : {Samples::AdobeCmyk, Samples::Ycck, Samples::PlainCmyk}) {
+    const bool inverted = kind != Samples::PlainCmyk;
+    const Bytes bytes = imagetest::makeRawJpeg(48, 8, kind, [&](int x, int) {
+      std::array<std::uint8_t, 4> s{};
+      for (int c = 0; c < 4; ++c) {
+        const int ink = inks[std::size_t(x / 8)][std::size_t(c)];
+        s[std::size_t(c)] = std::uint8_t(inverted ? 255 - ink : ink);
+      }
+      return s;
+    });
+    JpegObject jpeg;
+    jpeg.loadBytes(bytes);
+    PictureRole pi;
+    jpeg.decodeTo(pi);
+    for (std::size_t block = 0; block < colours.size(); ++block) {
+      const ColorRef c = pi.surface().getPixel(int(block) * 8 + 4, 4);
+      for (auto [got, want] : {std::pair{redOf(c), redOf(colours[block])},
+                               {greenOf(c), greenOf(colours[block])},
+                               {blueOf(c), blueOf(colours[block])}}) {
+        EXPECT_NEAR(got, want, 3) << "kind " << int(kind) << " block " << block;
+      }
+    }
+  }
+}
+
+TEST_F(Reading, TwoComponentPictureFailsWithAJpegError) {
+  const Bytes bytes = imagetest::makeRawJpeg(
+      16, 16, Samples::TwoComponent, [](int, int) { return std::array<std::uint8_t, 4>{}; });
+  JpegObject jpeg;
+  jpeg.loadBytes(bytes);
+  PictureRole pi;
+  EXPECT_EQ(messageOf([&] { jpeg.decodeTo(pi); }).rfind("JPEG error #", 0), 0u);
+  EXPECT_FALSE(pi.holdsSurface());
+}
+
+TEST_F(Reading, TruncatedJpegDecodesWithoutError) {
+  // Large enough that even the 10 % cut lies in the image data, past the tables.
+  for (const JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive}) {
+    const Bytes full = testpics::makeJpeg(256, 256, kind);
+    for (const double share : {0.1, 0.5, 0.99}) {
+      JpegObject jpeg;
+      jpeg.loadBytes(Bytes(full.begin(), full.begin() + std::ptrdiff_t(full.size() * share)));
+      PictureRole pi;
+      EXPECT_EQ(messageOf([&] { jpeg.decodeTo(pi); }), "(no error)") << share;
+      EXPECT_EQ(pi.width(), 256);
+      EXPECT_EQ(pi.height(), 256);
+    }
+  }
+  // The rows before the cut come out as in the whole picture.
+  const Bytes full = testpics::makeJpeg(64, 64);
+  JpegObject jpeg;
+  jpeg.loadBytes(Bytes(full.begin(), full.begin() + std::ptrdiff_t(full.size() * 0.6)));
+  PictureRole pi;
+  jpeg.decodeTo(pi);
+  const PixelSurface whole = imagetest::referenceDecode(full);
+  for (int x = 0; x < 64; ++x) EXPECT_EQ(pi.surface().getPixel(x, 0), whole.getPixel(x, 0));
+}
+
+TEST_F(Reading, HugeHeaderFailsBeforeAnythingIsAllocated) {
+  setSurfaceMemoryLimit(64u << 20);
+  for (const JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive}) {
+    JpegObject jpeg;
+    jpeg.loadBytes(imagetest::withFrameSize(testpics::makeJpeg(16, 16, kind), 65500, 65500));
+    EXPECT_EQ(jpeg.headerWidth(), 65500u);
+    PictureRole pi;
+    EXPECT_EQ(messageOf([&] { jpeg.decodeTo(pi); }), "Out of system resources");
+  }
+  setSurfaceMemoryLimit(0);
+}
+
+TEST_F(Reading, DecodingHappensOncePerLoadAndCopiesStayIntact) {
+  const Bytes first = testpics::makeJpeg(32, 32);
+  const auto red = [](int, int) { return testpics::Rgb{255, 0, 0}; };
+  JpegObject jpeg;
+  jpeg.loadBytes(first);
+  PictureRole pi;
+  jpeg.decodeTo(pi);
+  const ColorRef* decoded = pi.surface().row(0);
+  PictureRole again;
+  jpeg.decodeTo(again);
+  EXPECT_EQ(again.surface().row(0), decoded);  // handed out again, not decoded again
+
+  // The editor's copy of the first picture outlives the next decode into the same memory.
+  const PixelSurface editorCopy = pi.surface();
+  const PixelSurface expected = imagetest::referenceDecode(first);
+  pi.setPicture(Picture{});
+  again.setPicture(Picture{});
+  jpeg.loadBytes(testpics::makeJpeg(32, 32, JpegKind::Baseline, red));
+  jpeg.decodeTo(pi);
+  EXPECT_GT(redOf(pi.surface().getPixel(5, 5)), 240);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(editorCopy.getPixel(x, y), expected.getPixel(x, y));
+  }
+}
