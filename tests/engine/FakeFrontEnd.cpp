@@ -1,0 +1,70 @@
+#include "FakeFrontEnd.h"
+
+#include <gtest/gtest.h>
+
+using batchfit::Window;
+
+namespace enginetest {
+
+namespace {
+std::string nameOf(Window window) {
+  return window == Window::Main ? "main" : "editor";
+}
+}  // namespace
+
+EditorAnswer EditorAnswer::confirm(batchfit::ColorRef colour) {
+  EditorAnswer answer;
+  answer.skip = false;
+  answer.fill = [colour](batchfit::PixelSurface& target) {
+    for (int y = 0; y < target.height(); ++y) {
+      for (int x = 0; x < target.width(); ++x) target.setPixel(x, y, colour);
+    }
+  };
+  return answer;
+}
+
+void FakeFrontEnd::setProgressMaximum(Window window, int maximum) {
+  calls.push_back("max " + nameOf(window) + " " + std::to_string(maximum));
+}
+
+void FakeFrontEnd::setProgressPosition(Window window, int position) {
+  calls.push_back("pos " + nameOf(window) + " " + std::to_string(position));
+  (window == Window::Main ? mainPosition : editorPosition) = position;
+}
+
+void FakeFrontEnd::setLabel(Window window, const std::string& text) {
+  calls.push_back("label " + nameOf(window) + " " + text);
+  if (window == Window::Main) mainLabels.push_back(text);
+}
+
+void FakeFrontEnd::repaintMain() {
+  calls.push_back("repaint");
+}
+
+void FakeFrontEnd::showMessage(const std::string& text) {
+  calls.push_back("message " + text);
+  messages.push_back(text);
+}
+
+bool FakeFrontEnd::editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
+                               const batchfit::JobSettings&) {
+  calls.push_back("edit " + std::to_string(source.width()) + "x" + std::to_string(source.height()));
+  if (answers_.empty()) {
+    ADD_FAILURE() << "crop editor shown without a scripted answer";
+    return true;
+  }
+  EditorAnswer answer = std::move(answers_.front());
+  answers_.pop_front();
+  if (!answer.skip) answer.fill(target.surface());
+  return answer.skip;
+}
+
+std::vector<std::string> callsStartingWith(const FakeFrontEnd& fake, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& call : fake.calls) {
+    if (call.rfind(prefix, 0) == 0) found.push_back(call);
+  }
+  return found;
+}
+
+}  // namespace enginetest

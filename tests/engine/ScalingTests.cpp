@@ -1,0 +1,205 @@
+// Scale factors, the aspect test, nearest-neighbour sampling with its turns,
+// and the anti-aliasing pass, on surfaces in memory.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "AntiAlias.h"
+#include "Error.h"
+#include "Scaling.h"
+
+using namespace batchfit;
+
+namespace {
+
+JobSettings target(int width, int height, int tolerance = 10) {
+  JobSettings settings;
+  settings.targetWidth = width;
+  settings.targetHeight = height;
+  settings.aspectTolerance = tolerance;
+  return settings;
+}
+
+// Each pixel names its own place: red = x, green = y (both below 256).
+PixelSurface placeCoded(int width, int height) {
+  PixelSurface surface = PixelSurface::create(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) surface.setPixel(x, y, makeColor(x, y, 7));
+  }
+  return surface;
+}
+
+ColorRef place(int x, int y) {
+  return makeColor(x, y, 7);
+}
+
+void expectError(const std::function<void()>& action, const char* message) {
+  try {
+    action();
+    ADD_FAILURE() << "no error, expected " << message;
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), message);
+  }
+}
+
+TEST(ScaleFactors, QuotientsOfTheSizes) {
+  const ScaleFactors exact = straightFactors(target(176, 220), 176, 220);
+  EXPECT_EQ(exact.stepX, 1.0);
+  EXPECT_EQ(exact.stepY, 1.0);
+  const ScaleFactors half = straightFactors(target(176, 220), 264, 330);
+  EXPECT_EQ(half.stepX, 1.5);
+  EXPECT_EQ(half.stepY, 1.5);
+  // Turned, the target's height lies along the picture's width.
+  const ScaleFactors turned = turnedFactors(target(176, 220), 440, 528);
+  EXPECT_EQ(turned.stepX, 2.0);
+  EXPECT_EQ(turned.stepY, 3.0);
+}
+
+TEST(ScaleFactors, DivisionByAZeroTargetSizeIsAnError) {
+  expectError([] { straightFactors(target(0, 220), 300, 400); }, "Floating point division by zero");
+  expectError([] { straightFactors(target(176, 0), 300, 400); }, "Floating point division by zero");
+  expectError([] { turnedFactors(target(176, 0), 300, 400); }, "Floating point division by zero");
+  expectError([] { aspectMatches(target(0, 0), 300, 400, false); },
+              "Invalid floating point operation");
+  expectError([] { aspectMatches(target(0, 0), 300, 400, true); },
+              "Invalid floating point operation");
+  expectError([] { aspectMatches(target(176, 0), 300, 400, false); },
+              "Floating point division by zero");
+  // A width of 0 only makes the straight ratio 0: nothing matches.
+  EXPECT_FALSE(aspectMatches(target(0, 220), 300, 400, false));
+}
+
+TEST(AspectTest, ToleranceIsAPercentageOfTheTargetRatio) {
+  EXPECT_TRUE(aspectMatches(target(176, 220), 600, 800, false));    // 0.75 against 0.8
+  EXPECT_FALSE(aspectMatches(target(176, 220), 800, 1200, false));  // 0.667
+  EXPECT_TRUE(aspectMatches(target(176, 220), 800, 600, true));     // 1.333 against 1.25
+  EXPECT_FALSE(aspectMatches(target(176, 220), 1200, 800, true));   // 1.5
+  EXPECT_TRUE(aspectMatches(target(176, 220, 1), 352, 440, false));
+  // A tolerance of 0 or below matches nothing, not even the exact ratio.
+  EXPECT_FALSE(aspectMatches(target(176, 220, 0), 176, 220, false));
+  EXPECT_FALSE(aspectMatches(target(176, 220, -5), 176, 220, false));
+}
+
+TEST(AspectTest, ExtendedPrecisionDecidesOnTheBoundary) {
+  EXPECT_TRUE(aspectMatches(target(176, 220), 880, 1000, false));
+  EXPECT_TRUE(aspectMatches(target(176, 220), 720, 1000, false));
+  // The second case is only a test of the precision if doubles decide it
+  // the other way.
+  const double ratio = 176.0 / 220.0;
+  EXPECT_FALSE(std::fabs(720.0 / 1000.0 - ratio) < (10 * ratio) / 100);
+  EXPECT_FALSE(aspectMatches(target(176, 220), 719, 1000, false));
+  EXPECT_FALSE(aspectMatches(target(176, 220), 881, 1000, false));
+}
+
+TEST(Resampling, StraightPicksTheNearestSourcePixelRoundingHalvesToEven) {
+  const PixelSurface source = placeCoded(9, 3);
+  PixelSurface target = PixelSurface::create(6, 2);
+  resampleStraight(source, target, {1.5, 1.5});
+  const int columns[] = {0, 2, 3, 4, 6, 8};
+  for (int x = 0; x < 6; ++x) {
+    EXPECT_EQ(target.getPixel(x, 0), place(columns[x], 0)) << "column " << x;
+    EXPECT_EQ(target.getPixel(x, 1), place(columns[x], 2)) << "column " << x;
+  }
+
+  PixelSurface copy = PixelSurface::create(9, 3);
+  resampleStraight(source, copy, {1.0, 1.0});
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(copy.getPixel(x, y), source.getPixel(x, y));
+  }
+}
+
+TEST(Resampling, ClockwiseTurnPutsTheTopLeftCornerAtTheTopRight) {
+  const PixelSurface source = placeCoded(220, 176);
+  PixelSurface target = PixelSurface::create(176, 220);
+  resampleTurned(source, target, {1.0, 1.0}, "Right");
+  EXPECT_EQ(target.getPixel(0, 0), place(0, 175));  // bottom-left corner
+  EXPECT_EQ(target.getPixel(175, 0), place(0, 0));  // top-left corner
+  EXPECT_EQ(target.getPixel(175, 219), place(219, 0));
+  for (int y = 0; y < 220; ++y) {
+    for (int x = 0; x < 176; ++x) ASSERT_EQ(target.getPixel(x, y), place(y, 175 - x));
+  }
+}
+
+TEST(Resampling, AnyOtherDirectionTurnsCounterClockwise) {
+  const PixelSurface source = placeCoded(220, 176);
+  for (const char* direction : {"Left", "right", "Right ", ""}) {
+    PixelSurface target = PixelSurface::create(176, 220);
+    resampleTurned(source, target, {1.0, 1.0}, direction);
+    EXPECT_EQ(target.getPixel(0, 0), place(219, 0)) << direction;  // top-right corner
+    EXPECT_EQ(target.getPixel(0, 219), place(0, 0)) << direction;  // top-left corner
+    for (int y = 0; y < 220; ++y) {
+      for (int x = 0; x < 176; ++x) ASSERT_EQ(target.getPixel(x, y), place(219 - y, x));
+    }
+  }
+}
+
+TEST(Resampling, TurningRightThenLeftGivesThePictureBack) {
+  const PixelSurface source = placeCoded(40, 40);
+  PixelSurface turned = PixelSurface::create(40, 40);
+  PixelSurface back = PixelSurface::create(40, 40);
+  resampleTurned(source, turned, {1.0, 1.0}, "Right");
+  resampleTurned(turned, back, {1.0, 1.0}, "Left");
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) ASSERT_EQ(back.getPixel(x, y), source.getPixel(x, y));
+  }
+}
+
+TEST(Resampling, SamplesOutsideTheSourceComeOutBlack) {
+  const PixelSurface source = placeCoded(4, 4);
+  PixelSurface target = PixelSurface::create(3, 1);
+  // Factors far beyond the source, also beyond the 32-bit range.
+  resampleStraight(source, target, {3.0e9, 1.0});
+  EXPECT_EQ(target.getPixel(0, 0), place(0, 0));
+  EXPECT_EQ(target.getPixel(1, 0), 0u);
+  EXPECT_EQ(target.getPixel(2, 0), 0u);
+}
+
+// A role of the given size, all pixels the given colour.
+PictureRole filledRole(int width, int height, ColorRef colour) {
+  PictureRole role;
+  role.prepare(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) role.surface().setPixel(x, y, colour);
+  }
+  return role;
+}
+
+TEST(AntiAliasing, EachPixelTakesTheMeanOfItsNewLeftAndOldRightNeighbour) {
+  PictureRole black = filledRole(4, 2, 0);
+  antiAliasPass(true, black);
+  const unsigned expected[] = {127, 63, 31, 143};
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      EXPECT_EQ(black.surface().getPixel(x, y), makeColor(expected[x], expected[x], expected[x]));
+    }
+  }
+
+  PictureRole red = filledRole(2, 1, makeColor(255, 0, 0));
+  antiAliasPass(true, red);
+  EXPECT_EQ(red.surface().getPixel(0, 0), makeColor(255, 127, 127));
+  EXPECT_EQ(red.surface().getPixel(1, 0), makeColor(255, 191, 191));
+}
+
+TEST(AntiAliasing, EdgeCases) {
+  PictureRole narrow = filledRole(1, 3, makeColor(1, 2, 3));
+  antiAliasPass(true, narrow);
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(narrow.surface().getPixel(0, y), White);
+
+  PictureRole white = filledRole(5, 5, White);
+  antiAliasPass(true, white);
+  EXPECT_EQ(white.surface().getPixel(2, 2), White);
+
+  PictureRole off = filledRole(3, 1, 0);
+  antiAliasPass(false, off);
+  EXPECT_EQ(off.surface().getPixel(0, 0), 0u);
+
+  // A target without pixels is left as it is, not made.
+  for (auto [width, height] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{-2, 5}}) {
+    PictureRole empty;
+    empty.prepare(width, height);
+    antiAliasPass(true, empty);
+    EXPECT_FALSE(empty.holdsSurface());
+  }
+}
+
+}  // namespace
