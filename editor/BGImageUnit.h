@@ -1,0 +1,120 @@
+// The crop editor window: the picture with the crop frame and its handle over
+// it, and a bar with "Hor/Ver Rotate", "SKIP", "OK/NEXT" and the run's progress.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+#include "CropFrame.h"
+#include "JobSettings.h"
+#include "PictureRole.h"
+#include "PixelSurface.h"
+
+class QEventLoop;
+class QLabel;
+class QMouseEvent;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+
+namespace batchfit {
+
+// The editor picture on screen, at its natural size. The surface is converted
+// for display once per show, never once per paint.
+class PictureView : public QWidget {
+ public:
+  explicit PictureView(QWidget* parent);
+  // Shows surface from now on (reusing the display memory when the size is the same).
+  void setPicture(const PixelSurface& surface);
+  // Takes the pixels of area from surface again, after surface changed there.
+  void refresh(const PixelSurface& surface, const QRect& area);
+  const QImage& image() const { return image_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage image_;
+};
+
+// The crop frame (a 3-pixel outline, transparent inside) or its handle (a
+// filled square), in the palette's highlighted-text colour. Passes its mouse
+// presses and moves on, with positions relative to itself.
+class FrameShape : public QWidget {
+ public:
+  enum class Look { Outline, Filled };
+  FrameShape(Look look, QWidget* parent);
+
+  std::function<void(const QMouseEvent&)> onPress;
+  std::function<void(const QMouseEvent&)> onMove;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  Look look_;
+};
+
+class TBGImageForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TBGImageForm(QWidget* parent = nullptr);
+
+  // The editor's picture becomes a copy of source; shows the window
+  // application-modal and waits until "OK/NEXT" or "SKIP" closes it;
+  // returns editorSkipped. "OK/NEXT" fills target from the frame.
+  bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& s);
+
+  const CropFrame& frame() const { return frame_; }
+  bool editorSkipped() const { return editorSkipped_; }
+  const PixelSurface& picture() const { return picture_; }
+
+  // The controls, set up once; the run sets the progress bar and the label.
+  QWidget* Panel1;
+  QPushButton* Button1;  // "SKIP"
+  QPushButton* Button2;  // "Hor/Ver Rotate"
+  QPushButton* Button3;  // "OK/NEXT"
+  QProgressBar* ProgressBar1;
+  QLabel* Label9;
+  QScrollArea* ScrollBox1;
+  QWidget* Canvas;  // what ScrollBox1 scrolls: the picture, the frame, the handle
+  PictureView* Image1;
+  FrameShape* Shape1;  // the frame
+  FrameShape* Shape2;  // the handle
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // Only "OK/NEXT" and "SKIP" close the editor; every other close request is refused.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildPanel();
+  void buildPictureArea();
+
+  void FormShow();
+  void Shape1MouseDown(const QMouseEvent& event);
+  void Shape1MouseMove(const QMouseEvent& event);
+  void Shape2MouseDown(const QMouseEvent& event);
+  void Shape2MouseMove(const QMouseEvent& event);
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+
+  PictureSize pictureSize() const;
+  // Puts the frame, the handle, their cursors and the scrolled area where the model has them.
+  void showFrame();
+  void closeEditor();
+
+  CropFrame frame_;
+  bool editorSkipped_ = false;
+  PixelSurface picture_;
+  JobSettings settings_;
+  PictureRole* target_ = nullptr;
+  QEventLoop* loop_ = nullptr;
+};
+
+}  // namespace batchfit

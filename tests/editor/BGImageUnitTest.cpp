@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <memory>
+
+#include "BGImageUnit.h"
+#include "EditorTesting.h"
+
+using namespace batchfit;
+using editortest::colourAt;
+using editortest::patterned;
+using editortest::sampleOf;
+
+namespace {
+
+class EditorWindow : public ::testing::Test {
+ protected:
+  // Shows the editor modally; once it runs, does actions and then clicks closer.
+  bool edit(const PixelSurface& picture, const std::function<void()>& actions,
+            QPushButton* closer) {
+    QTimer::singleShot(0, form.get(), [&] {
+      actions();
+      QTest::mouseClick(closer, Qt::LeftButton);
+    });
+    return form->editPicture(picture, target, settings);
+  }
+
+  // Clicks OK on the error box as soon as one shows, and keeps its text.
+  void answerErrorBox(QString& text) {
+    auto* poll = new QTimer(form.get());
+    QObject::connect(poll, &QTimer::timeout, [poll, &text] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      text = box->text();
+      box->button(QMessageBox::Ok)->click();
+      poll->deleteLater();
+    });
+    poll->start(10);
+  }
+
+  std::unique_ptr<TBGImageForm> form = std::make_unique<TBGImageForm>();
+  JobSettings settings;
+  PictureRole target;
+};
+
+QRgb shown(ColorRef c) {
+  return qRgb(redOf(c), greenOf(c), blueOf(c));
+}
+
+}  // namespace
+
+TEST_F(EditorWindow, FillsTheWorkAreaWithTheBarBelow) {
+  TBGImageForm& f = *form;
+  edit(
+      patterned(300, 400),
+      [&] {
+        EXPECT_EQ(f.windowTitle(), "Select part of image.");
+        EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(f.geometry(), f.screen()->availableGeometry());
+        EXPECT_EQ(f.Panel1->geometry(), QRect(0, f.height() - 41, f.width(), 41));
+        EXPECT_EQ(f.Button2->geometry(), QRect(8, 8, 89, 25));
+        EXPECT_EQ(f.Button1->geometry(), QRect(104, 8, 89, 25));
+        EXPECT_EQ(f.Button3->geometry(), QRect(200, 8, 89, 25));
+        EXPECT_EQ(f.ProgressBar1->geometry(), QRect(296, 12, 321, 17));
+        EXPECT_EQ(f.Label9->pos(), QPoint(624, 9));
+        EXPECT_EQ(f.Label9->font().pixelSize(), 16);
+        EXPECT_EQ(f.Button1->nextInFocusChain(), f.Button2);
+        EXPECT_EQ(f.Button2->nextInFocusChain(), f.Button3);
+        for (QPushButton* b : {f.Button1, f.Button2, f.Button3}) {
+          EXPECT_FALSE(b->isDefault() || b->autoDefault());
+        }
+      },
+      f.Button1);
+}
+
+TEST_F(EditorWindow, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
+  TBGImageForm& f = *form;
+  const PixelSurface picture = patterned(700, 800);
+  target.prepare(176, 220);
+  const bool skipped = edit(
+      picture,
+      [&] {
+        EXPECT_EQ(f.Image1->size(), QSize(700, 800));
+        EXPECT_EQ(f.Image1->image().pixel(123, 456), shown(colourAt(123, 456)));
+        // The frame follows the pointer; the press point stays under it.
+        QTest::mousePress(f.Shape1, Qt::LeftButton, {}, QPoint(50, 60));
+        QTest::mouseMove(f.Shape1, QPoint(80, 100));
+        QTest::mouseRelease(f.Shape1, Qt::LeftButton, {}, QPoint(50, 60));
+        EXPECT_EQ(f.Shape1->geometry(), QRect(30, 40, 176, 220));
+        EXPECT_EQ(f.Shape1->cursor().shape(), Qt::SizeAllCursor);
+        // The handle drags the frame's right edge; the move ends outside the handle.
+        QTest::mousePress(f.Shape2, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(f.Shape2, QPoint(134, 5));
+        QTest::mouseRelease(f.Shape2, Qt::LeftButton, {}, QPoint(10, -150));
+        EXPECT_EQ(f.Shape1->geometry(), QRect(30, 40, 300, 375));
+        EXPECT_EQ(f.Shape2->geometry(), QRect(320, 405, 10, 10));
+        EXPECT_EQ(f.Shape2->cursor().shape(), Qt::SizeFDiagCursor);
+      },
+      f.Button3);
+  EXPECT_FALSE(skipped);
+  EXPECT_FALSE(f.isVisible());
+  const PixelSurface& t = target.surface();
+  for (int x = 0; x < 176; ++x) {
+    for (int y = 0; y < 220; ++y) {
+      ASSERT_EQ(t.getPixel(x, y), colourAt(30 + sampleOf(x, 300, 176), 40 + sampleOf(y, 375, 220)));
+    }
+  }
+  EXPECT_EQ(picture.getPixel(0, 0), colourAt(0, 0));  // the editor cut its own copy
+}
+
+TEST_F(EditorWindow, MovesWithoutAButtonReachTheFrame) {
+  TBGImageForm& f = *form;
+  edit(
+      patterned(100, 150),
+      [&] {
+        EXPECT_FALSE(f.Shape1->testAttribute(Qt::WA_SetCursor));
+        QTest::mouseMove(f.Shape1, QPoint(150, 100));
+        EXPECT_EQ(f.Shape1->cursor().shape(), Qt::SizeAllCursor);
+        EXPECT_EQ(f.frame().left(), -120);  // clamped, sticking out at the left and top
+        EXPECT_EQ(f.frame().top(), -50);
+      },
+      f.Button1);
+}
+
+TEST_F(EditorWindow, RotateThenOkTurnsClockwiseForRight) {
+  TBGImageForm& f = *form;
+  settings.rotateDirection = "Right";
+  target.prepare(176, 220);
+  edit(
+      patterned(400, 300),
+      [&] {
+        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        EXPECT_TRUE(f.frame().frameSwapped());
+        EXPECT_EQ(f.Shape1->geometry(), QRect(0, 0, 220, 200));
+      },
+      f.Button3);
+  const PixelSurface& t = target.surface();
+  EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 199));
+  EXPECT_EQ(t.getPixel(175, 0), colourAt(0, 0));
+  EXPECT_EQ(t.getPixel(175, 219), colourAt(219, 0));
+}
+
+TEST_F(EditorWindow, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
+  TBGImageForm& f = *form;
+  target.prepare(176, 220);
+  target.surface().setPixel(3, 3, 0x010203);
+  const bool skipped = edit(
+      patterned(300, 400),
+      [&] {
+        QTest::keyClick(&f, Qt::Key_Escape);
+        EXPECT_FALSE(f.close());
+        EXPECT_FALSE(f.windowHandle()->close());  // as the window manager asks
+        QTest::keyClick(&f, Qt::Key_F4, Qt::AltModifier);
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_FALSE(f.editorSkipped());
+      },
+      f.Button1);
+  EXPECT_TRUE(skipped);
+  EXPECT_EQ(target.surface().getPixel(3, 3), 0x010203u);
+  EXPECT_EQ(target.surface().getPixel(0, 0), White);
+  EXPECT_FALSE(edit(
+      patterned(300, 400), [] {}, f.Button3));
+}
+
+TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
+  TBGImageForm& f = *form;
+  EXPECT_TRUE(edit(
+      patterned(300, 400), [] {}, f.Button1));
+  settings.targetWidth = 0;
+  target.prepare(0, 220);
+  QString message;
+  const bool skipped = edit(
+      patterned(300, 400),
+      [&] {
+        QTest::mousePress(f.Shape1, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(f.Shape1, QPoint(40, 50));
+        QTest::mouseRelease(f.Shape1, Qt::LeftButton, {}, QPoint(10, 10));
+        answerErrorBox(message);
+        QTest::mouseClick(f.Button3, Qt::LeftButton);
+        EXPECT_EQ(message, "Floating point division by zero.");
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_FALSE(f.editorSkipped());
+        EXPECT_EQ(f.picture().getPixel(0, 0), colourAt(30, 40));
+        EXPECT_EQ(f.Image1->image().pixel(0, 0), shown(colourAt(30, 40)));
+      },
+      f.Button1);
+  EXPECT_TRUE(skipped);
+  EXPECT_FALSE(target.holdsSurface());
+}
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
