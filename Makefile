@@ -2,10 +2,12 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run test test-asan test-tsan bench fuzz fuzz-deps format clean
 
 all: build
 
@@ -41,8 +43,22 @@ test-tsan: deps $(TSAN_BUILD)/build.ninja
 bench: build
 	$(BUILD)/bench/batchfit-bench
 
+# libFuzzer targets built with clang, without Qt and tests, each run for
+# FUZZ_SECONDS from a seed corpus our own code writes.
+fuzz-deps:
+	@scripts/install-deps --fuzz
+
+$(FUZZ_BUILD)/build.ninja: | fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DBATCHFIT_FUZZ=ON -DBATCHFIT_WITH_GUI=OFF -DBUILD_TESTING=OFF
+
+fuzz: fuzz-deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-all
+	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,103 @@
+// Writes the seed corpus of the fuzz targets into the folder given:
+// pictures/ (every kind the run reads, valid and slightly broken), resize/
+// (settings bytes followed by a JPEG), spin/ and paths/ (texts).
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "CraftedFiles.h"
+#include "TestPictures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using testpics::JpegKind;
+using testpics::makeJpeg;
+
+void write(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+  write(path, Bytes(text.begin(), text.end()));
+}
+
+void writePictures(const fs::path& dir) {
+  using crafted::BmpHeader;
+  const Bytes baseline = makeJpeg(64, 48);
+  write(dir / "baseline.jpg", baseline);
+  write(dir / "portrait.jpg", makeJpeg(30, 41));
+  write(dir / "progressive.jpg", makeJpeg(40, 30, JpegKind::Progressive));
+  write(dir / "gray.jpg", makeJpeg(33, 17, JpegKind::Gray));
+  write(dir / "cmyk.jpg", makeJpeg(24, 24, JpegKind::Cmyk));
+  write(dir / "one-pixel.jpg", makeJpeg(1, 1));
+  write(dir / "huge-header.jpg", crafted::withJpegSize(makeJpeg(16, 16), 65500, 65500));
+  write(dir / "bad-huffman.jpg", crafted::withBadHuffmanTable(baseline));
+  write(dir / "cut.jpg", crafted::cutTo(baseline, 60));
+  write(dir / "core.bmp", crafted::makeBmp(BmpHeader::Core12, 20, 10, 24));
+  write(dir / "core-8bit.bmp", crafted::makeBmp(BmpHeader::Core12, 9, 7, 8));
+  write(dir / "info-1bit.bmp", crafted::makeBmp(BmpHeader::Info40, 13, 5, 1));
+  write(dir / "info-4bit.bmp", crafted::makeBmp(BmpHeader::Info40, 11, 6, 4));
+  write(dir / "info-24bit.bmp", crafted::makeBmp(BmpHeader::Info40, 7, 9, 24));
+  write(dir / "info-32bit-topdown.bmp", crafted::makeBmp(BmpHeader::Info40, 8, 8, 32, true));
+  write(dir / "v4.bmp", crafted::makeBmp(BmpHeader::V4_108, 6, 4, 32));
+  write(dir / "v5.bmp", crafted::makeBmp(BmpHeader::V5_124, 5, 3, 24));
+  write(dir / "one.ico", crafted::makeIcon({16}));
+  write(dir / "three.ico", crafted::makeIcon({8, 32, 256}));
+  write(dir / "placeable.wmf", crafted::makePlaceableWmf(2880, 1440));
+  write(dir / "plain.wmf", crafted::makePlainWmf(640, 480));
+  write(dir / "bounds.emf", crafted::makeEmf(320, 200));
+}
+
+// Settings bytes as the resize-all target reads them: width and height
+// (value + 8, modulo 96), flags (rotate, direction, anti-alias, BMP), quality.
+void writeResize(const fs::path& dir) {
+  const std::vector<std::pair<std::string, Bytes>> cases = {
+      {"straight", {24, 28, 0x01, 100}},   {"turned-left", {24, 28, 0x09, 90}},
+      {"turned-right", {24, 28, 0x13, 1}}, {"no-rotate-bmp", {20, 20, 0x18, 0}},
+      {"zero-width", {8, 20, 0x01, 50}},   {"negative", {4, 2, 0x01, 50}},
+  };
+  const std::vector<std::pair<std::string, Bytes>> pictures = {
+      {"landscape", makeJpeg(48, 36)},
+      {"progressive", makeJpeg(36, 48, JpegKind::Progressive)},
+      {"gray", makeJpeg(40, 40, JpegKind::Gray)},
+      {"cmyk", makeJpeg(32, 24, JpegKind::Cmyk)},
+  };
+  for (const auto& [settingsName, settings] : cases) {
+    for (const auto& [pictureName, picture] : pictures) {
+      Bytes seed = settings;
+      seed.insert(seed.end(), picture.begin(), picture.end());
+      write(dir / (settingsName + "-" + pictureName), seed);
+    }
+  }
+}
+
+void writeTexts(const fs::path& dir, const std::vector<std::string>& texts) {
+  for (std::size_t i = 0; i < texts.size(); ++i) writeText(dir / std::to_string(i), texts[i]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    return 2;
+  }
+  const fs::path root = argv[1];
+  for (const char* group : {"pictures", "resize", "spin", "paths"}) {
+    fs::create_directories(root / group);
+  }
+  writePictures(root / "pictures");
+  writeResize(root / "resize");
+  writeTexts(root / "spin", {"176", "  -220", "+17", "$B0", "x7FFFFFFF", "0XffffFFFF",
+                             "-2147483648", "2147483648", "17.6", "176 ", "", "abc", "-$10"});
+  writeTexts(root / "paths", {"C:\\Pics\\a.b.jpg", "D:\\Pics.old\\photo", "trail.",
+                              "/tmp/Save Your Resized Files Here", "/home/u/photos/IMG_0001.JPG",
+                              "noext", "a:b\\c.d/e", ".hidden", "dir/"});
+  return 0;
+}
