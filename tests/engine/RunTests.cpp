@@ -152,6 +152,20 @@ TEST(RunDriver, ZeroTargetWidthEndsTheRunAtTheFirstPictureThatPasses) {
   EXPECT_TRUE(batch.outputs().empty());
 }
 
+TEST(RunDriver, NegativeTargetSizeEndsTheRunInsteadOfWritingAnEmptyFile) {
+  Batch batch;
+  batch.settings.mode = ResizeAll;
+  batch.settings.targetWidth = -3;
+  batch.addJpeg("portrait.jpg", 300, 400);
+  try {
+    batch.run();
+    FAIL() << "a target of negative width was written";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "Out of system resources");
+  }
+  EXPECT_TRUE(batch.outputs().empty());
+}
+
 JobSettings target(int width, int height, bool autoRotate = true) {
   JobSettings settings;
   settings.targetWidth = width;
