@@ -77,22 +77,22 @@ void PictureView::setPicture(const PixelSurface& surface) {
 }
 
 void PictureView::refresh(const PixelSurface& surface, const QRect& area) {
-  const QRect rows = area & image_.rect();
-  for (int y = rows.top(); y <= rows.bottom(); ++y) {
+  const QRect part = area & image_.rect();
+  for (int y = part.top(); y <= part.bottom(); ++y) {
     const ColorRef* source = surface.row(y);
     auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    for (int x = rows.left(); x <= rows.right(); ++x) {
+    for (int x = part.left(); x <= part.right(); ++x) {
       const ColorRef c = source[x];
       line[x] = qRgb(redOf(c), greenOf(c), blueOf(c));
     }
   }
-  update(rows);
+  update(part);
 }
 
 void PictureView::paintEvent(QPaintEvent* event) {
+  // The view is exactly the picture's size: the picture covers all of it.
   QPainter painter(this);
   const QRect area = event->rect();
-  painter.fillRect(area, palette().window());
   painter.drawImage(area.topLeft(), image_, area);
 }
 
