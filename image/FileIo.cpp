@@ -80,18 +80,23 @@ InputFile::~InputFile() {
 
 void InputFile::readAll(std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  // Grow past the stated size, in case the file grew since; stop at its true end.
-  bytes.resize(fileSize(fd_) + 1);
-  std::size_t done = 0;
-  for (;;) {
-    if (done == bytes.size()) bytes.resize(bytes.size() * 2);
-    const ssize_t n = ::read(fd_, bytes.data() + done, bytes.size() - done);
+  // Past the stated size, in case the file grew since; the true end stops it.
+  std::size_t want = fileSize(fd_) + 1;
+  while (!readUpTo(bytes, want)) want *= 2;
+}
+
+bool InputFile::readUpTo(std::vector<std::uint8_t>& bytes, std::size_t size) {
+  std::size_t done = bytes.size();
+  bytes.resize(size);
+  while (done < size) {
+    const ssize_t n = ::read(fd_, bytes.data() + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw Error("Stream read error");
     if (n == 0) break;
     done += std::size_t(n);
   }
   bytes.resize(done);
+  return done < size;
 }
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path) {

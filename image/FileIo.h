@@ -25,6 +25,9 @@ class InputFile {
   // Replaces bytes with the rest of the file, reusing their capacity. Throws
   // "Stream read error" when reading fails.
   void readAll(std::vector<std::uint8_t>& bytes);
+  // Adds to bytes until they hold size bytes or the file ends; true when it
+  // ended. Throws "Stream read error" when reading fails.
+  bool readUpTo(std::vector<std::uint8_t>& bytes, std::size_t size);
 
  private:
   int fd_ = -1;

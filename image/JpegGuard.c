@@ -31,6 +31,15 @@ static void bf_init_errors(struct bf_jpeg_errors* errors) {
 
 /* ---- the source over bytes in memory ---- */
 
+/* The bytes given are the whole file (complete) or only its beginning; in the
+   latter case running out stops the read, marking ran_out, so the caller can
+   read more of the file and start again. */
+struct bf_memory_source {
+  struct jpeg_source_mgr pub;
+  int complete;
+  int ran_out;
+};
+
 static const JOCTET bf_end_of_image[2] = {0xFF, JPEG_EOI};
 
 static void bf_init_source(j_decompress_ptr cinfo) {
@@ -40,9 +49,14 @@ static void bf_init_source(j_decompress_ptr cinfo) {
 /* Only called when the bytes have run out: a file cut short ends as if its
    end-of-image marker were there, after the premature-end warning. */
 static boolean bf_fill_input_buffer(j_decompress_ptr cinfo) {
+  struct bf_memory_source* src = (struct bf_memory_source*)cinfo->src;
+  if (!src->complete) {
+    src->ran_out = 1;
+    ERREXIT(cinfo, JERR_INPUT_EOF);
+  }
   WARNMS(cinfo, JWRN_JPEG_EOF);
-  cinfo->src->next_input_byte = bf_end_of_image;
-  cinfo->src->bytes_in_buffer = sizeof bf_end_of_image;
+  src->pub.next_input_byte = bf_end_of_image;
+  src->pub.bytes_in_buffer = sizeof bf_end_of_image;
   return TRUE;
 }
 
@@ -61,19 +75,22 @@ static void bf_term_source(j_decompress_ptr cinfo) {
   (void)cinfo;
 }
 
-static void bf_memory_source(j_decompress_ptr cinfo, const unsigned char* data, size_t size) {
-  struct jpeg_source_mgr* src;
-  if (size == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
-  src = (struct jpeg_source_mgr*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT,
-                                                            sizeof(struct jpeg_source_mgr));
-  src->init_source = bf_init_source;
-  src->fill_input_buffer = bf_fill_input_buffer;
-  src->skip_input_data = bf_skip_input_data;
-  src->resync_to_restart = jpeg_resync_to_restart;
-  src->term_source = bf_term_source;
-  src->next_input_byte = data;
-  src->bytes_in_buffer = size;
-  cinfo->src = src;
+static void bf_set_source(j_decompress_ptr cinfo, const unsigned char* data, size_t size,
+                          int complete) {
+  struct bf_memory_source* src;
+  if (size == 0 && complete) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  src = (struct bf_memory_source*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT,
+                                                             sizeof(struct bf_memory_source));
+  src->pub.init_source = bf_init_source;
+  src->pub.fill_input_buffer = bf_fill_input_buffer;
+  src->pub.skip_input_data = bf_skip_input_data;
+  src->pub.resync_to_restart = jpeg_resync_to_restart;
+  src->pub.term_source = bf_term_source;
+  src->pub.next_input_byte = data;
+  src->pub.bytes_in_buffer = size;
+  src->complete = complete;
+  src->ran_out = 0;
+  cinfo->src = &src->pub;
 }
 
 /* ---- decompression ---- */
@@ -87,12 +104,18 @@ int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo, 
   return 0;
 }
 
-int bf_read_header(j_decompress_ptr cinfo, const unsigned char* data, size_t size,
-                   int* multipleScans) {
-  BF_GUARD(cinfo);
-  bf_memory_source(cinfo, data, size);
+int bf_read_header(j_decompress_ptr cinfo, const unsigned char* data, size_t size, int complete,
+                   struct bf_header_result* result) {
+  result->multiple_scans = 0;
+  result->ran_out = 0;
+  if (setjmp(((struct bf_jpeg_errors*)cinfo->err)->jump) != 0) {
+    const struct bf_memory_source* src = (const struct bf_memory_source*)cinfo->src;
+    result->ran_out = src != NULL && src->ran_out;
+    return 1;
+  }
+  bf_set_source(cinfo, data, size, complete);
   jpeg_read_header(cinfo, TRUE);
-  *multipleScans = jpeg_has_multiple_scans(cinfo) ? 1 : 0;
+  result->multiple_scans = jpeg_has_multiple_scans(cinfo) ? 1 : 0;
   return 0;
 }
 

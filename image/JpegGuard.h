@@ -37,10 +37,16 @@ extern const J_COLOR_SPACE bf_pixel_color_space;
 
 /* Creates the decompressor; libjpeg uses at most maxMemory bytes for its own work. */
 int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo, long maxMemory);
+struct bf_header_result {
+  int multiple_scans; /* the file is progressive */
+  int ran_out;        /* failed only for want of bytes beyond those given */
+};
+
 /* Points the decompressor at the bytes and reads the header (an image is
-   required); multipleScans tells whether the file is progressive. */
-int bf_read_header(j_decompress_ptr cinfo, const unsigned char* data, size_t size,
-                   int* multipleScans);
+   required). complete says the bytes are the whole file: only then does
+   running out of them end the file (and empty bytes fail at once). */
+int bf_read_header(j_decompress_ptr cinfo, const unsigned char* data, size_t size, int complete,
+                   struct bf_header_result* result);
 int bf_start_decompress(j_decompress_ptr cinfo);
 /* Read every output row, top down, into 32-bit pixels 0x00BBGGRR at the given
    rows (stride in pixels), for the output colour spaces bf_pixel_color_space,

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "Error.h"
@@ -35,11 +36,16 @@ class Decompressor {
   void check(int failed) const {
     if (failed) throwJpegError(errors_);
   }
-  JpegHeader readHeader(const std::vector<std::uint8_t>& bytes) {
-    int multipleScans = 0;
-    check(bf_read_header(&info_, bytes.data(), bytes.size(), &multipleScans));
+  // Nothing when the bytes are only the file's beginning and the header goes on.
+  std::optional<JpegHeader> readHeader(const std::vector<std::uint8_t>& bytes,
+                                       bool complete = true) {
+    bf_header_result result{};
+    if (bf_read_header(&info_, bytes.data(), bytes.size(), complete ? 1 : 0, &result) != 0) {
+      if (result.ran_out) return std::nullopt;
+      throwJpegError(errors_);
+    }
     return JpegHeader{info_.image_width, info_.image_height,
-                      info_.jpeg_color_space == JCS_GRAYSCALE, multipleScans != 0};
+                      info_.jpeg_color_space == JCS_GRAYSCALE, result.multiple_scans != 0};
   }
   jpeg_decompress_struct& info() { return info_; }
 
@@ -105,7 +111,19 @@ void setDecodingParameters(jpeg_decompress_struct& info) {
 }  // namespace
 
 JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes) {
-  return Decompressor().readHeader(bytes);
+  return *Decompressor().readHeader(bytes);
+}
+
+JpegHeader readJpegFileHeader(const std::string& path) {
+  InputFile file(path);
+  std::vector<std::uint8_t> bytes;
+  // Most headers, with their metadata, fit the first read; a fresh parse of a
+  // longer beginning costs little next to reading a whole photo.
+  for (std::size_t want = 64 * 1024;; want *= 2) {
+    const bool complete = file.readUpTo(bytes, want);
+    if (complete && bytes.empty()) return JpegHeader{};
+    if (const auto header = Decompressor().readHeader(bytes, complete)) return *header;
+  }
 }
 
 void JpegObject::loadFile(const std::string& path) {

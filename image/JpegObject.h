@@ -24,6 +24,9 @@ struct JpegHeader {
 // Reads the header of JPEG bytes with libjpeg. Throws "JPEG error #%d" (42
 // for no bytes, 53 for bytes that are no JPEG stream).
 JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes);
+// The same for a file, reading only as much of it as the header needs; an
+// empty file gives a header of 0 x 0.
+JpegHeader readJpegFileHeader(const std::string& path);
 
 class JpegObject {
  public:

@@ -219,7 +219,13 @@ Picture readPicture(PictureKind kind, const std::vector<std::uint8_t>& bytes) {
 
 void loadPicture(PictureRole& role, const std::string& path) {
   const PictureKind kind = kindOf(path);
-  role.setPicture(readPicture(kind, readWholeFile(path)));
+  if (kind != PictureKind::Jpeg) {
+    role.setPicture(readPicture(kind, readWholeFile(path)));
+    return;
+  }
+  // Only the header counts here; the decoder reads the whole file anyway.
+  const JpegHeader header = readJpegFileHeader(path);
+  role.setPicture(Picture{kind, std::int32_t(header.width), std::int32_t(header.height)});
 }
 
 }  // namespace batchfit

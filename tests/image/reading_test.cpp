@@ -138,6 +138,13 @@ std::string jpegError(int code) {
   return "JPEG error #" + std::to_string(code);
 }
 
+// The code of a header read that found no picture before the end of the file.
+int jpegNoImage() {
+  JpegObject jpeg;
+  const std::string message = messageOf([&] { jpeg.loadBytes(Bytes{0xFF, 0xD8}); });
+  return std::stoi(message.substr(message.find('#') + 1));
+}
+
 }  // namespace
 
 TEST_F(Reading, ExtensionChoosesTheReader) {
@@ -265,6 +272,25 @@ TEST_F(Reading, JpegSizeAndEmptyFile) {
   // The header alone is read, so a huge claim costs nothing here.
   const Bytes huge = imagetest::withFrameSize(testpics::makeJpeg(16, 16), 65500, 65500);
   EXPECT_EQ(loaded("d.jpg", huge), std::pair(65500, 65500));
+}
+
+TEST_F(Reading, JpegHeaderBehindLargeMetadata) {
+  // Three 64 KB application markers before the frame header, as cameras and
+  // colour profiles write them.
+  const Bytes plain = testpics::makeJpeg(50, 40, JpegKind::Progressive);
+  Bytes padded(plain.begin(), plain.begin() + 2);
+  for (int i = 0; i < 3; ++i) {
+    padded.insert(padded.end(), {0xFF, 0xE1, 0xFF, 0xF0});
+    padded.insert(padded.end(), 0xFFF0 - 2, std::uint8_t('x'));
+  }
+  padded.insert(padded.end(), plain.begin() + 2, plain.end());
+  EXPECT_EQ(loaded("meta.jpg", padded), std::pair(50, 40));
+  JpegObject jpeg;
+  jpeg.loadFile(dir.file("meta.jpg"));
+  EXPECT_TRUE(jpeg.progressiveFlag());
+  // Cut inside the metadata, the file ends before any picture.
+  EXPECT_EQ(loadMessage("cut.jpg", Bytes(padded.begin(), padded.begin() + 150000)),
+            jpegError(jpegNoImage()));
 }
 
 TEST_F(Reading, BmpPassingTheSizeTestIsNoJpegStream) {
