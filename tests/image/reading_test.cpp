@@ -309,6 +309,12 @@ TEST_F(Reading, ProgressiveFlagFollowsTheLastNonEmptyLoad) {
   EXPECT_TRUE(jpeg.progressiveFlag());
   EXPECT_EQ(jpeg.headerWidth(), 20u);
   EXPECT_EQ(jpeg.headerHeight(), 10u);
+  PictureRole pi;
+  jpeg.decodeTo(pi);
+  // A file that cannot be opened leaves the object as it was.
+  EXPECT_NE(messageOf([&] { jpeg.loadFile(dir.file("missing.jpg")); }), "(no error)");
+  EXPECT_TRUE(jpeg.heldSurface().has_value());
+  EXPECT_EQ(jpeg.headerWidth(), 20u);
   jpeg.loadFile(write("empty.jpg", {}));
   EXPECT_TRUE(jpeg.progressiveFlag());
   EXPECT_EQ(jpeg.headerWidth(), 0u);
