@@ -1,7 +1,6 @@
 #include "JpegObject.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <optional>
