@@ -34,7 +34,7 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 $(TSAN_BUILD)/build.ninja: | deps
-	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBATCHFIT_SANITIZE=thread
+	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBATCHFIT_SANITIZE=thread -DBATCHFIT_WITH_GUI=OFF
 
 test-tsan: deps $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j $(JOBS)

@@ -16,14 +16,19 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
   return tw <= width && th <= height;
 }
 
-bool loadSource(const std::string& name, const JobSettings& settings, JpegObject& jpeg,
-                PictureRole& PI, const std::function<void()>& passed) {
+bool loadSource(std::size_t index, const JobSettings& settings, DecodeAhead& ahead,
+                JpegObject& jpeg, PictureRole& PI, const std::function<void()>& passed) {
+  const std::string& name = settings.files[index];
   if (!loadAndTestSize(name, settings, PI)) return false;
   passed();
   // The JPEG stream is read before the file is loaded by its extension once
   // more, so a file that passed the size test but holds no JPEG stream (a
   // bitmap, say) stops the run with the JPEG error.
-  jpeg.loadFile(name);
+  if (std::optional<JpegObject> prepared = ahead.take(index)) {
+    jpeg.adoptLoaded(std::move(*prepared));
+  } else {
+    jpeg.loadFile(name);
+  }
   loadPicture(PI, name);
   jpeg.decodeTo(PI);
   return true;
@@ -49,18 +54,20 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               const PictureWork& work) {
   ModeRun run{settings, frontEnd, pictures, {}, {}, {}};
+  DecodeAhead ahead(settings);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];
     // The label shows the file's place in the list, so a too-small file
     // leaves a gap in the sequence.
-    const bool passed = loadSource(name, settings, run.runJpeg, pictures.PI,
+    const bool passed = loadSource(std::size_t(i), settings, ahead, run.runJpeg, pictures.PI,
                                    [&] { showProgress(frontEnd, i + 1, count); });
-    if (!passed) {
+    if (passed) {
+      work(run, name);
+    } else {
       run.skipReport.push_back(quotedName(name) + " has too small size and can not be resized!");
-      continue;
     }
-    work(run, name);
+    ahead.finished(std::size_t(i));
   }
   for (const std::string& line : run.skipReport) frontEnd.showMessage(line);
 }

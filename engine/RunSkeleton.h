@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DecodeAhead.h"
 #include "FrontEnd.h"
 #include "JobSettings.h"
 #include "JpegObject.h"
@@ -31,11 +32,12 @@ struct ModeRun {
 // differ, straight otherwise.
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
 
-// The source step of one file: the size test, then, for a picture large
+// The source step of file `index`: the size test, then, for a picture large
 // enough, `passed` (which shows the progress) and the reading of the file as
-// a JPEG stream and its decoding into PI. False when the picture is too small.
-bool loadSource(const std::string& name, const JobSettings& settings, JpegObject& jpeg,
-                PictureRole& PI, const std::function<void()>& passed);
+// a JPEG stream and its decoding into PI, taken from `ahead` where a worker
+// has already done it. False when the picture is too small.
+bool loadSource(std::size_t index, const JobSettings& settings, DecodeAhead& ahead,
+                JpegObject& jpeg, PictureRole& PI, const std::function<void()>& passed);
 
 // A mode's own work for one decoded picture in PI.
 using PictureWork = std::function<void(ModeRun& run, const std::string& name)>;

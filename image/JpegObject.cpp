@@ -156,6 +156,17 @@ void JpegObject::decodeTo(PictureRole& role) {
   role.setSurface(*held_);
 }
 
+void JpegObject::adoptLoaded(JpegObject&& loaded) {
+  retireHeld();
+  bytes_ = std::move(loaded.bytes_);
+  hasBytes_ = loaded.hasBytes_;
+  headerWidth_ = loaded.headerWidth_;
+  headerHeight_ = loaded.headerHeight_;
+  oneComponent_ = loaded.oneComponent_;
+  if (!bytes_.empty()) progressiveFlag_ = loaded.progressiveFlag_;
+  held_ = std::move(loaded.held_);
+}
+
 PixelSurface JpegObject::decode() {
   Decompressor decompressor;
   decompressor.readHeader(bytes_);

@@ -37,6 +37,11 @@ class JpegObject {
   void loadBytes(std::vector<std::uint8_t> bytes);
   // Decodes the bytes once into the held surface and gives the role a copy.
   void decodeTo(PictureRole& role);
+  // Takes over what another object's loadFile (and decodeTo) made of a file,
+  // exactly as if this object had loaded it: bytes, header facts and decoded
+  // picture; the quality stays, and so does the progressive flag for an
+  // empty file.
+  void adoptLoaded(JpegObject&& loaded);
 
   // Drops the bytes and header facts and holds a copy of the surface.
   void assignSurface(const PixelSurface& surface);

@@ -1,4 +1,5 @@
 // Runs the real batchfit-cli program and compares its outputs with the engine's own run.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -83,6 +84,10 @@ TEST_F(CliProgram, OutputsAreByteForByteThoseOfTheEngineRun) {
       input("gray.jpeg", 240, 300, JpegKind::Gray), input("wide.jpg", 600, 200)};
   for (const std::string format : {"jpg", "bmp"}) {
     for (const std::string jobs : {"1", "3"}) {
+      for (const char* folder : {"cli", "engine"}) {
+        fs::remove_all(out.path() / folder);
+        fs::create_directory(out.path() / folder);
+      }
       std::vector<std::string> args = {"-o", out.file("cli"), "-f", format, "-q",    "85",
                                        "-m", "resize-all",    "-a", "-r",   "right", "-j",
                                        jobs};

@@ -1,0 +1,143 @@
+#include "DecodeAhead.h"
+
+#include <filesystem>
+#include <map>
+
+#include "FileIo.h"
+#include "OutputWriter.h"
+#include "RunSkeleton.h"
+
+namespace batchfit {
+
+namespace {
+
+// The same file under one spelling, links resolved where they exist.
+std::string normalPath(const std::string& path) {
+  std::error_code error;
+  const auto resolved = std::filesystem::weakly_canonical(absolutePath(path), error);
+  if (error) return std::filesystem::path(absolutePath(path)).lexically_normal().string();
+  return resolved.string();
+}
+
+// For each input, the last earlier input whose output lands on it.
+std::vector<std::optional<std::size_t>> outputsLandingOnInputs(const JobSettings& settings) {
+  std::vector<std::optional<std::size_t>> mustFollow(settings.files.size());
+  std::map<std::string, std::size_t> lastWriterOf;
+  for (std::size_t i = 0; i < settings.files.size(); ++i) {
+    auto writer = lastWriterOf.find(normalPath(settings.files[i]));
+    if (writer != lastWriterOf.end()) mustFollow[i] = writer->second;
+    lastWriterOf[normalPath(outputFilePath(settings, settings.files[i]))] = i;
+  }
+  return mustFollow;
+}
+
+}  // namespace
+
+DecodeAhead::DecodeAhead(const JobSettings& settings)
+    : settings_(settings), slots_(settings.files.size()) {
+  if (settings.jobs <= 1) return;
+  mustFollow_ = outputsLandingOnInputs(settings);
+  limit_ = std::size_t(settings.jobs);
+  for (int i = 0; i < settings.jobs; ++i) workers_.emplace_back([this] { work(); });
+}
+
+DecodeAhead::~DecodeAhead() {
+  stop();
+}
+
+void DecodeAhead::stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  for (auto& worker : workers_) worker.join();
+  workers_.clear();
+}
+
+std::optional<std::size_t> DecodeAhead::claimNext(std::unique_lock<std::mutex>& lock) {
+  changed_.wait(lock, [this] {
+    // Files the run has already read itself are passed over.
+    while (nextToClaim_ < slots_.size() && slots_[nextToClaim_].state != State::Waiting) {
+      ++nextToClaim_;
+    }
+    if (stopping_ || nextToClaim_ >= slots_.size()) return true;
+    const auto& after = mustFollow_[nextToClaim_];
+    return held_ < limit_ && (!after || *after < finishedUpTo_);
+  });
+  if (stopping_ || nextToClaim_ >= slots_.size()) return std::nullopt;
+  const std::size_t index = nextToClaim_++;
+  slots_[index].state = State::Claimed;
+  ++held_;
+  return index;
+}
+
+void DecodeAhead::work() {
+  std::unique_lock lock(mutex_);
+  while (auto index = claimNext(lock)) {
+    lock.unlock();
+    std::optional<JpegObject> jpeg = prepare(*index);
+    lock.lock();
+    Slot& slot = slots_[*index];
+    // The run may have passed this file already (it changed under us): drop it.
+    if (*index < finishedUpTo_) jpeg.reset();
+    slot.jpeg = std::move(jpeg);
+    slot.state = slot.jpeg ? State::Ready : State::Nothing;
+    if (!slot.jpeg) --held_;
+    changed_.notify_all();
+  }
+}
+
+std::optional<JpegObject> DecodeAhead::prepare(std::size_t index) const {
+  // Anything that fails here is left to the run, which reads the file itself
+  // at its turn and so raises the same error at the same point.
+  try {
+    const std::string& name = settings_.files[index];
+    PictureRole picture;
+    if (!loadAndTestSize(name, settings_, picture)) return std::nullopt;
+    JpegObject jpeg;
+    jpeg.loadFile(name);
+    if (jpeg.bytes().empty()) return std::nullopt;
+    jpeg.decodeTo(picture);
+    return jpeg;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::optional<JpegObject> DecodeAhead::take(std::size_t index) {
+  if (workers_.empty() || index >= slots_.size()) return std::nullopt;
+  std::unique_lock lock(mutex_);
+  Slot& slot = slots_[index];
+  if (slot.state == State::Waiting) {
+    // Not started yet (it waits on an earlier output, or the workers lag):
+    // the run reads it itself, and no worker will.
+    slot.state = State::Nothing;
+    return std::nullopt;
+  }
+  changed_.wait(lock, [&] { return slot.state != State::Claimed; });
+  if (slot.state != State::Ready) return std::nullopt;
+  slot.state = State::Nothing;
+  --held_;
+  std::optional<JpegObject> jpeg = std::move(slot.jpeg);
+  slot.jpeg.reset();
+  changed_.notify_all();
+  return jpeg;
+}
+
+void DecodeAhead::finished(std::size_t index) {
+  if (workers_.empty()) return;
+  {
+    std::lock_guard lock(mutex_);
+    finishedUpTo_ = std::max(finishedUpTo_, index + 1);
+    // A picture the run did not take (the file changed between the workers'
+    // size test and its own) is let go, and a file not yet started is left out.
+    Slot& slot = slots_[index];
+    if (slot.state == State::Ready) --held_;
+    if (slot.state != State::Claimed) slot.state = State::Nothing;
+    slot.jpeg.reset();
+  }
+  changed_.notify_all();
+}
+
+}  // namespace batchfit
