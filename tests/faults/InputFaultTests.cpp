@@ -3,6 +3,7 @@
 // the picture data, and the next run works either way.
 #include <jerror.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +58,23 @@ TEST_F(InputFaults, FolderListedAsAFileStopsTheRunAtIt) {
   expectStopped(outcome, "Cannot open file \"" + folder.string() + "\". Is a directory",
                 "Picture 1 of 4");
   expectOnlyFirstOutput();
+  expectGoodRunAfterwards();
+}
+
+// A pipe without a writer, or a device that never ends, must neither hang
+// the run nor fill the memory: only plain files are pictures.
+TEST_F(InputFaults, PipesAndDevicesAreRefusedWithoutHanging) {
+  const fs::path pipe = in / "pipe.jpg";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const fs::path endless = in / "zero.jpg";
+  fs::create_symlink("/dev/zero", endless);
+  for (const fs::path& fault : {pipe, endless}) {
+    SCOPED_TRACE(fault.filename().string());
+    const Outcome outcome = runAround(fault.string());
+    expectStopped(outcome, "Cannot open file \"" + fault.string() + "\". Not a regular file",
+                  "Picture 1 of 4");
+    expectOnlyFirstOutput();
+  }
   expectGoodRunAfterwards();
 }
 
