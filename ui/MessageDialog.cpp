@@ -78,7 +78,8 @@ void MessageDialog::keyPressEvent(QKeyEvent* event) {
 
 void MessageDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  move(screen()->geometry().center() - rect().center());
+  const QRect area = screen()->geometry();
+  move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
 }  // namespace batchfit

@@ -164,6 +164,7 @@ SpinEdit::SpinEdit(std::int32_t minValue, std::int32_t maxValue, bool editorEnab
   row->addLayout(arrows);
   setFocusProxy(edit_);
   setFocusPolicy(Qt::StrongFocus);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 std::int32_t SpinEdit::value() const {

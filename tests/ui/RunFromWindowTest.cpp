@@ -1,0 +1,199 @@
+// Runs started with "Start" in the main window, through the real engine and
+// the real windows: report dialogs, the error box, the output folder, the
+// rotation direction, and input during a run.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <utility>
+
+#include "BGImageUnit.h"
+#include "ErrorBox.h"
+#include "MainUnit.h"
+#include "MessageDialog.h"
+#include "TestPictures.h"
+#include "UiTesting.h"
+#include "WindowFrontEnd.h"
+
+using namespace batchfit;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunFromWindowTest : ::testing::Test {
+  testpics::TempDir dir;
+  TMainForm form;
+  TBGImageForm editor;
+  WindowFrontEnd frontEnd{form, editor};
+
+  void SetUp() override {
+    form.setFrontEnd(&frontEnd);
+    form.SaveDialog1.fileName = QString::fromStdString(dir.file("out/chosen"));
+    fs::create_directory(dir.path() / "out");
+    form.show();
+  }
+
+  std::string picture(const std::string& name, int width, int height) {
+    testpics::writeFile(dir.path() / name, testpics::makeJpeg(width, height));
+    return dir.file(name);
+  }
+  void list(const std::vector<std::string>& paths) {
+    form.ListBox1->clear();
+    for (const std::string& path : paths) form.ListBox1->addItem(QString::fromStdString(path));
+  }
+  void start() { QTest::mouseClick(form.SpeedButton4, Qt::LeftButton); }
+  bool written(const std::string& name) const { return fs::exists(dir.path() / "out" / name); }
+};
+
+TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
+  const std::string small1 = picture("small1.jpg", 100, 100);
+  const std::string small2 = picture("small2.jpg", 170, 400);
+  list({small1, picture("fits.jpg", 300, 400), small2});
+  int buttons = 0;
+  uitest::ModalAnswerer answerer([&](QWidget* modal) {
+    buttons = int(modal->findChildren<QPushButton*>().size());
+    static_cast<QDialog*>(modal)->accept();
+  });
+  start();
+  ASSERT_EQ(answerer.seen.size(), 2u);
+  const char* tooSmall = " has too small size and can not be resized!";
+  EXPECT_EQ(answerer.seen[0].text, QString::fromStdString('"' + small1 + '"' + tooSmall));
+  EXPECT_EQ(answerer.seen[1].text, QString::fromStdString('"' + small2 + '"' + tooSmall));
+  for (const uitest::SeenModal& seen : answerer.seen) {
+    EXPECT_EQ(seen.className, "MessageDialog");
+    EXPECT_EQ(seen.title, applicationTitle());
+  }
+  EXPECT_EQ(buttons, 1);
+  EXPECT_TRUE(written("fits.jpg"));
+  EXPECT_EQ(form.Label9->text(), "Picture 2 of 3");
+  EXPECT_EQ(editor.Label9->text(), "Picture 2 of 3");
+  EXPECT_EQ(form.ProgressBar1->value(), 2);
+  EXPECT_EQ(form.ProgressBar1->maximum(), 3);
+}
+
+TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {
+  testpics::writeFile(dir.path() / "c.bmp", testpics::makeBmp(300, 400));
+  list({picture("a.jpg", 300, 400), picture("b.jpg", 300, 400), dir.file("c.bmp"),
+        picture("small.jpg", 50, 50), picture("e.jpg", 300, 400)});
+  uitest::ModalAnswerer answerer;
+  start();
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(answerer.seen[0].className, "QMessageBox");
+  EXPECT_EQ(answerer.seen[0].title, applicationTitle());
+  EXPECT_EQ(answerer.seen[0].text, "JPEG error #53.");
+  EXPECT_TRUE(written("a.jpg"));
+  EXPECT_TRUE(written("b.jpg"));
+  EXPECT_FALSE(written("c.bmp"));
+  EXPECT_FALSE(written("e.jpg"));
+  EXPECT_EQ(form.Label9->text(), "Picture 3 of 5");
+  EXPECT_EQ(form.ListBox1->count(), 5);
+
+  // The window is usable again at once.
+  EXPECT_FALSE(form.running());
+  list({picture("f.jpg", 300, 400)});
+  start();
+  EXPECT_EQ(answerer.seen.size(), 1u);
+  EXPECT_TRUE(written("f.jpg"));
+  EXPECT_EQ(form.Label9->text(), "Picture 1 of 1");
+}
+
+TEST_F(RunFromWindowTest, FilesGoToTheChosenFolderNotToTheTypedOne) {
+  fs::create_directory(dir.path() / "typed");
+  fs::create_directory(dir.path() / "dest");
+  form.saveFile = [&](QWidget*, const QString&) {
+    return QString::fromStdString(dir.file("dest/x.jpg"));
+  };
+  QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
+  EXPECT_EQ(form.Edit1->text().toStdString(), dir.file("dest/"));
+  form.Edit1->selectAll();
+  QTest::keyClicks(form.Edit1, QString::fromStdString(dir.file("typed/")));
+  list({picture("in.jpg", 300, 400)});
+  uitest::ModalAnswerer answerer;
+  start();
+  EXPECT_TRUE(answerer.seen.empty());
+  EXPECT_TRUE(fs::exists(dir.path() / "dest" / "in.jpg"));
+  EXPECT_FALSE(fs::exists(dir.path() / "dest" / "x.jpg"));
+  EXPECT_TRUE(fs::is_empty(dir.path() / "typed"));
+}
+
+TEST_F(RunFromWindowTest, OnlyTheExactTextRightTurnsClockwise) {
+  list({picture("wide.jpg", 400, 300)});
+  form.RadioGroup2->setItemIndex(1);  // BMP
+  auto runWith = [&](const QString& direction) {
+    form.ComboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(form.ComboBox1->lineEdit(), direction);
+    start();
+    return testpics::readFile(dir.path() / "out" / "wide.bmp");
+  };
+  const auto left = runWith("Left");
+  const auto typedRight = runWith("right");
+  const auto right = runWith("Right");
+  EXPECT_FALSE(left.empty());
+  EXPECT_EQ(typedRight, left);
+  EXPECT_NE(right, left);
+}
+
+void postClick(QWidget* widget) {
+  const QPointF centre = QRectF(widget->rect()).center();
+  const QPointF global = widget->mapToGlobal(centre);
+  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, centre, global,
+                                                      Qt::LeftButton, Qt::LeftButton, {}));
+  QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, centre, global,
+                                                      Qt::LeftButton, Qt::NoButton, {}));
+}
+
+void postKey(QWidget* widget, int key) {
+  QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, {}));
+  QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, key, {}));
+}
+
+TEST_F(RunFromWindowTest, InputDuringARunIsDroppedNotQueued) {
+  list({"/one.jpg", "/two.jpg"});
+  form.ListBox1->item(0)->setSelected(true);
+  int runs = 0;
+  bool closed = true;
+  form.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&) {
+    if (++runs > 1) return;
+    postClick(form.SpeedButton4);
+    postKey(form.ListBox1, Qt::Key_Delete);
+    frontEnd.repaintMain();  // lets the window system through
+    closed = form.close();
+    postClick(form.SpeedButton4);  // still queued when the run ends
+    postClick(form.SpeedButton2);
+  };
+  start();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(runs, 1);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.ListBox1->count(), 2);
+
+  // Once the run is over the same input works again.
+  postClick(form.SpeedButton4);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(runs, 2);
+}
+
+TEST_F(RunFromWindowTest, StartDuringAReportMessageNeverStartsASecondRun) {
+  list({picture("small.jpg", 20, 20)});
+  bool clicked = false;
+  uitest::ModalAnswerer answerer([&](QWidget* modal) {
+    if (!std::exchange(clicked, true)) postClick(form.SpeedButton4);
+    QCoreApplication::processEvents();
+    static_cast<QDialog*>(modal)->accept();
+  });
+  start();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(answerer.seen.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// Writes the README's pictures of the main window and the crop editor, made
+// by the program's own windows: run it on a display (Xvfb will do) with the
+// folder to write into, e.g. `xvfb-run ui_screenshots docs`.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <cstdio>
+
+#include "BGImageUnit.h"
+#include "MainUnit.h"
+#include "WindowFrontEnd.h"
+
+namespace {
+
+batchfit::PixelSurface landscapePhoto(int width, int height) {
+  // Sky, hills and a sun: something the eye reads as a picture.
+  auto surface = batchfit::PixelSurface::create(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double hill = height * (0.62 + 0.08 * std::sin(x * 6.0 / width));
+      const int dx = x - width * 3 / 4, dy = y - height / 4;
+      batchfit::ColorRef colour =
+          y > hill ? batchfit::makeColor(40 + y % 40, 120 + (x * y) % 30, 40)
+                   : batchfit::makeColor(120 + y * 100 / height, 170 + y * 60 / height, 235);
+      if (dx * dx + dy * dy < height * height / 100) colour = batchfit::makeColor(255, 220, 60);
+      surface.setPixel(x, y, colour);
+    }
+  }
+  return surface;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    return 2;
+  }
+  const QString folder = argv[1];
+  batchfit::TMainForm form;
+  batchfit::TBGImageForm editor;
+  batchfit::WindowFrontEnd frontEnd(form, editor);
+  form.setFrontEnd(&frontEnd);
+  form.ListBox1->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
+                           "/home/ana/Photos/2024-05-03 Lisbon/IMG_4712.JPG",
+                           "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG",
+                           "/home/ana/Photos/2024-05-04 Sintra/IMG_4802.JPG"});
+  form.ListBox1->item(2)->setSelected(true);
+  form.show();
+  frontEnd.setProgressMaximum(batchfit::Window::Main, 4);
+  frontEnd.setProgressPosition(batchfit::Window::Main, 2);
+  frontEnd.setLabel(batchfit::Window::Main, "Picture 2 of 4");
+  frontEnd.setProgressMaximum(batchfit::Window::Editor, 4);
+  frontEnd.setProgressPosition(batchfit::Window::Editor, 3);
+  frontEnd.setLabel(batchfit::Window::Editor, "Picture 3 of 4");
+
+  QTimer::singleShot(500, [&] {
+    form.grab().save(folder + "/main-window.png");
+    QTimer::singleShot(500, [&] {
+      editor.grab().save(folder + "/crop-editor.png");
+      editor.Button1->click();  // SKIP
+    });
+    batchfit::PictureRole target;
+    editor.editPicture(landscapePhoto(1600, 1000), target, batchfit::JobSettings{});
+    QApplication::quit();
+  });
+  return QApplication::exec();
+}
