@@ -1,7 +1,6 @@
 // Measures a run against a bare libjpeg decode of the same generated photos:
 // (a) bare decode, (b) batchfit-cli one picture at a time, (c) batchfit-cli on
 // every core. Prints the ratios b/a and a/c and the peak memory of (c).
-#include <jpeglib.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,6 +12,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
 
 #include "TestPictures.h"
 
