@@ -13,7 +13,7 @@ namespace batchfit {
 void setBarMaximum(QProgressBar& bar, int maximum) {
   const int position = bar.value();
   bar.setRange(0, std::max(maximum, 1));
-  bar.setValue(std::clamp(position, 0, bar.maximum()));
+  bar.setValue(std::clamp(position, 0, std::max(maximum, 0)));
 }
 
 WindowFrontEnd::WindowFrontEnd(TMainForm& mainForm, TBGImageForm& editor)

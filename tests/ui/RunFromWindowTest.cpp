@@ -142,6 +142,32 @@ TEST_F(RunFromWindowTest, OnlyTheExactTextRightTurnsClockwise) {
   EXPECT_NE(right, left);
 }
 
+TEST_F(RunFromWindowTest, BarKeepsItsPositionWithinANewRangeAndNeverShowsBusy) {
+  const std::string fits = picture("fits.jpg", 300, 400);
+  list({fits, fits});
+  start();
+  EXPECT_EQ(form.ProgressBar1->value(), 2);
+
+  // No file passes: the old position stays, held within the new range.
+  list({picture("small.jpg", 20, 20)});
+  uitest::ModalAnswerer answerer;
+  start();
+  EXPECT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(form.Label9->text(), "Picture 0 of 1");
+  EXPECT_EQ(form.ProgressBar1->maximum(), 1);
+  EXPECT_EQ(form.ProgressBar1->value(), 1);
+
+  // An empty list: an empty bar, not the busy animation of a 0..0 range.
+  list({});
+  start();
+  EXPECT_EQ(form.Label9->text(), "Picture 0 of 0");
+  EXPECT_EQ(editor.Label9->text(), "Picture 0 of 0");
+  for (QProgressBar* bar : {form.ProgressBar1, editor.ProgressBar1}) {
+    EXPECT_LT(bar->minimum(), bar->maximum());
+    EXPECT_EQ(bar->value(), bar->minimum());
+  }
+}
+
 void postClick(QWidget* widget) {
   const QPointF centre = QRectF(widget->rect()).center();
   const QPointF global = widget->mapToGlobal(centre);

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +26,7 @@ batchfit::PixelSurface landscapePhoto(int width, int height) {
       const double hill = height * (0.62 + 0.08 * std::sin(x * 6.0 / width));
       const int dx = x - width * 3 / 4, dy = y - height / 4;
       batchfit::ColorRef colour =
-          y > hill ? batchfit::makeColor(40 + y % 40, 120 + (x * y) % 30, 40)
+          y > hill ? batchfit::makeColor(40, (x / 60) % 2 ? 130 : 150, 40)
                    : batchfit::makeColor(120 + y * 100 / height, 170 + y * 60 / height, 235);
       if (dx * dx + dy * dy < height * height / 100) colour = batchfit::makeColor(255, 220, 60);
       surface.setPixel(x, y, colour);
@@ -63,11 +64,22 @@ int main(int argc, char** argv) {
   QTimer::singleShot(500, [&] {
     form.grab().save(folder + "/main-window.png");
     QTimer::singleShot(500, [&] {
-      editor.grab().save(folder + "/crop-editor.png");
-      editor.Button1->click();  // SKIP
+      // Make the frame larger with its handle, then put it over the sun.
+      const QPoint handle = editor.Shape2->rect().center();
+      QTest::mousePress(editor.Shape2, Qt::LeftButton, {}, handle);
+      QTest::mouseMove(editor.Shape2, handle + QPoint(110, 140));
+      QTest::mouseRelease(editor.Shape2, Qt::LeftButton, {}, handle + QPoint(110, 140));
+      const QPoint grip(30, 30);
+      QTest::mousePress(editor.Shape1, Qt::LeftButton, {}, grip);
+      QTest::mouseMove(editor.Shape1, grip + QPoint(700, 30));
+      QTest::mouseRelease(editor.Shape1, Qt::LeftButton, {}, grip + QPoint(700, 30));
+      QTimer::singleShot(300, [&] {
+        editor.grab().save(folder + "/crop-editor.png");
+        editor.Button1->click();  // SKIP
+      });
     });
     batchfit::PictureRole target;
-    editor.editPicture(landscapePhoto(1600, 1000), target, batchfit::JobSettings{});
+    editor.editPicture(landscapePhoto(1180, 700), target, batchfit::JobSettings{});
     QApplication::quit();
   });
   return QApplication::exec();
