@@ -16,8 +16,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "ErrorBox.h"
 #include "Glyphs.h"
@@ -333,6 +335,9 @@ JobSettings TMainForm::jobSettings() const {
   for (int i = 0; i < ListBox1->count(); ++i) {
     settings.files.push_back(filePath(ListBox1->item(i)->text()));
   }
+  // The next pictures decode on every core while this one is worked on or
+  // shown in the crop editor; what the run writes and shows stays the same.
+  settings.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
   return settings;
 }
 
