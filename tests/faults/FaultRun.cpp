@@ -86,6 +86,7 @@ batchfit::JobSettings FaultRunTest::settings(const std::vector<std::string>& fil
   s.files = files;
   s.saveFormat = saveFormat;
   s.outputPath = (out / "Save Your Resized Files Here").string();
+  s.jobs = GetParam();
   return s;
 }
 

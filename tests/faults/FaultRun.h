@@ -42,7 +42,9 @@ struct Outcome {
   ScriptedFrontEnd frontEnd;
 };
 
-class FaultRunTest : public ::testing::Test {
+// Parameter: the pictures decoded ahead at once (1 reads one file at a time);
+// every fault must look the same either way.
+class FaultRunTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override;
 

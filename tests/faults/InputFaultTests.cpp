@@ -41,7 +41,7 @@ class InputFaults : public FaultRunTest {
   std::string last;
 };
 
-TEST_F(InputFaults, FileThatVanishedAfterListingStopsTheRunAtIt) {
+TEST_P(InputFaults, FileThatVanishedAfterListingStopsTheRunAtIt) {
   const std::string gone = input("gone.jpg", goodJpeg());
   fs::remove(gone);
   const Outcome outcome = runAround(gone);
@@ -51,7 +51,7 @@ TEST_F(InputFaults, FileThatVanishedAfterListingStopsTheRunAtIt) {
   expectGoodRunAfterwards();
 }
 
-TEST_F(InputFaults, FolderListedAsAFileStopsTheRunAtIt) {
+TEST_P(InputFaults, FolderListedAsAFileStopsTheRunAtIt) {
   const fs::path folder = in / "folder.jpg";
   fs::create_directory(folder);
   const Outcome outcome = runAround(folder.string());
@@ -63,7 +63,7 @@ TEST_F(InputFaults, FolderListedAsAFileStopsTheRunAtIt) {
 
 // A pipe without a writer, or a device that never ends, must neither hang
 // the run nor fill the memory: only plain files are pictures.
-TEST_F(InputFaults, PipesAndDevicesAreRefusedWithoutHanging) {
+TEST_P(InputFaults, PipesAndDevicesAreRefusedWithoutHanging) {
   const fs::path pipe = in / "pipe.jpg";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   const fs::path endless = in / "zero.jpg";
@@ -79,7 +79,7 @@ TEST_F(InputFaults, PipesAndDevicesAreRefusedWithoutHanging) {
 }
 
 // An empty JPEG or BMP declares 0 x 0 pixels: too small, reported, the run goes on.
-TEST_F(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
+TEST_P(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
   for (const char* extension : {"jpg", "jpeg", "JPG", "bmp"}) {
     SCOPED_TRACE(extension);
     const std::string empty = input(std::string("empty.") + extension, {});
@@ -94,7 +94,7 @@ TEST_F(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
   expectGoodRunAfterwards();
 }
 
-TEST_F(InputFaults, EmptyIconsAndMetafilesStopTheRunAtThem) {
+TEST_P(InputFaults, EmptyIconsAndMetafilesStopTheRunAtThem) {
   for (const char* extension : {"ico", "wmf", "emf"}) {
     SCOPED_TRACE(extension);
     const Outcome outcome = runAround(input(std::string("empty.") + extension, {}));
@@ -106,7 +106,7 @@ TEST_F(InputFaults, EmptyIconsAndMetafilesStopTheRunAtThem) {
 
 // With a target of 0 x 0 even a picture of 0 x 0 passes the size test, so
 // the empty file reaches the decoder, which has nothing to decode.
-TEST_F(InputFaults, EmptyJpegThatPassesTheSizeTestFailsToDecode) {
+TEST_P(InputFaults, EmptyJpegThatPassesTheSizeTestFailsToDecode) {
   batchfit::JobSettings s = settings({input("empty.jpg", {})});
   s.targetWidth = 0;
   s.targetHeight = 0;
@@ -117,7 +117,7 @@ TEST_F(InputFaults, EmptyJpegThatPassesTheSizeTestFailsToDecode) {
 }
 
 // libjpeg fills in what is missing; the output is a complete file.
-TEST_F(InputFaults, JpegCutShortInItsDataIsStillWrittenInFull) {
+TEST_P(InputFaults, JpegCutShortInItsDataIsStillWrittenInFull) {
   const Bytes whole = goodJpeg(3);
   for (int percent : {10, 50, 99}) {
     SCOPED_TRACE(percent);
@@ -136,7 +136,7 @@ TEST_F(InputFaults, JpegCutShortInItsDataIsStillWrittenInFull) {
   expectGoodRunAfterwards();
 }
 
-TEST_F(InputFaults, JpegCutInsideItsHeaderStopsTheRunAtIt) {
+TEST_P(InputFaults, JpegCutInsideItsHeaderStopsTheRunAtIt) {
   const Bytes whole = goodJpeg(3);
   const Bytes cut(whole.begin(),
                   whole.begin() + std::ptrdiff_t(crafted::scanDataOffset(whole) - 14));
@@ -147,14 +147,14 @@ TEST_F(InputFaults, JpegCutInsideItsHeaderStopsTheRunAtIt) {
 }
 
 // The header reads; the table fails when decoding starts, after the progress.
-TEST_F(InputFaults, CorruptHuffmanTableStopsTheRunAtDecoding) {
+TEST_P(InputFaults, CorruptHuffmanTableStopsTheRunAtDecoding) {
   const Outcome outcome = runAround(input("huffman.jpg", crafted::withBadHuffmanTable(goodJpeg())));
   expectStopped(outcome, jpegError(JERR_BAD_HUFF_TABLE), "Picture 3 of 4");
   expectOnlyFirstOutput();
   expectGoodRunAfterwards();
 }
 
-TEST_F(InputFaults, BitmapClaimingMorePixelsThanItHoldsStopsTheRunAtIt) {
+TEST_P(InputFaults, BitmapClaimingMorePixelsThanItHoldsStopsTheRunAtIt) {
   const Bytes full = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 300, 24);
   const Outcome outcome = runAround(input("short.bmp", crafted::cutTo(full, 60)));
   expectStopped(outcome, "Stream read error", "Picture 1 of 4");
@@ -173,7 +173,7 @@ class LimitGuard {
   ~LimitGuard() { batchfit::setSurfaceMemoryLimit(0); }
 };
 
-TEST_F(InputFaults, HugeHeaderFailsAsOutOfResourcesUnderALimit) {
+TEST_P(InputFaults, HugeHeaderFailsAsOutOfResourcesUnderALimit) {
   const LimitGuard limit(64u << 20);
   for (auto kind : {testpics::JpegKind::Baseline, testpics::JpegKind::Progressive}) {
     const Bytes huge = hugeHeader(kind);
@@ -218,7 +218,7 @@ class CappedRun : public InputFaults {
 };
 
 // With the machine's own limit the run must fail before allocating the picture.
-TEST_F(CappedRun, HugeHeaderFailsAsOutOfResourcesUnderTheDefaultLimit) {
+TEST_P(CappedRun, HugeHeaderFailsAsOutOfResourcesUnderTheDefaultLimit) {
   const LimitGuard limit(0);
   if (batchfit::surfaceMemoryLimit() >= 65500ull * 65500 * 4) {
     GTEST_SKIP() << "this machine could hold a 65500 x 65500 picture";
@@ -227,6 +227,9 @@ TEST_F(CappedRun, HugeHeaderFailsAsOutOfResourcesUnderTheDefaultLimit) {
   EXPECT_EXIT(runCapped(huge), ::testing::ExitedWithCode(0), "\\[Out of system resources\\]");
   expectGoodRunAfterwards();
 }
+
+INSTANTIATE_TEST_SUITE_P(Jobs, InputFaults, ::testing::Values(1, 4));
+INSTANTIATE_TEST_SUITE_P(Jobs, CappedRun, ::testing::Values(1, 4));
 
 }  // namespace
 }  // namespace faults

@@ -45,7 +45,7 @@ class OutputFaults : public FaultRunTest {
   std::string first;
 };
 
-TEST_F(OutputFaults, MissingOutputFolderStopsTheRunAtTheFirstWrite) {
+TEST_P(OutputFaults, MissingOutputFolderStopsTheRunAtTheFirstWrite) {
   fs::remove(out);
   for (const Format& format : Formats) {
     SCOPED_TRACE(format.extension);
@@ -62,7 +62,7 @@ TEST_F(OutputFaults, MissingOutputFolderStopsTheRunAtTheFirstWrite) {
   expectGoodRunAfterwards();
 }
 
-TEST_F(OutputFaults, OutputPathThatIsAFolderStopsTheRunAtIt) {
+TEST_P(OutputFaults, OutputPathThatIsAFolderStopsTheRunAtIt) {
   for (const Format& format : Formats) {
     SCOPED_TRACE(format.extension);
     fs::create_directory(outputPath("second", format));
@@ -78,7 +78,7 @@ TEST_F(OutputFaults, OutputPathThatIsAFolderStopsTheRunAtIt) {
 
 // The output name is made from the input's own name, so the full device is
 // reached through a link in the output folder.
-TEST_F(OutputFaults, FullDeviceStopsTheRunWithAWriteError) {
+TEST_P(OutputFaults, FullDeviceStopsTheRunWithAWriteError) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   for (const Format& format : Formats) {
     SCOPED_TRACE(format.extension);
@@ -113,7 +113,7 @@ class FileSizeCap {
 };
 
 // A regular file the disk could not take in full is removed, not left short.
-TEST_F(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
+TEST_P(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
   const std::string small = input("small.jpg", smallJpeg());
   const std::string second = input("second.jpg", goodJpeg(2));
   for (const Format& format : Formats) {
@@ -132,7 +132,7 @@ TEST_F(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
 
 // The input is read whole before its output is made, so it is replaced by
 // its own result, in full.
-TEST_F(OutputFaults, JpegOutputReplacesItsOwnInputUnharmed) {
+TEST_P(OutputFaults, JpegOutputReplacesItsOwnInputUnharmed) {
   const Bytes picture = goodJpeg(4);
   const Bytes expected = referenceOutput(input("own.jpg", picture));
   testpics::writeFile(out / "own.jpg", picture);
@@ -149,7 +149,7 @@ TEST_F(OutputFaults, JpegOutputReplacesItsOwnInputUnharmed) {
 // A BMP output takes the place of an input only when that input is named
 // .bmp, and a bitmap is never a JPEG stream: the run stops before writing,
 // and the input stays as it was.
-TEST_F(OutputFaults, BmpOutputNamedAsItsOwnInputLeavesTheInputAlone) {
+TEST_P(OutputFaults, BmpOutputNamedAsItsOwnInputLeavesTheInputAlone) {
   const Bytes bitmap = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 500, 24);
   testpics::writeFile(out / "own.bmp", bitmap);
   first = input("first.jpg", goodJpeg(1));
@@ -159,6 +159,8 @@ TEST_F(OutputFaults, BmpOutputNamedAsItsOwnInputLeavesTheInputAlone) {
   expectFirstIntact(Formats[1]);
   expectGoodRunAfterwards();
 }
+
+INSTANTIATE_TEST_SUITE_P(Jobs, OutputFaults, ::testing::Values(1, 4));
 
 }  // namespace
 }  // namespace faults
