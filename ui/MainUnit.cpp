@@ -107,7 +107,7 @@ bool isInputEvent(QEvent::Type type) {
 // that nothing the user did meanwhile takes effect once the run is over.
 class TMainForm::InputDrop : public QObject {
  public:
-  explicit InputDrop(TMainForm& form) : form_(form) {}
+  explicit InputDrop(TMainForm& form) : QObject(&form), form_(form) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -145,9 +145,7 @@ TMainForm::TMainForm(QWidget* parent)
       openFiles(chooseInputFiles),
       saveFile(chooseOutputFile),
       inputDrop_(new InputDrop(*this)) {
-  inputDrop_->setParent(this);
   setWindowTitle("Options");
-  OpenDialog1.fileName.clear();
   SaveDialog1.fileName = DefaultOutputPath;
   createControls();
   setFonts();
