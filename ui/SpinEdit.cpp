@@ -167,6 +167,12 @@ SpinEdit::SpinEdit(std::int32_t minValue, std::int32_t maxValue, bool editorEnab
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+// The text box leaves the focus while this box is still whole: once only the
+// QWidget part is left, its focus-out must not reach back here.
+SpinEdit::~SpinEdit() {
+  edit_->clearFocus();
+}
+
 std::int32_t SpinEdit::value() const {
   return readSpinValue(edit_->text().toStdString(), minValue_);
 }

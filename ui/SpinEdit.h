@@ -64,6 +64,7 @@ class SpinLineEdit : public QLineEdit {
 class SpinEdit : public QWidget {
  public:
   SpinEdit(std::int32_t minValue, std::int32_t maxValue, bool editorEnabled, QWidget* parent);
+  ~SpinEdit() override;
 
   // The text read as a number; the minimum when it is none. Never changes the text.
   std::int32_t value() const;
