@@ -58,44 +58,6 @@ std::vector<std::uint8_t> makeRawJpeg(int width, int height, Samples kind,
   return bytes;
 }
 
-batchfit::PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
-  jpeg_read_header(&cinfo, TRUE);
-  const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
-  cinfo.dct_method = JDCT_FLOAT;
-  cinfo.do_block_smoothing = TRUE;
-  if (gray) {
-    cinfo.quantize_colors = TRUE;
-    cinfo.desired_number_of_colors = 236;
-    cinfo.dither_mode = JDITHER_FS;
-  } else {
-    cinfo.out_color_space = JCS_RGB;
-  }
-  jpeg_start_decompress(&cinfo);
-  auto surface = batchfit::PixelSurface::create(int(cinfo.output_width), int(cinfo.output_height));
-  std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    const int y = int(cinfo.output_scanline);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_read_scanlines(&cinfo, rows, 1);
-    for (int x = 0; x < int(cinfo.output_width); ++x) {
-      if (gray) {
-        const unsigned v = cinfo.colormap[0][row[x]];
-        surface.setPixel(x, y, batchfit::makeColor(v, v, v));
-      } else {
-        surface.setPixel(x, y, batchfit::makeColor(row[3 * x], row[3 * x + 1], row[3 * x + 2]));
-      }
-    }
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return surface;
-}
-
 std::vector<std::uint8_t> withFrameSize(std::vector<std::uint8_t> jpeg, int width, int height) {
   for (std::size_t i = 2; i + 8 < jpeg.size(); ++i) {
     const bool frame = jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2);

@@ -10,6 +10,7 @@
 
 #include "Error.h"
 #include "PixelSurface.h"
+#include "ReferenceDecode.h"
 
 namespace imagetest {
 
@@ -38,7 +39,7 @@ std::vector<std::uint8_t> makeRawJpeg(int width, int height, Samples kind, const
 
 // Decodes with libjpeg directly: colour as JCS_RGB; gray through the 236-level
 // Floyd-Steinberg one-pass quantizer and its colour map.
-batchfit::PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes);
+using testpics::referenceDecode;
 
 // The bytes with the frame header's height and width replaced.
 std::vector<std::uint8_t> withFrameSize(std::vector<std::uint8_t> jpeg, int width, int height);
