@@ -1,6 +1,8 @@
 #include "Scaling.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "Arithmetic.h"
 
@@ -46,11 +48,26 @@ ColorRef sampleAt(const PixelSurface& source, std::int64_t x, std::int64_t y) {
 
 }  // namespace
 
+namespace {
+
+// N(i * step) for every i from 0 to count - 1, or for count - 1 - i when
+// mirrored: the inner loop's source indices, the same for every column.
+std::vector<std::int64_t> sampleIndices(std::int32_t count, double step, bool mirrored) {
+  std::vector<std::int64_t> indices(std::size_t(std::max(count, 0)));
+  for (std::int32_t i = 0; i < count; ++i) {
+    indices[std::size_t(i)] = roundSample(mirrored ? std::int64_t(count) - 1 - i : i, step);
+  }
+  return indices;
+}
+
+}  // namespace
+
 void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps) {
+  const auto sourceRows = sampleIndices(target.height(), steps.stepY, false);
   for (std::int32_t x = 0; x < target.width(); ++x) {
     const std::int64_t sourceX = roundSample(x, steps.stepX);
     for (std::int32_t y = 0; y < target.height(); ++y) {
-      target.setPixel(x, y, sampleAt(source, sourceX, roundSample(y, steps.stepY)));
+      target.setPixel(x, y, sampleAt(source, sourceX, sourceRows[std::size_t(y)]));
     }
   }
 }
@@ -59,22 +76,14 @@ void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFacto
                     const std::string& rotateDirection) {
   const std::int32_t tw = target.width();
   const std::int32_t th = target.height();
-  if (rotateDirection == "Right") {
-    // Clockwise: the picture's left column becomes the target's top row.
-    for (std::int32_t x = 0; x < tw; ++x) {
-      const std::int64_t sourceY = roundSample(std::int64_t(tw) - 1 - x, steps.stepY);
-      for (std::int32_t y = 0; y < th; ++y) {
-        target.setPixel(x, y, sampleAt(source, roundSample(y, steps.stepX), sourceY));
-      }
-    }
-    return;
-  }
-  // Counter-clockwise: the picture's top row becomes the target's left column.
+  // Clockwise: the picture's left column becomes the target's top row.
+  // Counter-clockwise: its top row becomes the target's left column.
+  const bool clockwise = rotateDirection == "Right";
+  const auto sourceColumns = sampleIndices(th, steps.stepX, !clockwise);
   for (std::int32_t x = 0; x < tw; ++x) {
-    const std::int64_t sourceY = roundSample(x, steps.stepY);
+    const std::int64_t sourceY = roundSample(clockwise ? std::int64_t(tw) - 1 - x : x, steps.stepY);
     for (std::int32_t y = 0; y < th; ++y) {
-      const std::int64_t sourceX = roundSample(std::int64_t(th) - 1 - y, steps.stepX);
-      target.setPixel(x, y, sampleAt(source, sourceX, sourceY));
+      target.setPixel(x, y, sampleAt(source, sourceColumns[std::size_t(y)], sourceY));
     }
   }
 }

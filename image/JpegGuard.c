@@ -142,9 +142,12 @@ int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride) {
   BF_GUARD(cinfo);
   while (cinfo->output_scanline < cinfo->output_height) {
     uint32_t* row = pixels + (size_t)cinfo->output_scanline * stride;
-    JDIMENSION x;
+    /* A local width: the row's words could otherwise alias the field, which
+       keeps the loop from being vectorized. */
+    const size_t width = cinfo->output_width;
+    size_t x;
     bf_read_row(cinfo, row);
-    for (x = 0; x < cinfo->output_width; ++x) row[x] &= 0x00FFFFFFu; /* the filler byte is 0xFF */
+    for (x = 0; x < width; ++x) row[x] &= 0x00FFFFFFu; /* the filler byte is 0xFF */
   }
   return 0;
 }

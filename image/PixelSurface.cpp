@@ -1,13 +1,17 @@
 #include "PixelSurface.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Error.h"
 
@@ -80,7 +84,7 @@ PixelSurface PixelSurface::create(std::int32_t width, std::int32_t height) {
   surface.height_ = height;
   if (!surface.empty()) {
     surface.pixels_ =
-        std::make_shared<std::vector<ColorRef>>(std::size_t(width) * std::size_t(height), White);
+        std::make_shared<PixelBuffer>(std::size_t(width) * std::size_t(height), White);
   }
   return surface;
 }
@@ -91,7 +95,7 @@ PixelSurface PixelSurface::createForOverwrite(std::int32_t width, std::int32_t h
   PixelSurface surface;
   surface.width_ = width;
   surface.height_ = height;
-  std::shared_ptr<std::vector<ColorRef>> buffer = std::move(recycled.pixels_);
+  std::shared_ptr<PixelBuffer> buffer = std::move(recycled.pixels_);
   recycled = PixelSurface();
   if (surface.empty()) return surface;
   const std::size_t count = std::size_t(width) * std::size_t(height);
@@ -102,9 +106,76 @@ PixelSurface PixelSurface::createForOverwrite(std::int32_t width, std::int32_t h
     surface.pixels_ = std::move(buffer);
   } else {
     buffer.reset();  // let its memory go before taking new memory
-    surface.pixels_ = std::make_shared<std::vector<ColorRef>>(count);
+    surface.pixels_ = std::make_shared<PixelBuffer>(count);
   }
   return surface;
+}
+
+namespace {
+
+constexpr std::size_t HugePage = std::size_t(2) << 20;
+
+std::size_t inHugePages(std::size_t bytes) {
+  return (bytes + HugePage - 1) / HugePage * HugePage;
+}
+
+// Freed photo-sized buffers, kept for the next picture of the same size.
+class BufferCache {
+ public:
+  void* take(std::size_t bytes) {
+    std::lock_guard lock(mutex_);
+    for (auto at = kept_.begin(); at != kept_.end(); ++at) {
+      if (at->bytes == bytes) {
+        void* memory = at->memory;
+        kept_.erase(at);
+        return memory;
+      }
+    }
+    return nullptr;
+  }
+  bool keep(void* memory, std::size_t bytes) {
+    std::lock_guard lock(mutex_);
+    if (kept_.size() >= Kept) return false;
+    kept_.push_back({memory, bytes});
+    return true;
+  }
+
+ private:
+  // Enough for the picture a run lets go of while the next one is decoded.
+  static constexpr std::size_t Kept = 2;
+  struct Buffer {
+    void* memory;
+    std::size_t bytes;
+  };
+  std::mutex mutex_;
+  std::vector<Buffer> kept_;
+};
+
+BufferCache& bufferCache() {
+  static BufferCache* cache = new BufferCache;  // outlives every surface
+  return *cache;
+}
+
+}  // namespace
+
+void* allocatePixelMemory(std::size_t bytes) {
+  if (bytes < 2 * HugePage) {
+    if (void* memory = std::malloc(bytes == 0 ? 1 : bytes)) return memory;
+    throw std::bad_alloc();
+  }
+  const std::size_t size = inHugePages(bytes);
+  if (void* memory = bufferCache().take(size)) return memory;
+  void* memory = std::aligned_alloc(HugePage, size);
+  if (!memory) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(memory, size, MADV_HUGEPAGE);  // only advice: ignored where unsupported
+#endif
+  return memory;
+}
+
+void releasePixelMemory(void* memory, std::size_t bytes) noexcept {
+  if (bytes >= 2 * HugePage && bufferCache().keep(memory, inHugePages(bytes))) return;
+  std::free(memory);
 }
 
 void PixelSurface::copyRect(const SurfaceRect& dest, const SurfaceRect& src) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace batchfit {
@@ -39,6 +40,38 @@ struct SurfaceRect {
 // picture still fit. Tests set their own limit.
 void setSurfaceMemoryLimit(std::uint64_t bytes);
 std::uint64_t surfaceMemoryLimit();
+
+// Memory for pixels. Photo-sized buffers come in huge pages where the system
+// offers them, and a few freed ones are kept for the next photo of the same
+// size: a picture's memory then costs few page faults, or none.
+void* allocatePixelMemory(std::size_t bytes);
+void releasePixelMemory(void* memory, std::size_t bytes) noexcept;
+
+template <typename T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <typename U>
+  PixelAllocator(const PixelAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(allocatePixelMemory(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) noexcept { releasePixelMemory(p, n * sizeof(T)); }
+  // Pixels that are about to be overwritten are not set first (a sized
+  // buffer is left as it comes); every other construction is the usual one.
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  template <typename U>
+  bool operator==(const PixelAllocator<U>&) const {
+    return true;
+  }
+};
+
+using PixelBuffer = std::vector<ColorRef, PixelAllocator<ColorRef>>;
 
 // Copies share their pixel buffer until one of them writes (copy on write),
 // so `assign` and copying are constant time yet fully independent. Pixel
@@ -91,13 +124,13 @@ class PixelSurface {
   ColorRef pixelAt(std::int64_t x, std::int64_t y) const;
   void detach() {
     if (pixels_ && pixels_.use_count() > 1) {
-      pixels_ = std::make_shared<std::vector<ColorRef>>(*pixels_);
+      pixels_ = std::make_shared<PixelBuffer>(*pixels_);
     }
   }
 
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
-  std::shared_ptr<std::vector<ColorRef>> pixels_;  // null while there are no pixels
+  std::shared_ptr<PixelBuffer> pixels_;  // null while there are no pixels
 };
 
 }  // namespace batchfit
