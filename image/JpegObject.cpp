@@ -157,7 +157,10 @@ void JpegObject::decodeTo(PictureRole& role) {
 }
 
 void JpegObject::adoptLoaded(JpegObject&& loaded) {
-  retireHeld();
+  // Pictures decoded ahead bring their own memory: the previous picture's is
+  // let go now, for the next one decoded ahead, rather than kept as a spare.
+  held_.reset();
+  spare_ = PixelSurface();
   bytes_ = std::move(loaded.bytes_);
   hasBytes_ = loaded.hasBytes_;
   headerWidth_ = loaded.headerWidth_;
