@@ -105,7 +105,34 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path) {
   return bytes;
 }
 
+namespace {
+
+// Replaces an existing plain file only once its successor is complete: the
+// bytes go to a new file beside it, which then takes its name. A full disk
+// thus never costs the file an output replaces, which may be the input
+// itself. False, touching nothing, when the path is no such file (or is a
+// second name of one, or not ours to write, or the folder takes no new file):
+// the caller then writes in place.
+bool replaceWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  struct stat existing {};
+  if (::lstat(path.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode) ||
+      existing.st_nlink != 1 || ::access(path.c_str(), W_OK) != 0) {
+    return false;
+  }
+  std::string successor = path + ".XXXXXX";
+  const int fd = ::mkostemp(successor.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool written = ::fchmod(fd, existing.st_mode & 07777) == 0 && writeAll(fd, bytes);
+  const bool closed = ::close(fd) == 0;
+  if (written && closed && ::rename(successor.c_str(), path.c_str()) == 0) return true;
+  ::unlink(successor.c_str());
+  throw Error("Stream write error");
+}
+
+}  // namespace
+
 void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  if (replaceWhole(path, bytes)) return;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     throw Error(formatMessage("Cannot create file \"%s\". %s",

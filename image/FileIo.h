@@ -40,7 +40,8 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path);
 // Creates or empties the file and writes all bytes. Throws
 // "Cannot create file "%s". %s" when it cannot be created, and
 // "Stream write error" when the device does not take every byte; a file cut
-// short that way is removed rather than left looking written.
+// short that way is removed rather than left looking written, and a plain
+// file being replaced keeps its old bytes until the new ones are all written.
 void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace batchfit

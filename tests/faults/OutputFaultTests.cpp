@@ -112,21 +112,36 @@ class FileSizeCap {
   void (*previousHandler_)(int) = nullptr;
 };
 
-// A regular file the disk could not take in full is removed, not left short.
+// A new file the disk could not take in full is removed, not left short.
 TEST_P(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
   const std::string small = input("small.jpg", smallJpeg());
   const std::string second = input("second.jpg", goodJpeg(2));
   for (const Format& format : Formats) {
     SCOPED_TRACE(format.extension);
-    testpics::writeFile(outputPath("second", format), Bytes(100, 1));  // from an earlier run
     Outcome outcome;
     {
       const FileSizeCap cap(1000);
       outcome = run(settings({small, second}, format.saveFormat));
     }
     expectStopped(outcome, "Stream write error", "Picture 2 of 2");
-    EXPECT_FALSE(fs::exists(outputPath("second", format)));
+    EXPECT_TRUE(outputs().empty());
   }
+  expectGoodRunAfterwards();
+}
+
+// An output that would replace a file, its own input above all, and that the
+// disk cannot take leaves that file as it was: the user's photo is not lost.
+TEST_P(OutputFaults, FullDiskKeepsTheFileAnOutputWouldReplace) {
+  const Bytes picture = goodJpeg(5);
+  testpics::writeFile(out / "own.jpg", picture);
+  Outcome outcome;
+  {
+    const FileSizeCap cap(1000);
+    outcome = run(settings({(out / "own.jpg").string()}));
+  }
+  expectStopped(outcome, "Stream write error", "Picture 1 of 1");
+  EXPECT_EQ(output("own.jpg"), picture);
+  EXPECT_EQ(outputs(), std::set<std::string>{"own.jpg"});
   expectGoodRunAfterwards();
 }
 
