@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "FakeFrontEnd.h"
 #include "JobSettings.h"
 #include "Run.h"
-#include "ScriptedFrontEnd.h"
 #include "TestPictures.h"
 
 namespace faults {
@@ -39,7 +39,7 @@ StrictRead readStrictly(const Bytes& jpeg);
 struct Outcome {
   bool failed = false;
   std::string message;
-  ScriptedFrontEnd frontEnd;
+  enginetest::FakeFrontEnd frontEnd;
 };
 
 // Parameter: the pictures decoded ahead at once (1 reads one file at a time);

@@ -85,7 +85,7 @@ TEST_P(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
     const std::string empty = input(std::string("empty.") + extension, {});
     const Outcome outcome = runAround(empty);
     EXPECT_FALSE(outcome.failed) << outcome.message;
-    const std::vector<std::string> report = outcome.frontEnd.messages();
+    const std::vector<std::string> report = outcome.frontEnd.messages;
     ASSERT_EQ(report.size(), 2u);
     EXPECT_EQ(report[1], "\"" + empty + "\" has too small size and can not be resized!");
     EXPECT_EQ(outputs(), (std::set<std::string>{"first.jpg", "last.jpg"}));
@@ -125,7 +125,7 @@ TEST_P(InputFaults, JpegCutShortInItsDataIsStillWrittenInFull) {
     ASSERT_GT(cut.size(), crafted::scanDataOffset(whole));
     const Outcome outcome = runAround(input("cut.jpg", cut));
     EXPECT_FALSE(outcome.failed) << outcome.message;
-    EXPECT_EQ(outcome.frontEnd.messages().size(), 1u);
+    EXPECT_EQ(outcome.frontEnd.messages.size(), 1u);
     EXPECT_EQ(outputs(), (std::set<std::string>{"first.jpg", "cut.jpg", "last.jpg"}));
     const StrictRead read = readStrictly(output("cut.jpg"));
     EXPECT_TRUE(read.ok && read.warnings == 0);
