@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "TestPictures.h"
 // jpeglib.h needs FILE and size_t first.
 #include <jpeglib.h>
 
@@ -25,37 +27,20 @@ J_COLOR_SPACE storedSpace(Samples kind) {
 
 std::vector<std::uint8_t> makeRawJpeg(int width, int height, Samples kind,
                                       const SampleFn& samples) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  jpeg_mem_dest(&cinfo, &out, &outSize);
   const int components = kind == Samples::TwoComponent ? 2 : 4;
-  cinfo.image_width = JDIMENSION(width);
-  cinfo.image_height = JDIMENSION(height);
-  cinfo.input_components = components;
-  cinfo.in_color_space = kind == Samples::TwoComponent ? JCS_UNKNOWN : JCS_CMYK;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_colorspace(&cinfo, storedSpace(kind));
-  cinfo.write_Adobe_marker = kind != Samples::PlainCmyk && kind != Samples::TwoComponent;
-  jpeg_set_quality(&cinfo, 100, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(std::size_t(width) * components);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const auto s = samples(x, y);
-      for (int c = 0; c < components; ++c) row[std::size_t(x) * components + c] = s[c];
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::vector<std::uint8_t> bytes(out, out + outSize);
-  jpeg_destroy_compress(&cinfo);
-  std::free(out);
-  return bytes;
+  return testpics::compressJpeg(
+      width, height, components, kind == Samples::TwoComponent ? JCS_UNKNOWN : JCS_CMYK,
+      [&](jpeg_compress_struct& cinfo) {
+        jpeg_set_colorspace(&cinfo, storedSpace(kind));
+        cinfo.write_Adobe_marker = kind != Samples::PlainCmyk && kind != Samples::TwoComponent;
+        jpeg_set_quality(&cinfo, 100, TRUE);
+      },
+      [&](int y, std::vector<std::uint8_t>& row) {
+        for (int x = 0; x < width; ++x) {
+          const auto s = samples(x, y);
+          for (int c = 0; c < components; ++c) row[std::size_t(x) * components + c] = s[c];
+        }
+      });
 }
 
 std::vector<std::uint8_t> withFrameSize(std::vector<std::uint8_t> jpeg, int width, int height) {

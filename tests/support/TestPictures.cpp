@@ -18,7 +18,7 @@ Rgb gradient(int x, int y) {
 namespace {
 
 void fillRow(JpegKind kind, const Pattern& pattern, int y, int width,
-             std::vector<JSAMPLE>& row) {
+             std::vector<std::uint8_t>& row) {
   for (int x = 0; x < width; ++x) {
     Rgb c = pattern(x, y);
     switch (kind) {
@@ -41,8 +41,10 @@ void fillRow(JpegKind kind, const Pattern& pattern, int y, int width,
 
 }  // namespace
 
-std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const Pattern& pattern,
-                                   int quality) {
+std::vector<std::uint8_t> compressJpeg(
+    int width, int height, int components, int inSpace,
+    const std::function<void(jpeg_compress_struct&)>& configure,
+    const std::function<void(int y, std::vector<std::uint8_t>& row)>& fillRow) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);
@@ -52,18 +54,14 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
   jpeg_mem_dest(&cinfo, &out, &outSize);
   cinfo.image_width = JDIMENSION(width);
   cinfo.image_height = JDIMENSION(height);
-  const int components = kind == JpegKind::Gray ? 1 : kind == JpegKind::Cmyk ? 4 : 3;
   cinfo.input_components = components;
-  cinfo.in_color_space = kind == JpegKind::Gray   ? JCS_GRAYSCALE
-                         : kind == JpegKind::Cmyk ? JCS_CMYK
-                                                  : JCS_RGB;
+  cinfo.in_color_space = J_COLOR_SPACE(inSpace);
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  if (kind == JpegKind::Progressive) jpeg_simple_progression(&cinfo);
+  configure(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(std::size_t(width) * components);
+  std::vector<std::uint8_t> row(std::size_t(width) * components);
   for (int y = 0; y < height; ++y) {
-    fillRow(kind, pattern, y, width, row);
+    fillRow(y, row);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);
   }
@@ -72,6 +70,21 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
   jpeg_destroy_compress(&cinfo);
   std::free(out);
   return bytes;
+}
+
+std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const Pattern& pattern,
+                                   int quality) {
+  const int components = kind == JpegKind::Gray ? 1 : kind == JpegKind::Cmyk ? 4 : 3;
+  const J_COLOR_SPACE space = kind == JpegKind::Gray   ? JCS_GRAYSCALE
+                              : kind == JpegKind::Cmyk ? JCS_CMYK
+                                                       : JCS_RGB;
+  return compressJpeg(
+      width, height, components, space,
+      [&](jpeg_compress_struct& cinfo) {
+        jpeg_set_quality(&cinfo, quality, TRUE);
+        if (kind == JpegKind::Progressive) jpeg_simple_progression(&cinfo);
+      },
+      [&](int y, std::vector<std::uint8_t>& row) { fillRow(kind, pattern, y, width, row); });
 }
 
 namespace {

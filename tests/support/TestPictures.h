@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct jpeg_compress_struct;
+
 namespace testpics {
 
 struct Rgb {
@@ -21,6 +23,14 @@ using Pattern = std::function<Rgb(int x, int y)>;
 Rgb gradient(int x, int y);
 
 enum class JpegKind { Baseline, Progressive, Gray, Cmyk };
+
+// The bytes libjpeg writes for a width x height picture of `components`
+// samples a pixel in colour space `inSpace` (a J_COLOR_SPACE): `configure`
+// sets what the defaults leave open, `fillRow` writes the samples of row y.
+std::vector<std::uint8_t> compressJpeg(
+    int width, int height, int components, int inSpace,
+    const std::function<void(jpeg_compress_struct&)>& configure,
+    const std::function<void(int y, std::vector<std::uint8_t>& row)>& fillRow);
 
 // JPEG bytes of a width x height picture (quality 95 unless given).
 std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind = JpegKind::Baseline,
