@@ -37,14 +37,15 @@ testpics::Rgb photoPixel(int x, int y) {
           std::uint8_t(128 + 90 * std::cos(y / 250.0) + noise), std::uint8_t((x + y) / 40 % 256)};
 }
 
-std::vector<Photo> makePhotos(const testpics::TempDir& dir) {
+std::vector<Photo> makePhotos(const std::filesystem::path& dir) {
   std::vector<Photo> photos;
   for (auto [w, h] : {std::pair{4000, 3000}, std::pair{3000, 4000}}) {
     for (auto kind : {testpics::JpegKind::Baseline, testpics::JpegKind::Progressive}) {
       const std::string name = std::to_string(w) + "x" + std::to_string(h) +
                                (kind == testpics::JpegKind::Progressive ? "-prog" : "") + ".jpg";
-      testpics::writeFile(dir.file(name), testpics::makeJpeg(w, h, kind, photoPixel, 90));
-      photos.push_back({dir.file(name), w, h});
+      const std::string path = (dir / name).string();
+      testpics::writeFile(path, testpics::makeJpeg(w, h, kind, photoPixel, 90));
+      photos.push_back({path, w, h});
     }
   }
   return photos;
@@ -122,9 +123,11 @@ int bareDecodeProcess(int count, char** files) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--bare-decode")
     return bareDecodeProcess(argc - 2, argv + 2);
+  // The photos alone, into a folder, to profile a run by hand.
+  if (argc > 2 && std::string(argv[1]) == "--make-photos") return makePhotos(argv[2]).empty();
   testpics::TempDir dir;
   std::printf("Generating photos...\n");
-  const std::vector<Photo> photos = makePhotos(dir);
+  const std::vector<Photo> photos = makePhotos(dir.path());
   const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
 
   for (const Photo& p : photos) {
