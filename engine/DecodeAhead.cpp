@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "FileIo.h"
 #include "OutputWriter.h"
@@ -106,34 +107,29 @@ std::optional<JpegObject> DecodeAhead::prepare(std::size_t index) const {
 }
 
 std::optional<JpegObject> DecodeAhead::take(std::size_t index) {
-  if (workers_.empty() || index >= slots_.size()) return std::nullopt;
+  if (!active() || index >= slots_.size()) return std::nullopt;
   std::unique_lock lock(mutex_);
   Slot& slot = slots_[index];
-  if (slot.state == State::Waiting) {
-    // Not started yet (it waits on an earlier output, or the workers lag):
-    // the run reads it itself, and no worker will.
-    slot.state = State::Nothing;
-    return std::nullopt;
-  }
+  // Not started yet (it waits on an earlier output, or the workers lag):
+  // the run reads it itself, and no worker will.
+  if (slot.state == State::Waiting) slot.state = State::Nothing;
   changed_.wait(lock, [&] { return slot.state != State::Claimed; });
-  if (slot.state != State::Ready) return std::nullopt;
-  slot.state = State::Nothing;
-  --held_;
-  std::optional<JpegObject> jpeg = std::move(slot.jpeg);
-  slot.jpeg.reset();
-  changed_.notify_all();
-  return jpeg;
+  // From here the run holds this file's picture, decoded ahead or read
+  // itself, until it is finished with it.
+  if (slot.state == State::Nothing) ++held_;
+  slot.state = State::Taken;
+  return std::exchange(slot.jpeg, std::nullopt);
 }
 
 void DecodeAhead::finished(std::size_t index) {
-  if (workers_.empty()) return;
+  if (!active()) return;
   {
     std::lock_guard lock(mutex_);
     finishedUpTo_ = std::max(finishedUpTo_, index + 1);
     // A picture the run did not take (the file changed between the workers'
     // size test and its own) is let go, and a file not yet started is left out.
     Slot& slot = slots_[index];
-    if (slot.state == State::Ready) --held_;
+    if (slot.state == State::Ready || slot.state == State::Taken) --held_;
     if (slot.state != State::Claimed) slot.state = State::Nothing;
     slot.jpeg.reset();
   }

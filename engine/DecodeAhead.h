@@ -29,12 +29,15 @@ class DecodeAhead {
   // (it failed, was too small, or an earlier output of the run may replace
   // it). Called once per file that passed the size test, in list order.
   std::optional<JpegObject> take(std::size_t index);
-  // File i is done with: its output, if any, is written. Files that one of
-  // the first i + 1 outputs may replace can be read from now on.
+  // File i is done with: its output, if any, is written, and the run has let
+  // go of its picture. Files that one of the first i + 1 outputs may replace
+  // can be read from now on.
   void finished(std::size_t index);
+  // Whether pictures are decoded ahead at all (jobs > 1).
+  bool active() const { return !workers_.empty(); }
 
  private:
-  enum class State { Waiting, Claimed, Ready, Nothing };
+  enum class State { Waiting, Claimed, Ready, Taken, Nothing };
   struct Slot {
     State state = State::Waiting;
     std::optional<JpegObject> jpeg;
@@ -52,7 +55,9 @@ class DecodeAhead {
   std::vector<Slot> slots_;
   std::size_t nextToClaim_ = 0;
   std::size_t finishedUpTo_ = 0;  // files [0, finishedUpTo_) are finished
-  std::size_t held_ = 0;          // claimed or ready and not yet taken
+  // Pictures claimed, ready, or taken and not yet finished: the run's own
+  // picture counts too, so at most jobs pictures are ever held at once.
+  std::size_t held_ = 0;
   std::size_t limit_ = 0;
   bool stopping_ = false;
   std::mutex mutex_;

@@ -40,6 +40,15 @@ std::string quotedName(const std::string& name) {
 
 namespace {
 
+// Decoding ahead, the run lets go of a picture it is done with before the
+// workers hear of it, so that its memory serves the next picture decoded
+// rather than a new one. The last picture stays, as after a plain run.
+void letGoOfPicture(ModeRun& run) {
+  run.runJpeg.dropPixels();
+  PictureRole& PI = run.pictures.PI;
+  PI.prepare(PI.width(), PI.height());
+}
+
 void showProgress(FrontEnd& frontEnd, int place, int count) {
   const std::string label = "Picture " + std::to_string(place) + " of " + std::to_string(count);
   frontEnd.setProgressPosition(Window::Main, place);
@@ -67,6 +76,7 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
     } else {
       run.skipReport.push_back(quotedName(name) + " has too small size and can not be resized!");
     }
+    if (ahead.active() && i + 1 < count) letGoOfPicture(run);
     ahead.finished(std::size_t(i));
   }
   for (const std::string& line : run.skipReport) frontEnd.showMessage(line);

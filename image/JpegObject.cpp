@@ -170,6 +170,11 @@ void JpegObject::adoptLoaded(JpegObject&& loaded) {
   held_ = std::move(loaded.held_);
 }
 
+void JpegObject::dropPixels() {
+  held_.reset();
+  spare_ = PixelSurface();
+}
+
 PixelSurface JpegObject::decode() {
   Decompressor decompressor;
   decompressor.readHeader(bytes_);

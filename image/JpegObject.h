@@ -43,6 +43,10 @@ class JpegObject {
   // empty file.
   void adoptLoaded(JpegObject&& loaded);
 
+  // Lets go of the held surface and of the buffer kept for the next decode;
+  // the bytes and header facts stay. For a run that is done with its picture
+  // and whose next one comes decoded from elsewhere.
+  void dropPixels();
   // Drops the bytes and header facts and holds a copy of the surface.
   void assignSurface(const PixelSurface& surface);
   void setQualityValue(std::uint8_t quality) { qualityValue_ = quality; }
