@@ -34,8 +34,8 @@ std::vector<std::optional<std::size_t>> outputsLandingOnInputs(const JobSettings
 
 }  // namespace
 
-DecodeAhead::DecodeAhead(const JobSettings& settings)
-    : settings_(settings), slots_(settings.files.size()) {
+DecodeAhead::DecodeAhead(const JobSettings& settings, ScaleAhead scale)
+    : settings_(settings), scale_(std::move(scale)), slots_(settings.files.size()) {
   if (settings.jobs <= 1) return;
   mustFollow_ = outputsLandingOnInputs(settings);
   limit_ = std::size_t(settings.jobs);
@@ -56,6 +56,18 @@ void DecodeAhead::stop() {
   workers_.clear();
 }
 
+void DecodeAhead::hold(Slot& slot) {
+  if (slot.holdsPicture) return;
+  slot.holdsPicture = true;
+  ++picturesHeld_;
+}
+
+void DecodeAhead::letGo(Slot& slot) {
+  if (!slot.holdsPicture) return;
+  slot.holdsPicture = false;
+  --picturesHeld_;
+}
+
 std::optional<std::size_t> DecodeAhead::claimNext(std::unique_lock<std::mutex>& lock) {
   changed_.wait(lock, [this] {
     // Files the run has already read itself are passed over.
@@ -64,12 +76,13 @@ std::optional<std::size_t> DecodeAhead::claimNext(std::unique_lock<std::mutex>& 
     }
     if (stopping_ || nextToClaim_ >= slots_.size()) return true;
     const auto& after = mustFollow_[nextToClaim_];
-    return held_ < limit_ && (!after || *after < finishedUpTo_);
+    return picturesHeld_ < limit_ && filesAhead_ < 2 * limit_ && (!after || *after < finishedUpTo_);
   });
   if (stopping_ || nextToClaim_ >= slots_.size()) return std::nullopt;
   const std::size_t index = nextToClaim_++;
   slots_[index].state = State::Claimed;
-  ++held_;
+  hold(slots_[index]);
+  ++filesAhead_;
   return index;
 }
 
@@ -77,36 +90,43 @@ void DecodeAhead::work() {
   std::unique_lock lock(mutex_);
   while (auto index = claimNext(lock)) {
     lock.unlock();
-    std::optional<JpegObject> jpeg = prepare(*index);
+    std::optional<Prepared> prepared = prepare(*index);
     lock.lock();
-    Slot& slot = slots_[*index];
-    // The run may have passed this file already (it changed under us): drop it.
-    if (*index < finishedUpTo_) jpeg.reset();
-    slot.jpeg = std::move(jpeg);
-    slot.state = slot.jpeg ? State::Ready : State::Nothing;
-    if (!slot.jpeg) --held_;
+    deliver(*index, std::move(prepared));
     changed_.notify_all();
   }
 }
 
-std::optional<JpegObject> DecodeAhead::prepare(std::size_t index) const {
+std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
   // Anything that fails here is left to the run, which reads the file itself
   // at its turn and so raises the same error at the same point.
   try {
     const std::string& name = settings_.files[index];
     PictureRole picture;
     if (!loadAndTestSize(name, settings_, picture)) return std::nullopt;
-    JpegObject jpeg;
-    jpeg.loadFile(name);
-    if (jpeg.bytes().empty()) return std::nullopt;
-    jpeg.decodeTo(picture);
-    return jpeg;
+    Prepared prepared;
+    prepared.jpeg.loadFile(name);
+    if (prepared.jpeg.bytes().empty()) return std::nullopt;
+    prepared.jpeg.decodeTo(picture);
+    if (scale_) prepared.scaled = scale_(settings_, picture.surface());
+    if (prepared.scaled && index + 1 < slots_.size()) prepared.jpeg.dropPixels();
+    return prepared;
   } catch (...) {
     return std::nullopt;
   }
 }
 
-std::optional<JpegObject> DecodeAhead::take(std::size_t index) {
+void DecodeAhead::deliver(std::size_t index, std::optional<Prepared> prepared) {
+  Slot& slot = slots_[index];
+  // The run may have passed this file already (it changed under us): drop it.
+  if (index < finishedUpTo_) prepared.reset();
+  if (!prepared || !prepared->jpeg.heldSurface()) letGo(slot);
+  if (!prepared) --filesAhead_;
+  slot.state = prepared ? State::Ready : State::Nothing;
+  slot.prepared = std::move(prepared);
+}
+
+std::optional<Prepared> DecodeAhead::take(std::size_t index) {
   if (!active() || index >= slots_.size()) return std::nullopt;
   std::unique_lock lock(mutex_);
   Slot& slot = slots_[index];
@@ -114,11 +134,15 @@ std::optional<JpegObject> DecodeAhead::take(std::size_t index) {
   // the run reads it itself, and no worker will.
   if (slot.state == State::Waiting) slot.state = State::Nothing;
   changed_.wait(lock, [&] { return slot.state != State::Claimed; });
+  if (slot.state == State::Ready) --filesAhead_;
   // From here the run holds this file's picture, decoded ahead or read
-  // itself, until it is finished with it.
-  if (slot.state == State::Nothing) ++held_;
+  // itself, until it is finished with it; a picture scaled ahead it never sees.
+  if (!slot.prepared || slot.prepared->jpeg.heldSurface()) hold(slot);
   slot.state = State::Taken;
-  return std::exchange(slot.jpeg, std::nullopt);
+  std::optional<Prepared> prepared = std::exchange(slot.prepared, std::nullopt);
+  lock.unlock();
+  changed_.notify_all();
+  return prepared;
 }
 
 void DecodeAhead::finished(std::size_t index) {
@@ -129,9 +153,12 @@ void DecodeAhead::finished(std::size_t index) {
     // A picture the run did not take (the file changed between the workers'
     // size test and its own) is let go, and a file not yet started is left out.
     Slot& slot = slots_[index];
-    if (slot.state == State::Ready || slot.state == State::Taken) --held_;
-    if (slot.state != State::Claimed) slot.state = State::Nothing;
-    slot.jpeg.reset();
+    if (slot.state == State::Ready) --filesAhead_;
+    if (slot.state != State::Claimed) {
+      slot.state = State::Nothing;
+      letGo(slot);
+    }
+    slot.prepared.reset();
   }
   changed_.notify_all();
 }

@@ -1,11 +1,12 @@
-// Decoding the next pictures of a run ahead, on worker threads, so that the
-// run itself only waits for pictures it is ready to scale. Results and their
-// order are exactly those of reading one file at a time.
+// Decoding the next pictures of a run ahead, on worker threads, and scaling
+// those that need no one, so that the run itself only waits for pictures it
+// is ready to write. Results and their order are exactly those of reading
+// one file at a time.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -13,22 +14,39 @@
 
 #include "JobSettings.h"
 #include "JpegObject.h"
+#include "PixelSurface.h"
 
 namespace batchfit {
+
+// How a mode scales a decoded picture onto a target of its own where it
+// needs no one (no crop editor, no report line): exactly what the run would
+// leave in TI. None where the run must see the picture itself.
+using ScaleAhead =
+    std::function<std::optional<PixelSurface>(const JobSettings&, const PixelSurface&)>;
+
+// What a worker made of one file.
+struct Prepared {
+  // As loadFile and decodeTo would leave the run's object. Once the picture
+  // is scaled it is let go (its memory serves the next one), except for the
+  // last file's, which the run keeps as a plain run does.
+  JpegObject jpeg;
+  std::optional<PixelSurface> scaled;
+};
 
 class DecodeAhead {
  public:
   // Starts settings.jobs workers when jobs > 1; with 1 nothing runs ahead.
-  explicit DecodeAhead(const JobSettings& settings);
+  // scale may be empty: then no picture is scaled ahead.
+  DecodeAhead(const JobSettings& settings, ScaleAhead scale);
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
 
-  // The JPEG object as loadFile and decodeTo would leave it for file i, if a
-  // worker could prepare it; nothing when the run must read the file itself
-  // (it failed, was too small, or an earlier output of the run may replace
-  // it). Called once per file that passed the size test, in list order.
-  std::optional<JpegObject> take(std::size_t index);
+  // What a worker made of file i, if it could; nothing when the run must
+  // read the file itself (it failed, was too small, or an earlier output of
+  // the run may replace it). Called once per file that passed the size test,
+  // in list order.
+  std::optional<Prepared> take(std::size_t index);
   // File i is done with: its output, if any, is written, and the run has let
   // go of its picture. Files that one of the first i + 1 outputs may replace
   // can be read from now on.
@@ -40,24 +58,32 @@ class DecodeAhead {
   enum class State { Waiting, Claimed, Ready, Taken, Nothing };
   struct Slot {
     State state = State::Waiting;
-    std::optional<JpegObject> jpeg;
+    std::optional<Prepared> prepared;
+    bool holdsPicture = false;  // counted in picturesHeld_
   };
 
   void work();
   std::optional<std::size_t> claimNext(std::unique_lock<std::mutex>& lock);
-  std::optional<JpegObject> prepare(std::size_t index) const;
+  std::optional<Prepared> prepare(std::size_t index) const;
+  void deliver(std::size_t index, std::optional<Prepared> prepared);
+  void hold(Slot& slot);
+  void letGo(Slot& slot);
   void stop();
 
   const JobSettings& settings_;
+  const ScaleAhead scale_;
   // For each file, the last earlier file whose output path is this file
   // (it must not be read before that one is finished), or none.
   std::vector<std::optional<std::size_t>> mustFollow_;
   std::vector<Slot> slots_;
   std::size_t nextToClaim_ = 0;
   std::size_t finishedUpTo_ = 0;  // files [0, finishedUpTo_) are finished
-  // Pictures claimed, ready, or taken and not yet finished: the run's own
-  // picture counts too, so at most jobs pictures are ever held at once.
-  std::size_t held_ = 0;
+  // Whole pictures in work, or decoded and held by a slot or by the run: the
+  // run's own counts too, so at most jobs are ever held at once.
+  std::size_t picturesHeld_ = 0;
+  // Files claimed or ready and not yet taken, whole or scaled: their bytes
+  // are held, so they too are bounded.
+  std::size_t filesAhead_ = 0;
   std::size_t limit_ = 0;
   bool stopping_ = false;
   std::mutex mutex_;

@@ -1,5 +1,7 @@
 #include "Modes.h"
 
+#include <optional>
+
 #include "AntiAlias.h"
 #include "OutputWriter.h"
 #include "RunSkeleton.h"
@@ -9,33 +11,11 @@ namespace batchfit {
 
 namespace {
 
-// Fills TI from PI with the factors already set for this picture.
-void resample(ModeRun& run, bool turned) {
-  PictureRole& TI = run.pictures.TI;
-  // A target without pixels has no position to visit.
-  if (TI.width() <= 0 || TI.height() <= 0) return;
-  const PixelSurface& source = run.pictures.PI.surface();
-  if (turned) {
-    resampleTurned(source, TI.surface(), run.steps, run.settings.rotateDirection);
-  } else {
-    resampleStraight(source, TI.surface(), run.steps);
-  }
-}
-
-void scaleAndWrite(ModeRun& run, const std::string& name, bool turned) {
-  resample(run, turned);
-  antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
-}
-
-// The crop editor decides; the pass runs on TI whatever the user did, and
-// nothing is written or reported for a skipped picture.
-void editAndWrite(ModeRun& run, const std::string& name) {
-  const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
-  antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
-}
+// Where a picture goes on the target: turned or not, and the factors.
+struct Placement {
+  bool turned = false;
+  ScaleFactors steps;
+};
 
 // Whether the picture is scaled turned: with autoRotate on, whenever target
 // and picture are not of the same orientation (square ones never are).
@@ -48,18 +28,82 @@ ScaleFactors factorsFor(const JobSettings& settings, const PixelSurface& picture
                 : straightFactors(settings, picture.width(), picture.height());
 }
 
-// Scales the picture if it fits; false when it does not. With autoRotate on
-// the factors come before the one aspect test (so a target size of 0 fails
-// for every picture); with it off only a match computes them.
-bool scaleIfMatching(ModeRun& run, const std::string& name) {
-  const JobSettings& settings = run.settings;
-  const PixelSurface& picture = run.pictures.PI.surface();
+Placement resizeAllPlacement(const JobSettings& settings, const PixelSurface& picture) {
   const bool turned = placedTurned(settings, picture);
-  if (settings.autoRotate) run.steps = factorsFor(settings, picture, turned);
-  if (!aspectMatches(settings, picture.width(), picture.height(), turned)) return false;
-  if (!settings.autoRotate) run.steps = factorsFor(settings, picture, false);
-  scaleAndWrite(run, name, turned);
-  return true;
+  return {turned, factorsFor(settings, picture, turned)};
+}
+
+// The placement of a picture whose aspect ratio fits, or none. With
+// autoRotate on the factors come before the one aspect test (so a target
+// size of 0 fails for every picture); with it off only a match computes them.
+std::optional<Placement> keenPlacement(const JobSettings& settings, const PixelSurface& picture) {
+  const bool turned = placedTurned(settings, picture);
+  ScaleFactors steps;
+  if (settings.autoRotate) steps = factorsFor(settings, picture, turned);
+  if (!aspectMatches(settings, picture.width(), picture.height(), turned)) return std::nullopt;
+  if (!settings.autoRotate) steps = factorsFor(settings, picture, false);
+  return Placement{turned, steps};
+}
+
+// Fills every pixel of target from the picture as placed.
+void resample(const JobSettings& settings, const PixelSurface& picture, const Placement& placement,
+              PixelSurface& target) {
+  if (placement.turned) {
+    resampleTurned(picture, target, placement.steps, settings.rotateDirection);
+  } else {
+    resampleStraight(picture, target, placement.steps);
+  }
+}
+
+// The picture scaled onto a fresh target, as the run would fill TI; none
+// without a placement or where TI has no pixels to fill.
+std::optional<PixelSurface> scaledAlone(const JobSettings& settings, const PixelSurface& picture,
+                                        const std::optional<Placement>& placement) {
+  if (!placement || settings.targetWidth <= 0 || settings.targetHeight <= 0) return std::nullopt;
+  PixelSurface target = PixelSurface::create(settings.targetWidth, settings.targetHeight);
+  resample(settings, picture, *placement, target);
+  return target;
+}
+
+void passAndWrite(ModeRun& run, const std::string& name) {
+  antiAliasPass(run.settings.antiAlias, run.pictures.TI);
+  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
+}
+
+// Fills TI from PI as placed, then the pass and the output.
+void scaleAndWrite(ModeRun& run, const std::string& name, const Placement& placement) {
+  PictureRole& TI = run.pictures.TI;
+  // A target without pixels has no position to visit.
+  if (TI.width() > 0 && TI.height() > 0) {
+    resample(run.settings, run.pictures.PI.surface(), placement, TI.surface());
+  }
+  passAndWrite(run, name);
+}
+
+// TI takes what a worker already made of the picture, then as above.
+void writeScaledAhead(ModeRun& run, const std::string& name) {
+  run.pictures.TI.setSurface(*run.scaledAhead);
+  passAndWrite(run, name);
+}
+
+// The crop editor decides; the pass runs on TI whatever the user did, and
+// nothing is written or reported for a skipped picture.
+void editAndWrite(ModeRun& run, const std::string& name) {
+  const bool skipped =
+      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
+  antiAliasPass(run.settings.antiAlias, run.pictures.TI);
+  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
+}
+
+// Scales the picture if it fits; false when it does not.
+bool scaleIfMatching(ModeRun& run, const std::string& name) {
+  if (run.scaledAhead) {
+    writeScaledAhead(run, name);
+    return true;
+  }
+  const std::optional<Placement> placement = keenPlacement(run.settings, run.pictures.PI.surface());
+  if (placement) scaleAndWrite(run, name, *placement);
+  return placement.has_value();
 }
 
 void keenWork(ModeRun& run, const std::string& name) {
@@ -74,24 +118,33 @@ void keenWork(ModeRun& run, const std::string& name) {
 }
 
 void resizeAllWork(ModeRun& run, const std::string& name) {
-  const PixelSurface& picture = run.pictures.PI.surface();
-  const bool turned = placedTurned(run.settings, picture);
-  run.steps = factorsFor(run.settings, picture, turned);
-  scaleAndWrite(run, name, turned);
+  if (run.scaledAhead) return writeScaledAhead(run, name);
+  scaleAndWrite(run, name, resizeAllPlacement(run.settings, run.pictures.PI.surface()));
+}
+
+std::optional<PixelSurface> keenScaleAhead(const JobSettings& settings,
+                                           const PixelSurface& picture) {
+  return scaledAlone(settings, picture, keenPlacement(settings, picture));
+}
+
+std::optional<PixelSurface> resizeAllScaleAhead(const JobSettings& settings,
+                                                const PixelSurface& picture) {
+  return scaledAlone(settings, picture, resizeAllPlacement(settings, picture));
 }
 
 }  // namespace
 
 void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, keenWork);
+  runFiles(settings, frontEnd, pictures, keenWork, keenScaleAhead);
 }
 
 void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, editAndWrite);
+  // Every picture goes to the crop editor: none is scaled ahead.
+  runFiles(settings, frontEnd, pictures, editAndWrite, {});
 }
 
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, resizeAllWork);
+  runFiles(settings, frontEnd, pictures, resizeAllWork, resizeAllScaleAhead);
 }
 
 }  // namespace batchfit

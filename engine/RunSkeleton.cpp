@@ -1,6 +1,7 @@
 #include "RunSkeleton.h"
 
 #include "PictureFile.h"
+#include "Scaling.h"
 
 namespace batchfit {
 
@@ -16,21 +17,25 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
   return tw <= width && th <= height;
 }
 
-bool loadSource(std::size_t index, const JobSettings& settings, DecodeAhead& ahead,
-                JpegObject& jpeg, PictureRole& PI, const std::function<void()>& passed) {
-  const std::string& name = settings.files[index];
-  if (!loadAndTestSize(name, settings, PI)) return false;
+bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
+                const std::function<void()>& passed) {
+  const std::string& name = run.settings.files[index];
+  PictureRole& PI = run.pictures.PI;
+  run.scaledAhead.reset();
+  if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
   // The JPEG stream is read before the file is loaded by its extension once
   // more, so a file that passed the size test but holds no JPEG stream (a
   // bitmap, say) stops the run with the JPEG error.
-  if (std::optional<JpegObject> prepared = ahead.take(index)) {
-    jpeg.adoptLoaded(std::move(*prepared));
+  if (std::optional<Prepared> prepared = ahead.take(index)) {
+    run.runJpeg.adoptLoaded(std::move(prepared->jpeg));
+    run.scaledAhead = std::move(prepared->scaled);
   } else {
-    jpeg.loadFile(name);
+    run.runJpeg.loadFile(name);
   }
   loadPicture(PI, name);
-  jpeg.decodeTo(PI);
+  // A picture scaled ahead and let go of is not decoded again: nothing reads it.
+  if (!run.scaledAhead || run.runJpeg.heldSurface()) run.runJpeg.decodeTo(PI);
   return true;
 }
 
@@ -61,16 +66,16 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 }  // namespace
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-              const PictureWork& work) {
+              const PictureWork& work, const ScaleAhead& scaleAhead) {
   ModeRun run{settings, frontEnd, pictures, {}, {}, {}};
-  DecodeAhead ahead(settings);
+  DecodeAhead ahead(settings, scaleAhead);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];
     // The label shows the file's place in the list, so a too-small file
     // leaves a gap in the sequence.
-    const bool passed = loadSource(std::size_t(i), settings, ahead, run.runJpeg, pictures.PI,
-                                   [&] { showProgress(frontEnd, i + 1, count); });
+    const bool passed =
+        loadSource(std::size_t(i), ahead, run, [&] { showProgress(frontEnd, i + 1, count); });
     if (passed) {
       work(run, name);
     } else {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,6 @@
 #include "JpegObject.h"
 #include "PictureRole.h"
 #include "Run.h"
-#include "Scaling.h"
 
 namespace batchfit {
 
@@ -24,7 +24,9 @@ struct ModeRun {
   WorkPictures& pictures;
   std::vector<std::string> skipReport;
   JpegObject runJpeg;
-  ScaleFactors steps;  // set for the current file by every path that uses them
+  // The current picture as a worker already scaled it onto the target, if
+  // it did: then PI is not decoded again and the mode writes this.
+  std::optional<PixelSurface> scaledAhead;
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
@@ -35,17 +37,18 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
 // The source step of file `index`: the size test, then, for a picture large
 // enough, `passed` (which shows the progress) and the reading of the file as
 // a JPEG stream and its decoding into PI, taken from `ahead` where a worker
-// has already done it. False when the picture is too small.
-bool loadSource(std::size_t index, const JobSettings& settings, DecodeAhead& ahead,
-                JpegObject& jpeg, PictureRole& PI, const std::function<void()>& passed);
+// has already done it (and maybe scaled it). False when the picture is too small.
+bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
+                const std::function<void()>& passed);
 
 // A mode's own work for one decoded picture in PI.
 using PictureWork = std::function<void(ModeRun& run, const std::string& name)>;
 
 // Runs the skeleton over settings.files, handing each picture that passes the
-// size test to work, then shows the report line by line.
+// size test to work, then shows the report line by line. Pictures decoded
+// ahead are scaled ahead by scaleAhead, where the mode gives one.
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-              const PictureWork& work);
+              const PictureWork& work, const ScaleAhead& scaleAhead);
 
 // The name between straight double quotes, as the report lines begin.
 std::string quotedName(const std::string& name);

@@ -1,6 +1,7 @@
-// Decoding ahead on worker threads changes nothing a user or a file can see:
-// the same calls in the same order, the same outputs byte for byte, the same
-// error at the same file, at every number of jobs.
+// Decoding (and scaling) ahead on worker threads changes nothing a user or a
+// file can see: the same calls in the same order, the same outputs byte for
+// byte, the same error at the same file, at every number of jobs and in every
+// mode.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,7 +20,26 @@ struct Observed {
   std::vector<std::string> calls;
   std::string error;
   std::map<std::string, std::vector<std::uint8_t>> outputs;
+  std::vector<batchfit::ColorRef> lastPicture, lastTarget;  // PI and TI after the run
 };
+
+// How the mixed batch is run, beyond the number of jobs.
+struct Variant {
+  int mode = 0;
+  bool autoRotate = true;
+  std::string rotateDirection = "Left";
+  int mismatchAction = 0;
+  int saveFormat = 0;
+};
+
+std::vector<batchfit::ColorRef> pixelsOf(batchfit::PictureRole& role) {
+  std::vector<batchfit::ColorRef> pixels;
+  if (!role.holdsSurface()) return pixels;
+  const batchfit::PixelSurface& surface = role.surface();
+  for (std::int32_t y = 0; y < surface.height(); ++y)
+    pixels.insert(pixels.end(), surface.row(y), surface.row(y) + surface.width());
+  return pixels;
+}
 
 testpics::Rgb other(int x, int y) {
   return {std::uint8_t(x * 3), std::uint8_t(y), 200};
@@ -28,10 +48,14 @@ testpics::Rgb other(int x, int y) {
 // A mixed batch: too small, matching, progressive, gray, mismatched (to the
 // crop editor), optionally a bitmap that stops the run, and an output that
 // replaces a later input of the same run.
-Observed runMixed(int jobs, int saveFormat, bool withError) {
+Observed runMixed(int jobs, const Variant& variant, bool withError) {
   Batch b;
   b.settings.jobs = jobs;
-  b.settings.saveFormat = saveFormat;
+  b.settings.mode = variant.mode;
+  b.settings.autoRotate = variant.autoRotate;
+  b.settings.rotateDirection = variant.rotateDirection;
+  b.settings.mismatchAction = variant.mismatchAction;
+  b.settings.saveFormat = variant.saveFormat;
   b.settings.antiAlias = true;
   b.addJpeg("small.jpg", 100, 100);
   b.addJpeg("portrait.jpg", 300, 400);
@@ -47,6 +71,10 @@ Observed runMixed(int jobs, int saveFormat, bool withError) {
   b.settings.files.push_back(replaced);
   b.frontEnd.script(EditorAnswer::confirm(0x00123456));
   b.frontEnd.script(EditorAnswer::skipIt());
+  // Edit-all shows every picture that passes.
+  for (int i = 0; i < 8; ++i) {
+    b.frontEnd.script(i % 2 ? EditorAnswer::skipIt() : EditorAnswer::confirm(0x00654321));
+  }
 
   Observed seen;
   try {
@@ -55,6 +83,8 @@ Observed runMixed(int jobs, int saveFormat, bool withError) {
     seen.error = e.what();
   }
   seen.calls = b.frontEnd.calls;
+  seen.lastPicture = pixelsOf(b.pictures.PI);
+  seen.lastTarget = pixelsOf(b.pictures.TI);
   for (const std::string& name : b.outputs())
     seen.outputs[name] = testpics::readFile(b.output(name));
   // Paths differ from run to run (fresh folders); compare them by name.
@@ -68,6 +98,8 @@ Observed runMixed(int jobs, int saveFormat, bool withError) {
 void expectSame(const Observed& one, const Observed& many, int jobs) {
   EXPECT_EQ(one.error, many.error) << jobs << " jobs";
   EXPECT_EQ(one.calls, many.calls) << jobs << " jobs";
+  EXPECT_TRUE(one.lastPicture == many.lastPicture) << "PI after the run, " << jobs << " jobs";
+  EXPECT_TRUE(one.lastTarget == many.lastTarget) << "TI after the run, " << jobs << " jobs";
   ASSERT_EQ(one.outputs.size(), many.outputs.size()) << jobs << " jobs";
   for (const auto& [name, bytes] : one.outputs) {
     EXPECT_TRUE(many.outputs.count(name) && many.outputs.at(name) == bytes)
@@ -77,26 +109,49 @@ void expectSame(const Observed& one, const Observed& many, int jobs) {
 
 TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
   for (int format : {0, 1}) {
-    const Observed one = runMixed(1, format, false);
+    const Observed one = runMixed(1, {.saveFormat = format}, false);
     EXPECT_EQ(one.error, "");
-    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, format, false), jobs);
+    EXPECT_FALSE(one.lastPicture.empty());
+    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, {.saveFormat = format}, false), jobs);
+  }
+}
+
+// Workers scale the pictures that need no one (resize-all, a keen match) and
+// leave the rest whole to the run: every mode and turn ends as one at a time.
+TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
+  const std::vector<Variant> variants = {
+      {.mode = 2},
+      {.mode = 2, .rotateDirection = "Right"},
+      {.mode = 2, .autoRotate = false},
+      {.mode = 0, .autoRotate = false, .mismatchAction = 1},
+      {.mode = 0, .rotateDirection = "Right", .mismatchAction = 1},
+      {.mode = 1},
+  };
+  for (const Variant& variant : variants) {
+    SCOPED_TRACE("mode " + std::to_string(variant.mode) + ", turn " +
+                 (variant.autoRotate ? variant.rotateDirection : "off"));
+    const Observed one = runMixed(1, variant, false);
+    EXPECT_EQ(one.error, "");
+    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, variant, false), jobs);
   }
 }
 
 TEST(DecodeAhead, AnErrorStopsAtTheSameFileWithTheSameOutputsBeforeIt) {
-  const Observed one = runMixed(1, 0, true);
-  EXPECT_EQ(one.error, "JPEG error #53");
-  EXPECT_EQ(one.outputs.count("later.jpg"), 1u);  // made before the run, untouched
-  EXPECT_EQ(one.outputs.count("tall.jpg"), 0u);
-  for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, 0, true), jobs);
+  for (int mode : {0, 2}) {
+    const Observed one = runMixed(1, {.mode = mode}, true);
+    EXPECT_EQ(one.error, "JPEG error #53");
+    EXPECT_EQ(one.outputs.count("later.jpg"), 1u);  // made before the run, untouched
+    EXPECT_EQ(one.outputs.count("tall.jpg"), 0u);
+    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, {.mode = mode}, true), jobs);
+  }
 }
 
 TEST(DecodeAhead, AnInputReplacedByAnEarlierOutputIsReadAfterThatWrite) {
   // The replaced input now holds the 176 x 220 result, so it passes the size
   // test at exactly the target's size and is written once more; read early,
   // it would have been the 330 x 400 picture made before the run.
-  const Observed one = runMixed(1, 0, false);
-  const Observed four = runMixed(4, 0, false);
+  const Observed one = runMixed(1, {}, false);
+  const Observed four = runMixed(4, {}, false);
   EXPECT_NE(std::find(one.calls.begin(), one.calls.end(), "label main Picture 8 of 8"),
             one.calls.end());
   EXPECT_EQ(one.outputs.at("later.jpg"), four.outputs.at("later.jpg"));

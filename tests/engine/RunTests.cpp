@@ -5,6 +5,7 @@
 #include "Batch.h"
 #include "Error.h"
 #include "RunSkeleton.h"
+#include "Scaling.h"
 
 using batchfit::Error;
 using batchfit::JobSettings;
