@@ -7,6 +7,7 @@
 
 #include "CliOptions.h"
 #include "Error.h"
+#include "MemoryReuse.h"
 #include "Run.h"
 #include "TerminalFrontEnd.h"
 
@@ -34,6 +35,7 @@ int runRequest(const batchfit::JobSettings& settings) {
 
 int main(int argc, char** argv) {
   using batchfit::CliRequest;
+  batchfit::keepFreedBuffersForReuse();
   try {
     const CliRequest request = batchfit::parseCommandLine({argv + 1, argv + argc},
                                                           int(std::thread::hardware_concurrency()));

@@ -4,9 +4,11 @@
 #include "BGImageUnit.h"
 #include "ErrorBox.h"
 #include "MainUnit.h"
+#include "MemoryReuse.h"
 #include "WindowFrontEnd.h"
 
 int main(int argc, char** argv) {
+  batchfit::keepFreedBuffersForReuse();
   // The program reads no command line: Qt gets the program's name alone.
   int qtArgc = argc > 0 ? 1 : 0;
   char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
