@@ -1,13 +1,13 @@
 #include "MemoryReuse.h"
 
-#ifdef __GLIBC__
+#if __has_include(<malloc.h>)
 #include <malloc.h>
 #endif
 
 namespace batchfit {
 
 void keepFreedBuffersForReuse() {
-#ifdef __GLIBC__
+#if defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
   // 32 MiB is the most glibc takes as the threshold for blocks of their own.
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, 256 << 20);

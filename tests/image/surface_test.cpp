@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <cstdlib>
 
 #include "ImageTestSupport.h"
+#include "MemoryReuse.h"
 #include "PictureRole.h"
 #include "PixelSurface.h"
 
@@ -190,4 +194,20 @@ TEST(PictureRoles, NegativeSizeFailsOnFirstUse) {
   ti.prepare(-1, 5);
   EXPECT_EQ(messageOf([&] { ti.surface(); }), "Out of system resources");
   EXPECT_FALSE(ti.holdsSurface());
+}
+
+// A block the size of a 12-megapixel photo's coefficients comes from the
+// program's own heap and stays there once freed, for the next photo.
+TEST(MemoryReuse, FreedDecoderSizedBlocksStayWithTheProgram) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer brings an allocator of its own";
+#else
+  batchfit::keepFreedBuffersForReuse();
+  const std::size_t mappedBefore = mallinfo2().hblks;
+  void* block = std::malloc(24u << 20);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(mallinfo2().hblks, mappedBefore) << "a mapping of its own";
+  std::free(block);
+  EXPECT_GE(mallinfo2().arena, std::size_t(24u << 20)) << "handed back to the system";
+#endif
 }
