@@ -138,9 +138,9 @@ const J_COLOR_SPACE bf_pixel_color_space =
     JCS_EXT_RGBX;
 #endif
 
-int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride) {
+int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until) {
   BF_GUARD(cinfo);
-  while (cinfo->output_scanline < cinfo->output_height) {
+  while (cinfo->output_scanline < until && cinfo->output_scanline < cinfo->output_height) {
     uint32_t* row = pixels + (size_t)cinfo->output_scanline * stride;
     /* A local width: the row's words could otherwise alias the field, which
        keeps the loop from being vectorized. */
@@ -154,9 +154,9 @@ int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride) {
 
 /* The quantizer's colour indices land in the row's first bytes; they are
    widened from the right end, where no index is still unread. */
-int bf_read_gray_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride) {
+int bf_read_gray_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until) {
   BF_GUARD(cinfo);
-  while (cinfo->output_scanline < cinfo->output_height) {
+  while (cinfo->output_scanline < until && cinfo->output_scanline < cinfo->output_height) {
     uint32_t* row = pixels + (size_t)cinfo->output_scanline * stride;
     const JSAMPLE* indices = (const JSAMPLE*)row;
     const JSAMPLE* levels = cinfo->colormap[0];
@@ -173,9 +173,9 @@ static uint32_t bf_ink_to_light(unsigned ink, unsigned black) {
 
 /* Adobe files (all that Photoshop writes, and every YCCK file) hold inverted
    CMYK: 255 means no ink. Others hold plain CMYK, 255 meaning full ink. */
-int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride) {
+int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until) {
   BF_GUARD(cinfo);
-  while (cinfo->output_scanline < cinfo->output_height) {
+  while (cinfo->output_scanline < until && cinfo->output_scanline < cinfo->output_height) {
     uint32_t* row = pixels + (size_t)cinfo->output_scanline * stride;
     const JSAMPLE* cmyk = (const JSAMPLE*)row;
     const unsigned flip = cinfo->saw_Adobe_marker ? 0 : 255;

@@ -48,12 +48,13 @@ struct bf_header_result {
 int bf_read_header(j_decompress_ptr cinfo, const unsigned char* data, size_t size, int complete,
                    struct bf_header_result* result);
 int bf_start_decompress(j_decompress_ptr cinfo);
-/* Read every output row, top down, into 32-bit pixels 0x00BBGGRR at the given
-   rows (stride in pixels), for the output colour spaces bf_pixel_color_space,
+/* Read the output rows up to (not including) row until, top down, into 32-bit
+   pixels 0x00BBGGRR at pixels + row * stride (stride in pixels; 0 reads every
+   row into the same place), for the output colour spaces bf_pixel_color_space,
    quantized gray and CMYK. */
-int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride);
-int bf_read_gray_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride);
-int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride);
+int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until);
+int bf_read_gray_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until);
+int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until);
 int bf_finish_decompress(j_decompress_ptr cinfo);
 
 int bf_create_compress(struct bf_jpeg_errors* errors, j_compress_ptr cinfo);

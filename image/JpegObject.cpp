@@ -79,7 +79,7 @@ class Compressor {
 };
 
 // The output colour space and the row reader for the picture's colour space.
-using RowReader = int (*)(j_decompress_ptr, std::uint32_t*, std::size_t);
+using RowReader = int (*)(j_decompress_ptr, std::uint32_t*, std::size_t, JDIMENSION);
 
 RowReader chooseOutput(jpeg_decompress_struct& info) {
   switch (info.jpeg_color_space) {
@@ -185,9 +185,27 @@ PixelSurface JpegObject::decode() {
   PixelSurface surface = PixelSurface::createForOverwrite(
       std::int32_t(info.image_width), std::int32_t(info.image_height), std::move(spare_));
   decompressor.check(bf_start_decompress(&info));
-  decompressor.check(readRows(&info, surface.mutableRow(0), std::size_t(surface.width())));
+  decompressor.check(
+      readRows(&info, surface.mutableRow(0), std::size_t(surface.width()), info.output_height));
   decompressor.check(bf_finish_decompress(&info));
   return surface;
+}
+
+void JpegObject::scanRows(const RowSink& take) const {
+  Decompressor decompressor;
+  decompressor.readHeader(bytes_);
+  jpeg_decompress_struct& info = decompressor.info();
+  setDecodingParameters(info);
+  const RowReader readRows = chooseOutput(info);
+  // The same limit as for the decoded picture, though it is never made.
+  checkSurfaceSize(std::int32_t(info.image_width), std::int32_t(info.image_height));
+  decompressor.check(bf_start_decompress(&info));
+  std::vector<ColorRef> row(info.output_width);
+  for (JDIMENSION y = 0; y < info.output_height; ++y) {
+    decompressor.check(readRows(&info, row.data(), 0, y + 1));
+    take(std::int32_t(y), row.data());
+  }
+  decompressor.check(bf_finish_decompress(&info));
 }
 
 void JpegObject::retireHeld() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,11 @@ class JpegObject {
   void loadBytes(std::vector<std::uint8_t> bytes);
   // Decodes the bytes once into the held surface and gives the role a copy.
   void decodeTo(PictureRole& role);
+  // Decodes the bytes afresh and hands take each row of the picture, top
+  // down, exactly as decodeTo would store it, without ever holding the
+  // whole picture. The same errors as decodeTo; the held surface stays.
+  using RowSink = std::function<void(std::int32_t y, const ColorRef* row)>;
+  void scanRows(const RowSink& take) const;
   // Takes over what another object's loadFile (and decodeTo) made of a file,
   // exactly as if this object had loaded it: bytes, header facts and decoded
   // picture; the quality stays, and so does the progressive flag for an

@@ -49,12 +49,6 @@ std::uint64_t surfaceBytes(std::int32_t width, std::int32_t height) {
   return std::uint64_t(width) * std::uint64_t(height) * sizeof(ColorRef);
 }
 
-void checkSize(std::int32_t width, std::int32_t height) {
-  if (width < 0 || height < 0 || surfaceBytes(width, height) > surfaceMemoryLimit()) {
-    throw Error("Out of system resources");
-  }
-}
-
 // The part of r that lies on a width x height surface.
 SurfaceRect clipped(const SurfaceRect& r, std::int32_t width, std::int32_t height) {
   return SurfaceRect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, width),
@@ -72,13 +66,19 @@ void setSurfaceMemoryLimit(std::uint64_t bytes) {
   injectedLimit = bytes;
 }
 
+void checkSurfaceSize(std::int32_t width, std::int32_t height) {
+  if (width < 0 || height < 0 || surfaceBytes(width, height) > surfaceMemoryLimit()) {
+    throw Error("Out of system resources");
+  }
+}
+
 std::uint64_t surfaceMemoryLimit() {
   if (const std::uint64_t bytes = injectedLimit) return bytes;
   return availableMemory() / 4;
 }
 
 PixelSurface PixelSurface::create(std::int32_t width, std::int32_t height) {
-  checkSize(width, height);
+  checkSurfaceSize(width, height);
   PixelSurface surface;
   surface.width_ = width;
   surface.height_ = height;
@@ -91,7 +91,7 @@ PixelSurface PixelSurface::create(std::int32_t width, std::int32_t height) {
 
 PixelSurface PixelSurface::createForOverwrite(std::int32_t width, std::int32_t height,
                                               PixelSurface&& recycled) {
-  checkSize(width, height);
+  checkSurfaceSize(width, height);
   PixelSurface surface;
   surface.width_ = width;
   surface.height_ = height;

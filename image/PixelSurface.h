@@ -40,6 +40,9 @@ struct SurfaceRect {
 // picture still fit. Tests set their own limit.
 void setSurfaceMemoryLimit(std::uint64_t bytes);
 std::uint64_t surfaceMemoryLimit();
+// Throws Error("Out of system resources") where a width x height surface
+// could not be made: a negative size or one over the limit.
+void checkSurfaceSize(std::int32_t width, std::int32_t height);
 
 // Memory for pixels. Photo-sized buffers come in huge pages where the system
 // offers them, and a few freed ones are kept for the next photo of the same

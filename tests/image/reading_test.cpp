@@ -460,6 +460,65 @@ TEST_F(Reading, HugeHeaderFailsBeforeAnythingIsAllocated) {
   setSurfaceMemoryLimit(0);
 }
 
+// The rows a scan hands out, as one surface.
+PixelSurface scanned(const JpegObject& jpeg) {
+  PixelSurface rows =
+      PixelSurface::create(std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()));
+  std::int32_t expected = 0;
+  jpeg.scanRows([&](std::int32_t y, const ColorRef* row) {
+    EXPECT_EQ(y, expected++) << "rows come top down, each once";
+    std::copy(row, row + rows.width(), rows.mutableRow(y));
+  });
+  EXPECT_EQ(expected, rows.height());
+  return rows;
+}
+
+// A scan decodes exactly as decodeTo does, for every kind of JPEG picture,
+// also one cut short, and leaves the held picture as it was.
+TEST_F(Reading, RowScanGivesTheRowsOfTheDecodedPicture) {
+  std::vector<Bytes> pictures;
+  for (const JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive, JpegKind::Gray}) {
+    pictures.push_back(testpics::makeJpeg(37, 23, kind, testpics::gradient, 75));
+  }
+  pictures.push_back(imagetest::makeRawJpeg(24, 16, Samples::AdobeCmyk, [](int x, int y) {
+    return std::array<std::uint8_t, 4>{std::uint8_t(x * 9), std::uint8_t(y * 13), 40, 90};
+  }));
+  const Bytes whole = testpics::makeJpeg(64, 64);
+  pictures.emplace_back(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() * 0.6));
+  for (const Bytes& bytes : pictures) {
+    SCOPED_TRACE("picture " + std::to_string(&bytes - pictures.data()));
+    JpegObject jpeg;
+    jpeg.loadBytes(bytes);
+    const PixelSurface rows = scanned(jpeg);
+    EXPECT_FALSE(jpeg.heldSurface().has_value());
+    PictureRole pi;
+    jpeg.decodeTo(pi);
+    for (int y = 0; y < rows.height(); ++y) {
+      for (int x = 0; x < rows.width(); ++x) {
+        ASSERT_EQ(rows.getPixel(x, y), pi.surface().getPixel(x, y)) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(Reading, RowScanFailsAsDecodingDoes) {
+  const auto scanError = [](const Bytes& bytes) {
+    JpegObject jpeg;
+    jpeg.loadBytes(bytes);
+    return messageOf([&] { jpeg.scanRows([](std::int32_t, const ColorRef*) {}); });
+  };
+  EXPECT_EQ(scanError({}), jpegError(42));
+  EXPECT_EQ(
+      scanError(imagetest::makeRawJpeg(16, 16, Samples::TwoComponent,
+                                       [](int, int) { return std::array<std::uint8_t, 4>{}; }))
+          .rfind("JPEG error #", 0),
+      0u);
+  setSurfaceMemoryLimit(64u << 20);
+  EXPECT_EQ(scanError(imagetest::withFrameSize(testpics::makeJpeg(16, 16), 65500, 65500)),
+            "Out of system resources");
+  setSurfaceMemoryLimit(0);
+}
+
 TEST_F(Reading, DecodingHappensOncePerLoadAndCopiesStayIntact) {
   const Bytes first = testpics::makeJpeg(32, 32);
   const auto red = [](int, int) { return testpics::Rgb{255, 0, 0}; };
