@@ -107,9 +107,8 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
     Prepared prepared;
     prepared.jpeg.loadFile(name);
     if (prepared.jpeg.bytes().empty()) return std::nullopt;
-    prepared.jpeg.decodeTo(picture);
-    if (scale_) prepared.scaled = scale_(settings_, picture.surface());
-    if (prepared.scaled && index + 1 < slots_.size()) prepared.jpeg.dropPixels();
+    if (scale_ && index + 1 < slots_.size()) prepared.scaled = scale_(settings_, prepared.jpeg);
+    if (!prepared.scaled) prepared.jpeg.decodeTo(picture);
     return prepared;
   } catch (...) {
     return std::nullopt;

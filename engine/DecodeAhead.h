@@ -18,17 +18,17 @@
 
 namespace batchfit {
 
-// How a mode scales a decoded picture onto a target of its own where it
-// needs no one (no crop editor, no report line): exactly what the run would
-// leave in TI. None where the run must see the picture itself.
+// How a mode scales a loaded picture onto a target of its own where it needs
+// no one (no crop editor, no report line): exactly what the run would leave
+// in TI. None where the run must see the whole picture.
 using ScaleAhead =
-    std::function<std::optional<PixelSurface>(const JobSettings&, const PixelSurface&)>;
+    std::function<std::optional<PixelSurface>(const JobSettings&, const JpegObject&)>;
 
 // What a worker made of one file.
 struct Prepared {
-  // As loadFile and decodeTo would leave the run's object. Once the picture
-  // is scaled it is let go (its memory serves the next one), except for the
-  // last file's, which the run keeps as a plain run does.
+  // As loadFile would leave the run's object, and decodeTo too unless the
+  // picture was scaled: then it was never held whole. The last file is always
+  // decoded whole, so that PI ends the run holding it as after a plain run.
   JpegObject jpeg;
   std::optional<PixelSurface> scaled;
 };

@@ -11,37 +11,32 @@ namespace batchfit {
 
 namespace {
 
-// Where a picture goes on the target: turned or not, and the factors.
-struct Placement {
-  bool turned = false;
-  ScaleFactors steps;
-};
-
 // Whether the picture is scaled turned: with autoRotate on, whenever target
 // and picture are not of the same orientation (square ones never are).
-bool placedTurned(const JobSettings& settings, const PixelSurface& picture) {
-  return settings.autoRotate && !sameOrientation(settings, picture.width(), picture.height());
+bool placedTurned(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  return settings.autoRotate && !sameOrientation(settings, width, height);
 }
 
-ScaleFactors factorsFor(const JobSettings& settings, const PixelSurface& picture, bool turned) {
-  return turned ? turnedFactors(settings, picture.width(), picture.height())
-                : straightFactors(settings, picture.width(), picture.height());
+ScaleFactors factorsFor(const JobSettings& settings, std::int32_t width, std::int32_t height,
+                        bool turned) {
+  return turned ? turnedFactors(settings, width, height) : straightFactors(settings, width, height);
 }
 
-Placement resizeAllPlacement(const JobSettings& settings, const PixelSurface& picture) {
-  const bool turned = placedTurned(settings, picture);
-  return {turned, factorsFor(settings, picture, turned)};
+Placement resizeAllPlacement(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  const bool turned = placedTurned(settings, width, height);
+  return {turned, factorsFor(settings, width, height, turned)};
 }
 
 // The placement of a picture whose aspect ratio fits, or none. With
 // autoRotate on the factors come before the one aspect test (so a target
 // size of 0 fails for every picture); with it off only a match computes them.
-std::optional<Placement> keenPlacement(const JobSettings& settings, const PixelSurface& picture) {
-  const bool turned = placedTurned(settings, picture);
+std::optional<Placement> keenPlacement(const JobSettings& settings, std::int32_t width,
+                                       std::int32_t height) {
+  const bool turned = placedTurned(settings, width, height);
   ScaleFactors steps;
-  if (settings.autoRotate) steps = factorsFor(settings, picture, turned);
-  if (!aspectMatches(settings, picture.width(), picture.height(), turned)) return std::nullopt;
-  if (!settings.autoRotate) steps = factorsFor(settings, picture, false);
+  if (settings.autoRotate) steps = factorsFor(settings, width, height, turned);
+  if (!aspectMatches(settings, width, height, turned)) return std::nullopt;
+  if (!settings.autoRotate) steps = factorsFor(settings, width, height, false);
   return Placement{turned, steps};
 }
 
@@ -55,13 +50,16 @@ void resample(const JobSettings& settings, const PixelSurface& picture, const Pl
   }
 }
 
-// The picture scaled onto a fresh target, as the run would fill TI; none
+// The picture scaled row by row as its JPEG bytes decode, onto a fresh
+// target, as the run would fill TI from the whole decoded picture; none
 // without a placement or where TI has no pixels to fill.
-std::optional<PixelSurface> scaledAlone(const JobSettings& settings, const PixelSurface& picture,
-                                        const std::optional<Placement>& placement) {
+std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, const JpegObject& jpeg,
+                                                const std::optional<Placement>& placement) {
   if (!placement || settings.targetWidth <= 0 || settings.targetHeight <= 0) return std::nullopt;
   PixelSurface target = PixelSurface::create(settings.targetWidth, settings.targetHeight);
-  resample(settings, picture, *placement, target);
+  RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
+                     *placement, settings.rotateDirection);
+  jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); });
   return target;
 }
 
@@ -101,7 +99,9 @@ bool scaleIfMatching(ModeRun& run, const std::string& name) {
     writeScaledAhead(run, name);
     return true;
   }
-  const std::optional<Placement> placement = keenPlacement(run.settings, run.pictures.PI.surface());
+  const PixelSurface& picture = run.pictures.PI.surface();
+  const std::optional<Placement> placement =
+      keenPlacement(run.settings, picture.width(), picture.height());
   if (placement) scaleAndWrite(run, name, *placement);
   return placement.has_value();
 }
@@ -119,17 +119,27 @@ void keenWork(ModeRun& run, const std::string& name) {
 
 void resizeAllWork(ModeRun& run, const std::string& name) {
   if (run.scaledAhead) return writeScaledAhead(run, name);
-  scaleAndWrite(run, name, resizeAllPlacement(run.settings, run.pictures.PI.surface()));
+  const PixelSurface& picture = run.pictures.PI.surface();
+  scaleAndWrite(run, name, resizeAllPlacement(run.settings, picture.width(), picture.height()));
 }
 
-std::optional<PixelSurface> keenScaleAhead(const JobSettings& settings,
-                                           const PixelSurface& picture) {
-  return scaledAlone(settings, picture, keenPlacement(settings, picture));
+// The JPEG header gives the size the decoded picture will have.
+std::int32_t widthOf(const JpegObject& jpeg) {
+  return std::int32_t(jpeg.headerWidth());
+}
+std::int32_t heightOf(const JpegObject& jpeg) {
+  return std::int32_t(jpeg.headerHeight());
+}
+
+std::optional<PixelSurface> keenScaleAhead(const JobSettings& settings, const JpegObject& jpeg) {
+  return scaledWhileDecoding(settings, jpeg,
+                             keenPlacement(settings, widthOf(jpeg), heightOf(jpeg)));
 }
 
 std::optional<PixelSurface> resizeAllScaleAhead(const JobSettings& settings,
-                                                const PixelSurface& picture) {
-  return scaledAlone(settings, picture, resizeAllPlacement(settings, picture));
+                                                const JpegObject& jpeg) {
+  return scaledWhileDecoding(settings, jpeg,
+                             resizeAllPlacement(settings, widthOf(jpeg), heightOf(jpeg)));
 }
 
 }  // namespace

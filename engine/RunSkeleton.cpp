@@ -34,8 +34,8 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
     run.runJpeg.loadFile(name);
   }
   loadPicture(PI, name);
-  // A picture scaled ahead and let go of is not decoded again: nothing reads it.
-  if (!run.scaledAhead || run.runJpeg.heldSurface()) run.runJpeg.decodeTo(PI);
+  // A picture scaled ahead is not decoded whole: nothing reads it.
+  if (!run.scaledAhead) run.runJpeg.decodeTo(PI);
   return true;
 }
 

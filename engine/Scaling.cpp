@@ -88,4 +88,48 @@ void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFacto
   }
 }
 
+RowSampler::RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
+                       const Placement& placement, const std::string& rotateDirection)
+    : target_(target), turned_(placement.turned), width_(width) {
+  const std::int32_t tw = target.width();
+  const std::int32_t th = target.height();
+  const ScaleFactors steps = placement.steps;
+  if (turned_) {
+    const bool clockwise = rotateDirection == "Right";
+    along_ = sampleIndices(th, steps.stepX, !clockwise);
+    for (std::int32_t x = 0; x < tw; ++x) {
+      lines_.emplace_back(roundSample(clockwise ? std::int64_t(tw) - 1 - x : x, steps.stepY), x);
+    }
+  } else {
+    along_ = sampleIndices(tw, steps.stepX, false);
+    const auto rows = sampleIndices(th, steps.stepY, false);
+    for (std::int32_t y = 0; y < th; ++y) lines_.emplace_back(rows[std::size_t(y)], y);
+  }
+  std::stable_sort(lines_.begin(), lines_.end());
+  for (const auto& [pictureRow, line] : lines_) {
+    if (pictureRow < 0 || pictureRow >= height) fillLine(line, nullptr);
+  }
+  while (next_ < lines_.size() && lines_[next_].first < 0) ++next_;
+}
+
+void RowSampler::takeRow(std::int32_t y, const ColorRef* row) {
+  for (; next_ < lines_.size() && lines_[next_].first == y; ++next_) {
+    fillLine(lines_[next_].second, row);
+  }
+}
+
+void RowSampler::fillLine(std::int32_t line, const ColorRef* row) {
+  for (std::size_t i = 0; i < along_.size(); ++i) {
+    const std::int64_t column = along_[i];
+    const ColorRef colour =
+        (row && column >= 0 && column < width_) ? row[std::size_t(column)] : InvalidColor;
+    const std::int32_t place = std::int32_t(i);
+    if (turned_) {
+      target_.setPixel(line, place, colour);
+    } else {
+      target_.setPixel(place, line, colour);
+    }
+  }
+}
+
 }  // namespace batchfit

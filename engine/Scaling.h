@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "JobSettings.h"
 #include "PixelSurface.h"
@@ -35,5 +37,37 @@ void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFac
 // counter-clockwise for any other text.
 void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
                     const std::string& rotateDirection);
+
+// Where a picture goes on the target: turned or not, and the factors.
+struct Placement {
+  bool turned = false;
+  ScaleFactors steps;
+};
+
+// Nearest-neighbour sampling fed the picture one row at a time, top down:
+// the same target as resampleStraight or resampleTurned on the whole picture,
+// without the picture ever being held whole.
+class RowSampler {
+ public:
+  // Sets every pixel of target that no row of a width x height picture
+  // feeds (a sample outside the picture) to black, as a read outside does.
+  RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
+             const Placement& placement, const std::string& rotateDirection);
+  // Row y of the picture, width pixels; every row comes once, in order.
+  void takeRow(std::int32_t y, const ColorRef* row);
+
+ private:
+  void fillLine(std::int32_t line, const ColorRef* row);
+
+  PixelSurface& target_;
+  bool turned_;
+  std::int32_t width_;
+  // The picture's column for each place along a target line: a target row,
+  // or a target column when turned.
+  std::vector<std::int64_t> along_;
+  // (picture row, target line) for every line, by picture row.
+  std::vector<std::pair<std::int64_t, std::int32_t>> lines_;
+  std::size_t next_ = 0;
+};
 
 }  // namespace batchfit

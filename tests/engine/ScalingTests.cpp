@@ -154,6 +154,39 @@ TEST(Resampling, SamplesOutsideTheSourceComeOutBlack) {
   EXPECT_EQ(target.getPixel(2, 0), 0u);
 }
 
+// Fed row by row, the sampler must give the whole-picture sampling to the
+// pixel: straight and both turns, shrinking by halves, odd factors, factors
+// of exactly 1 and samples beyond every edge of the picture.
+TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
+  const PixelSurface source = placeCoded(37, 23);
+  const std::vector<std::pair<int, int>> targets = {{12, 9}, {9, 12}, {37, 23}, {1, 1}, {5, 30}};
+  const std::vector<ScaleFactors> factors = {{1.0, 1.0}, {2.0, 2.5},  {37.0 / 12, 23.0 / 9},
+                                             {3.7, 1.3}, {-1.5, 2.0}, {6.0, 3.0e9}};
+  for (const auto& [tw, th] : targets) {
+    for (const ScaleFactors steps : factors) {
+      for (const bool turned : {false, true}) {
+        for (const std::string direction : {"Left", "Right"}) {
+          SCOPED_TRACE(std::to_string(tw) + "x" + std::to_string(th) + " steps " +
+                       std::to_string(steps.stepX) + "/" + std::to_string(steps.stepY) +
+                       (turned ? " turned " + direction : " straight"));
+          PixelSurface whole = PixelSurface::create(tw, th);
+          if (turned) {
+            resampleTurned(source, whole, steps, direction);
+          } else {
+            resampleStraight(source, whole, steps);
+          }
+          PixelSurface byRows = PixelSurface::create(tw, th);
+          RowSampler sampler(byRows, source.width(), source.height(), {turned, steps}, direction);
+          for (int y = 0; y < source.height(); ++y) sampler.takeRow(y, source.row(y));
+          for (int y = 0; y < th; ++y) {
+            for (int x = 0; x < tw; ++x) ASSERT_EQ(byRows.getPixel(x, y), whole.getPixel(x, y));
+          }
+        }
+      }
+    }
+  }
+}
+
 // A role of the given size, all pixels the given colour.
 PictureRole filledRole(int width, int height, ColorRef colour) {
   PictureRole role;
