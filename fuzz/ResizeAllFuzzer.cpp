@@ -1,7 +1,8 @@
 // Fuzz target: the resize-all work on one input, as the run does it for a
 // picture that passed the size test: decode, sample (straight or turned),
-// anti-alias, and encode the result in memory. The first four bytes choose
-// the settings, the rest is the file.
+// anti-alias, and encode the result in memory; and the same sampling made
+// row by row while decoding, as a worker does, must match it. The first four
+// bytes choose the settings, the rest is the file.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,16 +46,33 @@ bool largeEnough(const JobSettings& s, std::int32_t width, std::int32_t height) 
   return s.targetWidth <= width && s.targetHeight <= height;
 }
 
-void resample(const JobSettings& s, WorkPictures& pictures) {
+// A worker's sampling: from the rows of a fresh decode, never the whole picture.
+PixelSurface sampledWhileDecoding(const JobSettings& s, const JpegObject& jpeg,
+                                  const Placement& placement) {
+  PixelSurface target = PixelSurface::create(s.targetWidth, s.targetHeight);
+  RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
+                     placement, s.rotateDirection);
+  jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); });
+  return target;
+}
+
+void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jpeg) {
   const PixelSurface& source = pictures.PI.surface();
   const bool turned = s.autoRotate && !sameOrientation(s, source.width(), source.height());
   const ScaleFactors steps = turned ? turnedFactors(s, source.width(), source.height())
                                     : straightFactors(s, source.width(), source.height());
   if (pictures.TI.width() <= 0 || pictures.TI.height() <= 0) return;
+  PixelSurface& target = pictures.TI.surface();
   if (turned) {
-    resampleTurned(source, pictures.TI.surface(), steps, s.rotateDirection);
+    resampleTurned(source, target, steps, s.rotateDirection);
   } else {
-    resampleStraight(source, pictures.TI.surface(), steps);
+    resampleStraight(source, target, steps);
+  }
+  const PixelSurface byRows = sampledWhileDecoding(s, jpeg, {turned, steps});
+  for (std::int32_t y = 0; y < target.height(); ++y) {
+    for (std::int32_t x = 0; x < target.width(); ++x) {
+      FUZZ_CHECK(byRows.getPixel(x, y) == target.getPixel(x, y));
+    }
   }
 }
 
@@ -89,7 +107,7 @@ void resizeOne(const JobSettings& s, std::vector<std::uint8_t> file) {
     return;
   }
   jpeg.decodeTo(pictures.PI);
-  resample(s, pictures);
+  resample(s, pictures, jpeg);
   antiAliasPass(s.antiAlias, pictures.TI);
   encode(s, pictures.TI, jpeg);
 }
