@@ -107,7 +107,7 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
     Prepared prepared;
     prepared.jpeg.loadFile(name);
     if (prepared.jpeg.bytes().empty()) return std::nullopt;
-    if (scale_ && index + 1 < slots_.size()) prepared.scaled = scale_(settings_, prepared.jpeg);
+    if (scale_) prepared.scaled = scale_(settings_, prepared.jpeg);
     if (!prepared.scaled) prepared.jpeg.decodeTo(picture);
     return prepared;
   } catch (...) {
@@ -129,10 +129,10 @@ std::optional<Prepared> DecodeAhead::take(std::size_t index) {
   if (!active() || index >= slots_.size()) return std::nullopt;
   std::unique_lock lock(mutex_);
   Slot& slot = slots_[index];
-  // Not started yet (it waits on an earlier output, or the workers lag):
-  // the run reads it itself, and no worker will.
-  if (slot.state == State::Waiting) slot.state = State::Nothing;
-  changed_.wait(lock, [&] { return slot.state != State::Claimed; });
+  // A file no worker has started yet is theirs all the same: every earlier
+  // file is finished, so one is free to start it, and a worker scales what it
+  // can without ever holding the whole picture.
+  changed_.wait(lock, [&] { return slot.state != State::Waiting && slot.state != State::Claimed; });
   if (slot.state == State::Ready) --filesAhead_;
   // From here the run holds this file's picture, decoded ahead or read
   // itself, until it is finished with it; a picture scaled ahead it never sees.

@@ -27,8 +27,7 @@ using ScaleAhead =
 // What a worker made of one file.
 struct Prepared {
   // As loadFile would leave the run's object, and decodeTo too unless the
-  // picture was scaled: then it was never held whole. The last file is always
-  // decoded whole, so that PI ends the run holding it as after a plain run.
+  // picture was scaled: then it was never held whole.
   JpegObject jpeg;
   std::optional<PixelSurface> scaled;
 };
@@ -42,10 +41,9 @@ class DecodeAhead {
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
 
-  // What a worker made of file i, if it could; nothing when the run must
-  // read the file itself (it failed, was too small, or an earlier output of
-  // the run may replace it). Called once per file that passed the size test,
-  // in list order.
+  // What a worker made of file i; nothing when the run must read the file
+  // itself (it failed or was too small there). Called once per file that
+  // passed the size test, in list order, after every earlier file is finished.
   std::optional<Prepared> take(std::size_t index);
   // File i is done with: its output, if any, is written, and the run has let
   // go of its picture. Files that one of the first i + 1 outputs may replace
