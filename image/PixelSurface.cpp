@@ -1,6 +1,5 @@
 #include "PixelSurface.h"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -113,10 +112,12 @@ PixelSurface PixelSurface::createForOverwrite(std::int32_t width, std::int32_t h
 
 namespace {
 
-constexpr std::size_t HugePage = std::size_t(2) << 20;
+// Photo-sized buffers are taken in whole units, so that photos of a batch
+// whose sizes differ a little share the buffers kept.
+constexpr std::size_t Unit = std::size_t(2) << 20;
 
-std::size_t inHugePages(std::size_t bytes) {
-  return (bytes + HugePage - 1) / HugePage * HugePage;
+std::size_t inUnits(std::size_t bytes) {
+  return (bytes + Unit - 1) / Unit * Unit;
 }
 
 // Freed photo-sized buffers, kept for the next picture of the same size.
@@ -159,22 +160,17 @@ BufferCache& bufferCache() {
 }  // namespace
 
 void* allocatePixelMemory(std::size_t bytes) {
-  if (bytes < 2 * HugePage) {
-    if (void* memory = std::malloc(bytes == 0 ? 1 : bytes)) return memory;
-    throw std::bad_alloc();
+  const bool photoSized = bytes >= 2 * Unit;
+  const std::size_t size = photoSized ? inUnits(bytes) : std::max<std::size_t>(bytes, 1);
+  if (photoSized) {
+    if (void* memory = bufferCache().take(size)) return memory;
   }
-  const std::size_t size = inHugePages(bytes);
-  if (void* memory = bufferCache().take(size)) return memory;
-  void* memory = std::aligned_alloc(HugePage, size);
-  if (!memory) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(memory, size, MADV_HUGEPAGE);  // only advice: ignored where unsupported
-#endif
-  return memory;
+  if (void* memory = std::malloc(size)) return memory;
+  throw std::bad_alloc();
 }
 
 void releasePixelMemory(void* memory, std::size_t bytes) noexcept {
-  if (bytes >= 2 * HugePage && bufferCache().keep(memory, inHugePages(bytes))) return;
+  if (bytes >= 2 * Unit && bufferCache().keep(memory, inUnits(bytes))) return;
   std::free(memory);
 }
 

@@ -44,9 +44,8 @@ std::uint64_t surfaceMemoryLimit();
 // could not be made: a negative size or one over the limit.
 void checkSurfaceSize(std::int32_t width, std::int32_t height);
 
-// Memory for pixels. Photo-sized buffers come in huge pages where the system
-// offers them, and a few freed ones are kept for the next photo of the same
-// size: a picture's memory then costs few page faults, or none.
+// Memory for pixels. A few freed photo-sized buffers are kept for the next
+// photo of the same size: a picture's memory then costs no page faults.
 void* allocatePixelMemory(std::size_t bytes);
 void releasePixelMemory(void* memory, std::size_t bytes) noexcept;
 
