@@ -40,16 +40,6 @@ std::optional<Placement> keenPlacement(const JobSettings& settings, std::int32_t
   return Placement{turned, steps};
 }
 
-// Fills every pixel of target from the picture as placed.
-void resample(const JobSettings& settings, const PixelSurface& picture, const Placement& placement,
-              PixelSurface& target) {
-  if (placement.turned) {
-    resampleTurned(picture, target, placement.steps, settings.rotateDirection);
-  } else {
-    resampleStraight(picture, target, placement.steps);
-  }
-}
-
 // The picture scaled row by row as its JPEG bytes decode, onto a fresh
 // target, as the run would fill TI from the whole decoded picture; none
 // without a placement or where TI has no pixels to fill.
@@ -73,7 +63,7 @@ void scaleAndWrite(ModeRun& run, const std::string& name, const Placement& place
   PictureRole& TI = run.pictures.TI;
   // A target without pixels has no position to visit.
   if (TI.width() > 0 && TI.height() > 0) {
-    resample(run.settings, run.pictures.PI.surface(), placement, TI.surface());
+    resample(run.pictures.PI.surface(), TI.surface(), placement, run.settings.rotateDirection);
   }
   passAndWrite(run, name);
 }

@@ -39,19 +39,8 @@ bool aspectMatches(const JobSettings& settings, std::int32_t width, std::int32_t
 
 namespace {
 
-// A read at 64-bit coordinates: anything outside the source (also far beyond
-// the 32-bit range) reads as InvalidColor, as a read outside a surface does.
-ColorRef sampleAt(const PixelSurface& source, std::int64_t x, std::int64_t y) {
-  if (x < 0 || y < 0 || x >= source.width() || y >= source.height()) return InvalidColor;
-  return source.getPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
-}
-
-}  // namespace
-
-namespace {
-
 // N(i * step) for every i from 0 to count - 1, or for count - 1 - i when
-// mirrored: the inner loop's source indices, the same for every column.
+// mirrored: the picture's rows or columns that the target's places sample.
 std::vector<std::int64_t> sampleIndices(std::int32_t count, double step, bool mirrored) {
   std::vector<std::int64_t> indices(std::size_t(std::max(count, 0)));
   for (std::int32_t i = 0; i < count; ++i) {
@@ -62,30 +51,22 @@ std::vector<std::int64_t> sampleIndices(std::int32_t count, double step, bool mi
 
 }  // namespace
 
-void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps) {
-  const auto sourceRows = sampleIndices(target.height(), steps.stepY, false);
-  for (std::int32_t x = 0; x < target.width(); ++x) {
-    const std::int64_t sourceX = roundSample(x, steps.stepX);
-    for (std::int32_t y = 0; y < target.height(); ++y) {
-      target.setPixel(x, y, sampleAt(source, sourceX, sourceRows[std::size_t(y)]));
-    }
+void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement,
+              const std::string& rotateDirection) {
+  RowSampler sampler(target, source.width(), source.height(), placement, rotateDirection);
+  // A picture without pixels still has rows: every sample of them is outside.
+  for (std::int32_t y = 0; y < source.height(); ++y) {
+    sampler.takeRow(y, source.empty() ? nullptr : source.row(y));
   }
+}
+
+void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps) {
+  resample(source, target, {false, steps}, "");
 }
 
 void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
                     const std::string& rotateDirection) {
-  const std::int32_t tw = target.width();
-  const std::int32_t th = target.height();
-  // Clockwise: the picture's left column becomes the target's top row.
-  // Counter-clockwise: its top row becomes the target's left column.
-  const bool clockwise = rotateDirection == "Right";
-  const auto sourceColumns = sampleIndices(th, steps.stepX, !clockwise);
-  for (std::int32_t x = 0; x < tw; ++x) {
-    const std::int64_t sourceY = roundSample(clockwise ? std::int64_t(tw) - 1 - x : x, steps.stepY);
-    for (std::int32_t y = 0; y < th; ++y) {
-      target.setPixel(x, y, sampleAt(source, sourceColumns[std::size_t(y)], sourceY));
-    }
-  }
+  resample(source, target, {true, steps}, rotateDirection);
 }
 
 RowSampler::RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,

@@ -31,22 +31,25 @@ ScaleFactors turnedFactors(const JobSettings& settings, std::int32_t width, std:
 bool aspectMatches(const JobSettings& settings, std::int32_t width, std::int32_t height,
                    bool turned);
 
-// Fills every pixel of target from source by nearest-neighbour sampling.
-void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps);
-// The same with a quarter turn: clockwise only for exactly "Right",
-// counter-clockwise for any other text.
-void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
-                    const std::string& rotateDirection);
-
 // Where a picture goes on the target: turned or not, and the factors.
 struct Placement {
   bool turned = false;
   ScaleFactors steps;
 };
 
-// Nearest-neighbour sampling fed the picture one row at a time, top down:
-// the same target as resampleStraight or resampleTurned on the whole picture,
-// without the picture ever being held whole.
+// Fills every pixel of target from source by nearest-neighbour sampling,
+// turned a quarter turn where placed so: clockwise only for exactly "Right",
+// counter-clockwise for any other text. Samples outside the source are black.
+void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement,
+              const std::string& rotateDirection);
+// The same, straight or turned.
+void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps);
+void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
+                    const std::string& rotateDirection);
+
+// Nearest-neighbour sampling fed the picture one row at a time, top down,
+// so that a picture need never be held whole; resample feeds it every row of
+// a whole one. A null row reads as outside the picture.
 class RowSampler {
  public:
   // Sets every pixel of target that no row of a width x height picture
