@@ -47,7 +47,7 @@ namespace {
 
 // Decoding ahead, the run lets go of a picture it is done with before the
 // workers hear of it, so that its memory serves the next picture decoded
-// rather than a new one. The last picture stays, as after a plain run.
+// rather than a new one.
 void letGoOfPicture(ModeRun& run) {
   run.runJpeg.dropPixels();
   PictureRole& PI = run.pictures.PI;
@@ -81,7 +81,7 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
     } else {
       run.skipReport.push_back(quotedName(name) + " has too small size and can not be resized!");
     }
-    if (ahead.active() && i + 1 < count) letGoOfPicture(run);
+    if (ahead.active()) letGoOfPicture(run);
     ahead.finished(std::size_t(i));
   }
   for (const std::string& line : run.skipReport) frontEnd.showMessage(line);
