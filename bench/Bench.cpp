@@ -65,23 +65,17 @@ std::vector<Photo> makePhotos(const std::filesystem::path& dir) {
 
 // A bare decode with the run's settings, rows into one buffer.
 void bareDecode(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = testpics::readFile(path);
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
-  jpeg_read_header(&cinfo, TRUE);
-  cinfo.dct_method = JDCT_FLOAT;
-  cinfo.do_block_smoothing = TRUE;
-  jpeg_start_decompress(&cinfo);
-  std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_read_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
+  testpics::decompressJpeg(testpics::readFile(path), [](jpeg_decompress_struct& cinfo) {
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_block_smoothing = TRUE;
+    jpeg_start_decompress(&cinfo);
+    std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW rows[1] = {row.data()};
+      jpeg_read_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+  });
 }
 
 struct ProcessRun {

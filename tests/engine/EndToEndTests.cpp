@@ -184,18 +184,13 @@ TEST(ResizeAllRun, EveryBmpPixelMatchesTurningRightWithAntiAliasing) {
 }
 
 bool progressiveFile(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = testpics::readFile(path);
-  jpeg_decompress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, bytes.data(), bytes.size());
-  jpeg_read_header(&info, TRUE);
-  const bool progressive = jpeg_has_multiple_scans(&info);
-  EXPECT_EQ(info.image_width, 176u);
-  EXPECT_EQ(info.image_height, 220u);
-  EXPECT_EQ(info.num_components, 3);
-  jpeg_destroy_decompress(&info);
+  bool progressive = false;
+  testpics::decompressJpeg(testpics::readFile(path), [&](jpeg_decompress_struct& info) {
+    progressive = jpeg_has_multiple_scans(&info);
+    EXPECT_EQ(info.image_width, 176u);
+    EXPECT_EQ(info.image_height, 220u);
+    EXPECT_EQ(info.num_components, 3);
+  });
   return progressive;
 }
 

@@ -54,30 +54,25 @@ struct Written {
 };
 
 Written inspect(const Bytes& bytes) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
-  jpeg_read_header(&cinfo, TRUE);
   Written w;
-  w.jfif = cinfo.saw_JFIF_marker;
-  w.major = cinfo.JFIF_major_version;
-  w.minor = cinfo.JFIF_minor_version;
-  w.densityUnit = cinfo.density_unit;
-  w.xDensity = cinfo.X_density;
-  w.yDensity = cinfo.Y_density;
-  w.components = cinfo.num_components;
-  w.space = cinfo.jpeg_color_space;
-  for (int c = 0; c < cinfo.num_components; ++c) {
-    w.sampling.emplace_back(cinfo.comp_info[c].h_samp_factor, cinfo.comp_info[c].v_samp_factor);
-  }
-  w.progressive = jpeg_has_multiple_scans(&cinfo);
-  for (int i = 0; i < DCTSIZE2; ++i) {
-    w.lumaTable.push_back(cinfo.quant_tbl_ptrs[0]->quantval[i]);
-    w.chromaTable.push_back(cinfo.quant_tbl_ptrs[1]->quantval[i]);
-  }
-  jpeg_destroy_decompress(&cinfo);
+  testpics::decompressJpeg(bytes, [&](jpeg_decompress_struct& cinfo) {
+    w.jfif = cinfo.saw_JFIF_marker;
+    w.major = cinfo.JFIF_major_version;
+    w.minor = cinfo.JFIF_minor_version;
+    w.densityUnit = cinfo.density_unit;
+    w.xDensity = cinfo.X_density;
+    w.yDensity = cinfo.Y_density;
+    w.components = cinfo.num_components;
+    w.space = cinfo.jpeg_color_space;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+      w.sampling.emplace_back(cinfo.comp_info[c].h_samp_factor, cinfo.comp_info[c].v_samp_factor);
+    }
+    w.progressive = jpeg_has_multiple_scans(&cinfo);
+    for (int i = 0; i < DCTSIZE2; ++i) {
+      w.lumaTable.push_back(cinfo.quant_tbl_ptrs[0]->quantval[i]);
+      w.chromaTable.push_back(cinfo.quant_tbl_ptrs[1]->quantval[i]);
+    }
+  });
   return w;
 }
 

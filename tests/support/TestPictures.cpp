@@ -87,6 +87,18 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
       [&](int y, std::vector<std::uint8_t>& row) { fillRow(kind, pattern, y, width, row); });
 }
 
+void decompressJpeg(const std::vector<std::uint8_t>& bytes,
+                    const std::function<void(jpeg_decompress_struct&)>& use) {
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr jerr;
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
+  jpeg_read_header(&cinfo, TRUE);
+  use(cinfo);
+  jpeg_destroy_decompress(&cinfo);
+}
+
 namespace {
 void put(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int size) {
   for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct jpeg_compress_struct;
+struct jpeg_decompress_struct;
 
 namespace testpics {
 
@@ -31,6 +32,11 @@ std::vector<std::uint8_t> compressJpeg(
     int width, int height, int components, int inSpace,
     const std::function<void(jpeg_compress_struct&)>& configure,
     const std::function<void(int y, std::vector<std::uint8_t>& row)>& fillRow);
+
+// Opens libjpeg's own decompressor on the bytes, reads the header and hands
+// the decompressor to use, which may decode on; destroys it afterwards.
+void decompressJpeg(const std::vector<std::uint8_t>& bytes,
+                    const std::function<void(jpeg_decompress_struct&)>& use);
 
 // JPEG bytes of a width x height picture (quality 95 unless given).
 std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind = JpegKind::Baseline,
