@@ -107,6 +107,14 @@ void setDecodingParameters(jpeg_decompress_struct& info) {
   info.dct_method = JDCT_FLOAT;
 }
 
+// Reads the header of the bytes and sets the decoder up: the row reader for
+// the picture's colour space.
+RowReader readyToDecode(Decompressor& decompressor, const std::vector<std::uint8_t>& bytes) {
+  decompressor.readHeader(bytes);
+  setDecodingParameters(decompressor.info());
+  return chooseOutput(decompressor.info());
+}
+
 }  // namespace
 
 JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes) {
@@ -177,10 +185,8 @@ void JpegObject::dropPixels() {
 
 PixelSurface JpegObject::decode() {
   Decompressor decompressor;
-  decompressor.readHeader(bytes_);
+  const RowReader readRows = readyToDecode(decompressor, bytes_);
   jpeg_decompress_struct& info = decompressor.info();
-  setDecodingParameters(info);
-  const RowReader readRows = chooseOutput(info);
   // The size is checked here, before libjpeg allocates anything for the picture.
   PixelSurface surface = PixelSurface::createForOverwrite(
       std::int32_t(info.image_width), std::int32_t(info.image_height), std::move(spare_));
@@ -193,10 +199,8 @@ PixelSurface JpegObject::decode() {
 
 void JpegObject::scanRows(const RowSink& take) const {
   Decompressor decompressor;
-  decompressor.readHeader(bytes_);
+  const RowReader readRows = readyToDecode(decompressor, bytes_);
   jpeg_decompress_struct& info = decompressor.info();
-  setDecodingParameters(info);
-  const RowReader readRows = chooseOutput(info);
   // The same limit as for the decoded picture, though it is never made.
   checkSurfaceSize(std::int32_t(info.image_width), std::int32_t(info.image_height));
   decompressor.check(bf_start_decompress(&info));
