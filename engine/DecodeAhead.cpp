@@ -70,7 +70,7 @@ void DecodeAhead::letGo(Slot& slot) {
 
 std::optional<std::size_t> DecodeAhead::claimNext(std::unique_lock<std::mutex>& lock) {
   changed_.wait(lock, [this] {
-    // Files the run has already read itself are passed over.
+    // Files the run has passed already (too small for it) are passed over.
     while (nextToClaim_ < slots_.size() && slots_[nextToClaim_].state != State::Waiting) {
       ++nextToClaim_;
     }
