@@ -43,6 +43,7 @@ test-tsan: deps $(TSAN_BUILD)/build.ninja
 
 bench: build
 	$(BUILD)/bench/batchfit-bench
+	$(BUILD)/bench/batchfit-sampled-bench
 
 # libFuzzer targets built with clang, without Qt and tests, each run for
 # FUZZ_SECONDS from a seed corpus our own code writes.

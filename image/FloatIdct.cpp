@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace batchfit {
 
@@ -24,31 +25,38 @@ static_assert(std::bit_cast<std::uint32_t>(C1082) == 0x3F8A8BD4u);
 static_assert(std::bit_cast<std::uint32_t>(CM2613) == 0xC0273D75u);
 static_assert(std::bit_cast<std::uint32_t>(RoundingMagic) == 0x4CC00000u);
 
+// Four floats, one per column, as in an SSE register; every operation on
+// them is the same IEEE single operation on each lane.
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = std::int32_t __attribute__((vector_size(16)));
+
 // One 8-point pass, the library's order of operations (the SSE2 code's, which
-// differs from its C code in how the odd part is signed and summed).
-void pass(const float* in, float* out) {
+// differs from its C code in how the odd part is signed and summed), on
+// floats or on four columns at once.
+template <typename T>
+void pass(const T* in, T* out) {
   // Even part.
-  const float tmp10 = in[0] + in[4];
-  const float tmp11 = in[0] - in[4];
-  const float tmp13 = in[2] + in[6];
-  const float tmp12 = (in[2] - in[6]) * Sqrt2 - tmp13;
-  const float tmp0 = tmp10 + tmp13;
-  const float tmp3 = tmp10 - tmp13;
-  const float tmp1 = tmp11 + tmp12;
-  const float tmp2 = tmp11 - tmp12;
+  const T tmp10 = in[0] + in[4];
+  const T tmp11 = in[0] - in[4];
+  const T tmp13 = in[2] + in[6];
+  const T tmp12 = (in[2] - in[6]) * Sqrt2 - tmp13;
+  const T tmp0 = tmp10 + tmp13;
+  const T tmp3 = tmp10 - tmp13;
+  const T tmp1 = tmp11 + tmp12;
+  const T tmp2 = tmp11 - tmp12;
   // Odd part.
-  const float z11 = in[1] + in[7];
-  const float z13 = in[5] + in[3];
-  const float z12 = in[1] - in[7];
-  const float z10 = in[5] - in[3];
-  const float tmp7 = z11 + z13;
-  const float odd11 = (z11 - z13) * Sqrt2;
-  const float z5 = (z10 + z12) * C1847;
-  const float odd12 = z10 * CM2613 + z5;
-  const float odd10 = z12 * C1082 - z5;
-  const float tmp6 = odd12 - tmp7;
-  const float tmp5 = odd11 - tmp6;
-  const float tmp4 = odd10 + tmp5;
+  const T z11 = in[1] + in[7];
+  const T z13 = in[5] + in[3];
+  const T z12 = in[1] - in[7];
+  const T z10 = in[5] - in[3];
+  const T tmp7 = z11 + z13;
+  const T odd11 = (z11 - z13) * Sqrt2;
+  const T z5 = (z10 + z12) * C1847;
+  const T odd12 = z10 * CM2613 + z5;
+  const T odd10 = z12 * C1082 - z5;
+  const T tmp6 = odd12 - tmp7;
+  const T tmp5 = odd11 - tmp6;
+  const T tmp4 = odd10 + tmp5;
   out[0] = tmp0 + tmp7;
   out[7] = tmp0 - tmp7;
   out[1] = tmp1 + tmp6;
@@ -57,6 +65,39 @@ void pass(const float* in, float* out) {
   out[5] = tmp2 - tmp5;
   out[4] = tmp3 + tmp4;
   out[3] = tmp3 - tmp4;
+}
+
+// Pass 1 over the even and the odd columns of a block, from its rows of
+// 16-bit terms read as four 32-bit lanes (an even column in the low half of
+// each lane, an odd one in the high half): even[row] holds columns 0, 2, 4
+// and 6 of that row, odd[row] columns 1, 3, 5 and 7. Columns without AC
+// terms give their dequantized DC term on every row, exactly what the full
+// pass gives them (the library takes the same short cut).
+void columnPass(const Int4* rows, const FloatMultipliers& multipliers, Float4* even, Float4* odd) {
+  Int4 ac = rows[1];
+  for (int row = 2; row < 8; ++row) ac |= rows[row];
+  const bool evenAc =
+      ((ac << 16) != 0)[0] || ((ac << 16) != 0)[1] || ((ac << 16) != 0)[2] || ((ac << 16) != 0)[3];
+  const bool oddAc =
+      ((ac >> 16) != 0)[0] || ((ac >> 16) != 0)[1] || ((ac >> 16) != 0)[2] || ((ac >> 16) != 0)[3];
+  Float4 evenIn[8], oddIn[8];
+  for (int row = 0; row < 8; ++row) {
+    Float4 evenQuantizers, oddQuantizers;
+    std::memcpy(&evenQuantizers, multipliers.even[row], sizeof evenQuantizers);
+    std::memcpy(&oddQuantizers, multipliers.odd[row], sizeof oddQuantizers);
+    evenIn[row] = __builtin_convertvector((rows[row] << 16) >> 16, Float4) * evenQuantizers;
+    oddIn[row] = __builtin_convertvector(rows[row] >> 16, Float4) * oddQuantizers;
+  }
+  if (evenAc) {
+    pass(evenIn, even);
+  } else {
+    std::fill(even, even + 8, evenIn[0]);
+  }
+  if (oddAc) {
+    pass(oddIn, odd);
+  } else {
+    std::fill(odd, odd + 8, oddIn[0]);
+  }
 }
 
 // The library's final step: the low 16 bits of (v + magic) as a signed word,
@@ -77,8 +118,9 @@ FloatMultipliers floatMultipliers(const std::uint16_t* quantization) {
   FloatMultipliers multipliers{};
   for (int row = 0; row < 8; ++row) {
     for (int col = 0; col < 8; ++col) {
-      const int i = 8 * row + col;
-      multipliers[i] = static_cast<float>(double(quantization[i]) * Scale[row] * Scale[col]);
+      const float m =
+          static_cast<float>(double(quantization[8 * row + col]) * Scale[row] * Scale[col]);
+      (col % 2 ? multipliers.odd : multipliers.even)[row][col / 2] = m;
     }
   }
   return multipliers;
@@ -86,21 +128,27 @@ FloatMultipliers floatMultipliers(const std::uint16_t* quantization) {
 
 void inverseDctRows(const std::int16_t* coefficients, const FloatMultipliers& multipliers,
                     unsigned rowMask, std::uint8_t* out) {
-  // Columns first, into work[row][column]; then only the rows wanted.
-  float work[8][8];
-  for (int col = 0; col < 8; ++col) {
-    float in[8];
-    float column[8];
+  Int4 rows[8];
+  std::memcpy(rows, coefficients, sizeof rows);
+  Int4 ac = rows[0] & Int4{~0xFFFF, -1, -1, -1};
+  for (int row = 1; row < 8; ++row) ac |= rows[row];
+  if (!(ac[0] | ac[1] | ac[2] | ac[3])) {
+    // Only a DC term: both passes give every sample its dequantized value.
+    const std::uint8_t sample = toSample(float(coefficients[0]) * multipliers.even[0][0]);
     for (int row = 0; row < 8; ++row) {
-      in[row] = float(coefficients[8 * row + col]) * multipliers[8 * row + col];
+      if (rowMask & (1u << row)) std::memset(out + 8 * row, sample, 8);
     }
-    pass(in, column);
-    for (int row = 0; row < 8; ++row) work[row][col] = column[row];
+    return;
   }
+  // Columns first; then only the rows wanted.
+  Float4 even[8], odd[8];
+  columnPass(rows, multipliers, even, odd);
   for (int row = 0; row < 8; ++row) {
     if (!(rowMask & (1u << row))) continue;
+    const float in[8] = {even[row][0], odd[row][0], even[row][1], odd[row][1],
+                         even[row][2], odd[row][2], even[row][3], odd[row][3]};
     float samples[8];
-    pass(work[row], samples);
+    pass(in, samples);
     for (int col = 0; col < 8; ++col) out[8 * row + col] = toSample(samples[col]);
   }
 }

@@ -3,16 +3,18 @@
 // decoder that needs only some rows of a block.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 namespace batchfit {
 
-// A component's dequantizing multipliers, in the block's natural order.
-using FloatMultipliers = std::array<float, 64>;
+// A component's dequantizing multipliers, the values libjpeg's float inverse
+// DCT uses, laid out for inverseDctRows: row r's even and odd columns.
+struct FloatMultipliers {
+  alignas(16) float even[8][4];
+  alignas(16) float odd[8][4];
+};
 
-// Built from the component's quantization table (natural order) as libjpeg
-// builds them for its float inverse DCT.
+// Built from the component's quantization table (natural order).
 FloatMultipliers floatMultipliers(const std::uint16_t* quantization);
 
 // The samples of the rows of a block whose bits are set in rowMask (bit r

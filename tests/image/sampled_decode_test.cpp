@@ -94,11 +94,12 @@ SamplePoints everyPixel(int width, int height) {
 }
 
 // Decodes sampled and compares every sampled pixel with the whole decode.
-void expectSameAsWhole(const Bytes& jpeg, const SamplePoints& points, const std::string& what) {
+void expectSameAsWhole(const Bytes& jpeg, const SamplePoints& points, const std::string& what,
+                       batchfit::SampledDecodeUse use = batchfit::SampledDecodeUse::Always) {
   const batchfit::PixelSurface whole = testpics::referenceDecode(jpeg);
   std::size_t rowsSeen = 0;
   int mismatches = 0;
-  const bool done = batchfit::decodeSampled(jpeg, points, [&](std::int32_t y, const ColorRef* row) {
+  const auto take = [&](std::int32_t y, const ColorRef* row) {
     ASSERT_LT(rowsSeen, points.rows.size());
     EXPECT_EQ(y, points.rows[rowsSeen++]);
     for (const std::int32_t x : points.columns) {
@@ -107,7 +108,8 @@ void expectSameAsWhole(const Bytes& jpeg, const SamplePoints& points, const std:
                       << " != " << whole.getPixel(x, y);
       }
     }
-  });
+  };
+  const bool done = batchfit::decodeSampled(jpeg, points, take, use);
   ASSERT_TRUE(done) << what;
   EXPECT_EQ(rowsSeen, points.rows.size()) << what;
   EXPECT_EQ(mismatches, 0) << what;
@@ -133,7 +135,9 @@ TEST(SampledDecode, EveryColourKindEqualsTheWholeDecode) {
     const std::string what = describe(kind, 531, 389);
     expectSameAsWhole(photo, {runSamples(389, 220), runSamples(531, 176)}, what);
     expectSameAsWhole(photo, {runSamples(389, 176), runSamples(531, 220)}, what + " turned");
-    expectSameAsWhole(photo, {runSamples(389, 3), runSamples(531, 2)}, what + " small");
+    // So sparse a sampling is decoded sampled wherever it pays.
+    expectSameAsWhole(photo, {runSamples(389, 3), runSamples(531, 2)}, what + " small",
+                      batchfit::SampledDecodeUse::WhenFaster);
   }
 }
 
@@ -163,7 +167,8 @@ TEST(SampledDecode, LeavesWhatItDoesNotCoverToTheWholeDecode) {
   }
   const Bytes photo = colourJpeg(40, 30, plain);
   const auto expectRefused = [&](const SamplePoints& points) {
-    EXPECT_FALSE(batchfit::decodeSampled(photo, points, [](auto, auto) { ADD_FAILURE(); }));
+    EXPECT_FALSE(batchfit::decodeSampled(
+        photo, points, [](auto, auto) { ADD_FAILURE(); }, batchfit::SampledDecodeUse::Always));
   };
   expectRefused({{0, 30}, {0}});
   expectRefused({{0}, {40}});

@@ -1,0 +1,255 @@
+// Prototype figures for the sampled decode: on batches this program makes
+// (the 12-megapixel batch of batchfit-bench and a batch of mixed sizes and
+// kinds), (a) a bare libjpeg decode with the run's settings, (b) the sampled
+// decode of a 176 x 220 resize-all sampling, falling back to a whole decode
+// sampled row by row where it must, and (c) libjpeg reading the coefficients
+// alone, the floor of (b). Each runs as a process of its own over the whole
+// batch, in interleaved rounds; ratios to (a) from the best times and, in
+// brackets, the median of the rounds' own ratios.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "Arithmetic.h"
+#include "JobSettings.h"
+#include "JpegObject.h"
+#include "MemoryReuse.h"
+#include "SampledDecode.h"
+#include "Scaling.h"
+#include "TestPictures.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int Rounds = 9;
+
+// Smooth shading with fine noise, as batchfit-bench's photos.
+testpics::Pattern photoPattern(int shot) {
+  return [shot](int x, int y) {
+    const unsigned noise = (unsigned(x) * 2654435761u ^ unsigned(y + shot) * 40503u) >> 27;
+    return testpics::Rgb{std::uint8_t(128 + 100 * std::sin((x + 97 * shot) / 300.0) + noise),
+                         std::uint8_t(128 + 90 * std::cos((y + 61 * shot) / 250.0) + noise),
+                         std::uint8_t((x + y + 13 * shot) / 40 % 256)};
+  };
+}
+
+enum class Kind { Baseline, Progressive, Gray, Baseline422, Baseline444 };
+
+struct Shot {
+  int width, height;
+  Kind kind;
+};
+
+std::vector<std::uint8_t> makePhoto(const Shot& s, int shot) {
+  const auto pattern = photoPattern(shot);
+  switch (s.kind) {
+    case Kind::Progressive:
+      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Progressive, pattern, 90);
+    case Kind::Gray:
+      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Gray, pattern, 90);
+    case Kind::Baseline:
+      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Baseline, pattern, 90);
+    default:
+      break;
+  }
+  const int lumaRows = s.kind == Kind::Baseline422 ? 1 : 2;
+  return testpics::compressJpeg(
+      s.width, s.height, 3, JCS_RGB,
+      [&](jpeg_compress_struct& c) {
+        jpeg_set_quality(&c, 90, TRUE);
+        c.comp_info[0].h_samp_factor = s.kind == Kind::Baseline444 ? 1 : 2;
+        c.comp_info[0].v_samp_factor = s.kind == Kind::Baseline444 ? 1 : lumaRows;
+      },
+      [&](int y, std::vector<std::uint8_t>& row) {
+        for (int x = 0; x < s.width; ++x) {
+          const testpics::Rgb c = pattern(x, y);
+          row[3 * x] = c.r;
+          row[3 * x + 1] = c.g;
+          row[3 * x + 2] = c.b;
+        }
+      });
+}
+
+std::vector<std::string> writeBatch(const std::filesystem::path& dir, const std::string& name,
+                                    const std::vector<Shot>& shots) {
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < shots.size(); ++i) {
+    const std::string path = (dir / (name + "-" + std::to_string(i) + ".jpg")).string();
+    testpics::writeFile(path, makePhoto(shots[i], int(i)));
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+// batchfit-bench's batch: 4000 x 3000 and 3000 x 4000, baseline and progressive, in turn.
+std::vector<Shot> twelveMegapixelShots() {
+  std::vector<Shot> shots;
+  for (int shot = 0; shot < 4; ++shot) {
+    for (auto [w, h] : {std::pair{4000, 3000}, std::pair{3000, 4000}}) {
+      shots.push_back({w, h, Kind::Baseline});
+      shots.push_back({w, h, Kind::Progressive});
+    }
+  }
+  return shots;
+}
+
+// A camera card or downloads folder: small to 12 megapixels, landscape and
+// portrait, baseline (4:2:0, 4:2:2, 4:4:4), progressive and gray.
+std::vector<Shot> mixedShots() {
+  return {{300, 200, Kind::Baseline},      {200, 300, Kind::Progressive},
+          {640, 480, Kind::Gray},          {1600, 1200, Kind::Baseline},
+          {1200, 1600, Kind::Progressive}, {2048, 1536, Kind::Baseline422},
+          {2560, 1920, Kind::Progressive}, {1920, 2560, Kind::Baseline},
+          {2592, 1944, Kind::Gray},        {1280, 960, Kind::Baseline444},
+          {4000, 3000, Kind::Baseline422}, {3000, 4000, Kind::Progressive},
+          {4000, 3000, Kind::Baseline},    {2400, 1600, Kind::Baseline}};
+}
+
+// ---- the three workloads, each run in a process of its own ----
+
+void bareDecode(const std::vector<std::uint8_t>& bytes) {
+  testpics::decompressJpeg(bytes, [](jpeg_decompress_struct& cinfo) {
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_block_smoothing = TRUE;
+    jpeg_start_decompress(&cinfo);
+    std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW rows[1] = {row.data()};
+      jpeg_read_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+  });
+}
+
+void coefficientsOnly(const std::vector<std::uint8_t>& bytes) {
+  testpics::decompressJpeg(bytes, [](jpeg_decompress_struct& cinfo) {
+    jpeg_read_coefficients(&cinfo);
+    jpeg_finish_decompress(&cinfo);
+  });
+}
+
+// The indices N(i * step) for i < count that lie in [0, size), ascending.
+std::vector<std::int32_t> sampled(std::int32_t count, double step, std::int32_t size) {
+  std::vector<std::int32_t> indices;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int64_t s = batchfit::roundSample(i, step);
+    if (s >= 0 && s < size) indices.push_back(std::int32_t(s));
+  }
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  return indices;
+}
+
+// A resize-all picture of 176 x 220, as the run samples it.
+void sampledDecode(const std::vector<std::uint8_t>& bytes) {
+  batchfit::JpegObject jpeg;
+  jpeg.loadBytes(bytes);
+  const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
+  const batchfit::JobSettings settings;
+  const batchfit::ScaleFactors steps = batchfit::straightFactors(settings, width, height);
+  batchfit::PixelSurface target =
+      batchfit::PixelSurface::create(settings.targetWidth, settings.targetHeight);
+  batchfit::RowSampler sampler(target, width, height, {false, steps}, "");
+  const batchfit::SamplePoints points{sampled(settings.targetHeight, steps.stepY, height),
+                                      sampled(settings.targetWidth, steps.stepX, width)};
+  const auto take = [&](std::int32_t y, const batchfit::ColorRef* row) { sampler.takeRow(y, row); };
+  if (!batchfit::decodeSampled(jpeg.bytes(), points, take)) jpeg.scanRows(take);
+}
+
+int runWorkload(const std::string& mode, int count, char** files) {
+  batchfit::keepFreedBuffersForReuse();
+  for (int i = 0; i < count; ++i) {
+    const std::vector<std::uint8_t> bytes = testpics::readFile(files[i]);
+    if (mode == "--bare") bareDecode(bytes);
+    if (mode == "--sampled") sampledDecode(bytes);
+    if (mode == "--coefficients") coefficientsOnly(bytes);
+  }
+  return 0;
+}
+
+// ---- measuring ----
+
+double runProcess(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+bool measure(const char* self, const std::string& name, const std::vector<std::string>& files) {
+  const std::vector<std::string> modes = {"--bare", "--sampled", "--coefficients"};
+  std::vector<std::vector<double>> times(modes.size()), ratios(modes.size());
+  for (int round = 0; round < Rounds; ++round) {
+    std::vector<double> t;
+    for (const std::string& mode : modes) {
+      std::vector<std::string> args = {self, mode};
+      args.insert(args.end(), files.begin(), files.end());
+      t.push_back(runProcess(args));
+      if (t.back() < 0) return false;
+    }
+    for (std::size_t m = 0; m < modes.size(); ++m) {
+      times[m].push_back(t[m]);
+      ratios[m].push_back(t[m] / t[0]);
+    }
+  }
+  const auto best = [](const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+  };
+  std::printf("\n%s: %zu photos, %d rounds\n", name.c_str(), files.size(), Rounds);
+  const char* labels[] = {"(a) bare decode", "(b) sampled decode", "(c) coefficients only"};
+  for (std::size_t m = 0; m < modes.size(); ++m) {
+    std::printf("  %-22s %8.1f ms", labels[m], best(times[m]) * 1000);
+    if (m > 0) {
+      std::printf("   /a = %.3f (%.3f)", best(times[m]) / best(times[0]), median(ratios[m]));
+    }
+    std::printf("\n");
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]).rfind("--", 0) == 0 &&
+      std::string(argv[1]) != "--make-photos") {
+    return runWorkload(argv[1], argc - 2, argv + 2);
+  }
+  // The photos alone, into a folder, to profile by hand.
+  if (argc > 2 && std::string(argv[1]) == "--make-photos") {
+    return writeBatch(argv[2], "12mp", twelveMegapixelShots()).empty() ||
+           writeBatch(argv[2], "mixed", mixedShots()).empty();
+  }
+  testpics::TempDir dir;
+  std::printf("Generating photos...\n");
+  const auto twelve = writeBatch(dir.path(), "12mp", twelveMegapixelShots());
+  const auto mixed = writeBatch(dir.path(), "mixed", mixedShots());
+  std::printf("Sampled decode available: %s\n",
+              batchfit::sampledDecodeAvailable() ? "yes" : "NO (every photo decoded whole)");
+  if (!measure(argv[0], "12-megapixel batch", twelve) || !measure(argv[0], "mixed batch", mixed)) {
+    std::fprintf(stderr, "a run failed\n");
+    return 1;
+  }
+  return 0;
+}
