@@ -1,20 +1,25 @@
 // Fuzz target: the resize-all work on one input, as the run does it for a
 // picture that passed the size test: decode, sample (straight or turned),
 // anti-alias, and encode the result in memory; and the same sampling made
-// row by row while decoding, as a worker does, must match it. The first four
-// bytes choose the settings, the rest is the file.
+// row by row while decoding, as a worker does, must match it, and so must the
+// sampled decode, wherever it takes the file (and then the whole decode must
+// succeed too). The first four bytes choose the settings, the rest is the file.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "AntiAlias.h"
+#include "Arithmetic.h"
 #include "Error.h"
 #include "FuzzCheck.h"
 #include "JobSettings.h"
 #include "JpegObject.h"
 #include "PixelSurface.h"
 #include "Run.h"
+#include "SampledDecode.h"
 #include "Scaling.h"
 
 namespace {
@@ -56,11 +61,44 @@ PixelSurface sampledWhileDecoding(const JobSettings& s, const JpegObject& jpeg,
   return target;
 }
 
-void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jpeg) {
+// The picture's rows or columns that count places N(i * step) sample.
+std::vector<std::int32_t> sampled(std::int32_t count, double step, std::int32_t size) {
+  std::vector<std::int32_t> indices;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int64_t index = roundSample(i, step);
+    if (index >= 0 && index < size) indices.push_back(std::int32_t(index));
+  }
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  return indices;
+}
+
+// The sampling of the sampled decode, where it takes the file: the worker's
+// sampler fed only the rows sampled, in which only the sampled columns are set.
+std::optional<PixelSurface> sampledDecoding(const JobSettings& s, const JpegObject& jpeg,
+                                            const Placement& placement) {
+  if (s.targetWidth <= 0 || s.targetHeight <= 0) return std::nullopt;
+  const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
+  const std::int32_t along = placement.turned ? s.targetHeight : s.targetWidth;
+  const std::int32_t across = placement.turned ? s.targetWidth : s.targetHeight;
+  const SamplePoints points{sampled(across, placement.steps.stepY, height),
+                            sampled(along, placement.steps.stepX, width)};
+  PixelSurface target = PixelSurface::create(s.targetWidth, s.targetHeight);
+  RowSampler sampler(target, width, height, placement, s.rotateDirection);
+  const auto take = [&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); };
+  if (!decodeSampled(jpeg.bytes(), points, take, SampledDecodeUse::Always)) return std::nullopt;
+  return target;
+}
+
+Placement placementOf(const JobSettings& s, std::int32_t width, std::int32_t height) {
+  const bool turned = s.autoRotate && !sameOrientation(s, width, height);
+  return {turned, turned ? turnedFactors(s, width, height) : straightFactors(s, width, height)};
+}
+
+void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jpeg,
+              const std::optional<PixelSurface>& bySamples) {
   const PixelSurface& source = pictures.PI.surface();
-  const bool turned = s.autoRotate && !sameOrientation(s, source.width(), source.height());
-  const ScaleFactors steps = turned ? turnedFactors(s, source.width(), source.height())
-                                    : straightFactors(s, source.width(), source.height());
+  const auto [turned, steps] = placementOf(s, source.width(), source.height());
   if (pictures.TI.width() <= 0 || pictures.TI.height() <= 0) return;
   PixelSurface& target = pictures.TI.surface();
   if (turned) {
@@ -72,6 +110,7 @@ void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jp
   for (std::int32_t y = 0; y < target.height(); ++y) {
     for (std::int32_t x = 0; x < target.width(); ++x) {
       FUZZ_CHECK(byRows.getPixel(x, y) == target.getPixel(x, y));
+      FUZZ_CHECK(!bySamples || bySamples->getPixel(x, y) == target.getPixel(x, y));
     }
   }
 }
@@ -106,8 +145,17 @@ void resizeOne(const JobSettings& s, std::vector<std::uint8_t> file) {
   if (!largeEnough(s, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()))) {
     return;
   }
-  jpeg.decodeTo(pictures.PI);
-  resample(s, pictures, jpeg);
+  const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
+  const std::optional<PixelSurface> bySamples =
+      sampledDecoding(s, jpeg, placementOf(s, width, height));
+  try {
+    jpeg.decodeTo(pictures.PI);
+  } catch (const Error& e) {
+    // Only the size test, which is the caller's, may stop what it took.
+    FUZZ_CHECK(!bySamples || std::string(e.what()) == "Out of system resources");
+    throw;
+  }
+  resample(s, pictures, jpeg, bySamples);
   antiAliasPass(s.antiAlias, pictures.TI);
   encode(s, pictures.TI, jpeg);
 }
@@ -116,6 +164,8 @@ void resizeOne(const JobSettings& s, std::vector<std::uint8_t> file) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setSurfaceMemoryLimit(64u << 20);
+  // Otherwise the sampled decode would take no file, and go unchecked.
+  FUZZ_CHECK(sampledDecodeAvailable());
   return 0;
 }
 
