@@ -30,9 +30,10 @@ static_assert(std::bit_cast<std::uint32_t>(RoundingMagic) == 0x4CC00000u);
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
 
-// One 8-point pass, the library's order of operations (the SSE2 code's, which
-// differs from its C code in how the odd part is signed and summed), on
-// floats or on four columns at once.
+// One 8-point pass in the SSE2 code's order of operations, on floats or on
+// four columns at once. (The library's C code scales its multipliers by 1/8
+// first, adds 128.5 to the DC term of pass 2 and truncates at the end, so it
+// rounds otherwise.)
 template <typename T>
 void pass(const T* in, T* out) {
   // Even part.
@@ -68,25 +69,24 @@ void pass(const T* in, T* out) {
 }
 
 // Pass 1 over the even and the odd columns of a block, from its rows of
-// 16-bit terms read as four 32-bit lanes (an even column in the low half of
-// each lane, an odd one in the high half): even[row] holds columns 0, 2, 4
-// and 6 of that row, odd[row] columns 1, 3, 5 and 7. Columns without AC
-// terms give their dequantized DC term on every row, exactly what the full
-// pass gives them (the library takes the same short cut).
-void columnPass(const Int4* rows, const FloatMultipliers& multipliers, Float4* even, Float4* odd) {
-  Int4 ac = rows[1];
-  for (int row = 2; row < 8; ++row) ac |= rows[row];
-  const bool evenAc =
-      ((ac << 16) != 0)[0] || ((ac << 16) != 0)[1] || ((ac << 16) != 0)[2] || ((ac << 16) != 0)[3];
-  const bool oddAc =
-      ((ac >> 16) != 0)[0] || ((ac >> 16) != 0)[1] || ((ac >> 16) != 0)[2] || ((ac >> 16) != 0)[3];
+// 16-bit terms read as four 32-bit lanes (on this little-endian machine an
+// even column in the low half of each lane, an odd one in the high half):
+// even[row] holds columns 0, 2, 4 and 6 of that row, odd[row] columns 1, 3, 5
+// and 7. Columns without AC terms give their dequantized DC term on every
+// row, exactly what the full pass gives them (the library takes the same
+// short cut).
+void columnPass(const Int4* rows, const FloatMultipliers& multipliers, bool evenAc, bool oddAc,
+                Float4* even, Float4* odd) {
   Float4 evenIn[8], oddIn[8];
-  for (int row = 0; row < 8; ++row) {
-    Float4 evenQuantizers, oddQuantizers;
-    std::memcpy(&evenQuantizers, multipliers.even[row], sizeof evenQuantizers);
-    std::memcpy(&oddQuantizers, multipliers.odd[row], sizeof oddQuantizers);
-    evenIn[row] = __builtin_convertvector((rows[row] << 16) >> 16, Float4) * evenQuantizers;
-    oddIn[row] = __builtin_convertvector(rows[row] >> 16, Float4) * oddQuantizers;
+  for (int row = 0; row < (evenAc ? 8 : 1); ++row) {
+    Float4 quantizers;
+    std::memcpy(&quantizers, multipliers.even[row], sizeof quantizers);
+    evenIn[row] = __builtin_convertvector((rows[row] << 16) >> 16, Float4) * quantizers;
+  }
+  for (int row = 0; row < (oddAc ? 8 : 1); ++row) {
+    Float4 quantizers;
+    std::memcpy(&quantizers, multipliers.odd[row], sizeof quantizers);
+    oddIn[row] = __builtin_convertvector(rows[row] >> 16, Float4) * quantizers;
   }
   if (evenAc) {
     pass(evenIn, even);
@@ -128,11 +128,14 @@ FloatMultipliers floatMultipliers(const std::uint16_t* quantization) {
 
 void inverseDctRows(const std::int16_t* coefficients, const FloatMultipliers& multipliers,
                     unsigned rowMask, std::uint8_t* out) {
-  Int4 rows[8];
-  std::memcpy(rows, coefficients, sizeof rows);
-  Int4 ac = rows[0] & Int4{~0xFFFF, -1, -1, -1};
-  for (int row = 1; row < 8; ++row) ac |= rows[row];
-  if (!(ac[0] | ac[1] | ac[2] | ac[3])) {
+  // Which terms are nonzero, from the block read as 64-bit words: the
+  // even columns' terms in these bits, the odd columns' in the others.
+  constexpr std::uint64_t EvenColumns = 0x0000FFFF0000FFFFu;
+  std::uint64_t words[16];
+  std::memcpy(words, coefficients, sizeof words);
+  std::uint64_t ac = 0;
+  for (int i = 2; i < 16; ++i) ac |= words[i];
+  if (!(ac | words[1] | (words[0] & ~std::uint64_t(0xFFFF)))) {
     // Only a DC term: both passes give every sample its dequantized value.
     const std::uint8_t sample = toSample(float(coefficients[0]) * multipliers.even[0][0]);
     for (int row = 0; row < 8; ++row) {
@@ -141,8 +144,10 @@ void inverseDctRows(const std::int16_t* coefficients, const FloatMultipliers& mu
     return;
   }
   // Columns first; then only the rows wanted.
+  Int4 rows[8];
+  std::memcpy(rows, coefficients, sizeof rows);
   Float4 even[8], odd[8];
-  columnPass(rows, multipliers, even, odd);
+  columnPass(rows, multipliers, ac & EvenColumns, ac & ~EvenColumns, even, odd);
   for (int row = 0; row < 8; ++row) {
     if (!(rowMask & (1u << row))) continue;
     const float in[8] = {even[row][0], odd[row][0], even[row][1], odd[row][1],
