@@ -120,7 +120,8 @@ FloatMultipliers floatMultipliers(const std::uint16_t* quantization) {
     for (int col = 0; col < 8; ++col) {
       const float m =
           static_cast<float>(double(quantization[8 * row + col]) * Scale[row] * Scale[col]);
-      (col % 2 ? multipliers.odd : multipliers.even)[row][col / 2] = m;
+      float(&columns)[8][4] = col % 2 ? multipliers.odd : multipliers.even;
+      columns[row][col / 2] = m;
     }
   }
   return multipliers;
