@@ -48,6 +48,15 @@ long libjpegMemoryBound() {
   return long(std::min<std::uint64_t>(surfaceMemoryLimit(), LONG_MAX));
 }
 
+// Less than a whole decode may take for the coefficients of a picture this
+// wide: it holds, besides them, rows of every component (fewer than 64 rows
+// of the picture's width in all) and libjpeg's small pools. So whatever is
+// read here fits the whole decode too, which must not then run out.
+long coefficientMemoryBound(JDIMENSION width) {
+  const long bound = libjpegMemoryBound() - 64 * long(width) - (1L << 20);
+  return std::max(bound, 1L);  // 0 would mean no bound at all
+}
+
 // One libjpeg decompressor that has read a photo's coefficients, destroyed
 // however the reading ends. ok() is false after any error or warning.
 class CoefficientReader {
@@ -66,7 +75,9 @@ class CoefficientReader {
   const jpeg_decompress_struct& info() const { return info_; }
 
   void readCoefficients() {
-    ok_ = ok() && bf_read_coefficients(&info_, &arrays_) == 0 && errors_.pub.num_warnings == 0;
+    if (!ok()) return;
+    info_.mem->max_memory_to_use = coefficientMemoryBound(info_.image_width);
+    ok_ = bf_read_coefficients(&info_, &arrays_) == 0 && errors_.pub.num_warnings == 0;
   }
   // The first count block rows of component ci.
   std::vector<JBLOCKROW> blockRows(int ci, JDIMENSION count) {

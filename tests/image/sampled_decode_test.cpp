@@ -12,6 +12,7 @@
 #include "Arithmetic.h"
 #include "CraftedFiles.h"
 #include "ImageTestSupport.h"
+#include "JpegObject.h"
 #include "SampledDecode.h"
 #include "TestPictures.h"
 
@@ -174,6 +175,27 @@ TEST(SampledDecode, LeavesWhatItDoesNotCoverToTheWholeDecode) {
   expectRefused({{0}, {40}});
   expectRefused({{5, 5}, {0}});
   expectRefused({{0}, {3, 2}});
+}
+
+// Near the memory limit, what the sampled decode reads must fit the whole
+// decode too, which holds rows of every component besides the coefficients.
+TEST(SampledDecode, TakesNoPhotoWhoseWholeDecodeRunsOutOfMemory) {
+  const Bytes photo = colourJpeg(256, 256, {1, 1, Scans::Progressive, 90});
+  const SamplePoints points = everyPixel(256, 256);
+  int wholeFailed = 0;
+  for (std::uint64_t limit = 380'000; limit < 520'000; limit += 2'000) {
+    batchfit::setSurfaceMemoryLimit(limit);
+    batchfit::JpegObject jpeg;
+    jpeg.loadBytes(photo);
+    batchfit::PictureRole role;
+    if (imagetest::messageOf([&] { jpeg.decodeTo(role); }) == "(no error)") continue;
+    ++wholeFailed;
+    EXPECT_FALSE(batchfit::decodeSampled(
+        photo, points, [](auto, auto) {}, batchfit::SampledDecodeUse::Always))
+        << limit;
+  }
+  batchfit::setSurfaceMemoryLimit(0);
+  EXPECT_GT(wholeFailed, 0);
 }
 
 TEST(SampledDecode, StartUpCheckPassesHereAndFailsOnLibjpegsCCode) {
