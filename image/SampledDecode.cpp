@@ -48,21 +48,22 @@ long libjpegMemoryBound() {
   return long(std::min<std::uint64_t>(surfaceMemoryLimit(), LONG_MAX));
 }
 
-// Less than a whole decode may take for the coefficients of a picture this
-// wide: it holds, besides them, rows of every component (fewer than 64 rows
-// of the picture's width in all) and libjpeg's small pools. So whatever is
-// read here fits the whole decode too, which must not then run out.
-long coefficientMemoryBound(JDIMENSION width) {
-  const long bound = libjpegMemoryBound() - 64 * long(width) - (1L << 20);
-  return std::max(bound, 1L);  // 0 would mean no bound at all
+// Less than a whole decode within bound may take for the coefficients of a
+// picture this wide: it holds, besides them, rows of every component (fewer
+// than 64 rows of the picture's width in all) and libjpeg's small pools. So
+// whatever is read here fits the whole decode too, which must not then run out.
+long coefficientMemoryBound(long bound, JDIMENSION width) {
+  return std::max(bound - 64 * long(width) - (1L << 20), 1L);  // 0 would mean no bound
 }
 
 // One libjpeg decompressor that has read a photo's coefficients, destroyed
 // however the reading ends. ok() is false after any error or warning.
 class CoefficientReader {
  public:
-  explicit CoefficientReader(std::span<const std::uint8_t> bytes) {
-    if (bf_create_decompress(&errors_, &info_, libjpegMemoryBound()) != 0) return;
+  // libjpeg takes at most memoryBound bytes, as much as a whole decode would.
+  CoefficientReader(std::span<const std::uint8_t> bytes, long memoryBound)
+      : memoryBound_(memoryBound) {
+    if (bf_create_decompress(&errors_, &info_, memoryBound) != 0) return;
     bf_count_warnings(&errors_);
     bf_header_result header{};
     ok_ = bf_read_header(&info_, bytes.data(), bytes.size(), 1, &header) == 0;
@@ -76,7 +77,7 @@ class CoefficientReader {
 
   void readCoefficients() {
     if (!ok()) return;
-    info_.mem->max_memory_to_use = coefficientMemoryBound(info_.image_width);
+    info_.mem->max_memory_to_use = coefficientMemoryBound(memoryBound_, info_.image_width);
     ok_ = bf_read_coefficients(&info_, &arrays_) == 0 && errors_.pub.num_warnings == 0;
   }
   // The first count block rows of component ci.
@@ -90,6 +91,7 @@ class CoefficientReader {
   bf_jpeg_errors errors_{};
   jpeg_decompress_struct info_{};
   jvirt_barray_ptr* arrays_ = nullptr;
+  long memoryBound_;
   bool ok_ = false;
 };
 
@@ -332,8 +334,8 @@ void handRows(const SamplingPlan& plan, const SamplePoints& points, JDIMENSION w
 }
 
 bool decodeUnchecked(std::span<const std::uint8_t> bytes, const SamplePoints& points,
-                     const SampledRowSink& take, SampledDecodeUse use) {
-  CoefficientReader reader(bytes);
+                     const SampledRowSink& take, SampledDecodeUse use, long memoryBound) {
+  CoefficientReader reader(bytes, memoryBound);
   if (!reader.ok()) return false;
   const jpeg_decompress_struct& info = reader.info();
   const std::optional<Subsampling> subsampling = coveredSubsampling(info);
@@ -402,7 +404,8 @@ constexpr std::uint8_t CheckPhoto[] = {
 
 bool decodeSampled(std::span<const std::uint8_t> bytes, const SamplePoints& points,
                    const SampledRowSink& take, SampledDecodeUse use) {
-  return sampledDecodeAvailable() && decodeUnchecked(bytes, points, take, use);
+  return sampledDecodeAvailable() &&
+         decodeUnchecked(bytes, points, take, use, libjpegMemoryBound());
 }
 
 bool sampledDecodeAvailable() {
@@ -425,7 +428,10 @@ bool sampledDecodeMatchesLibjpeg() {
   const auto take = [&](std::int32_t, const ColorRef* row) {
     sampled.insert(sampled.end(), row, row + CheckWidth);
   };
-  const bool decoded = decodeUnchecked(jpeg.bytes(), every, take, SampledDecodeUse::Always);
+  // Plenty for the small photo, whatever the limit of the pictures.
+  constexpr long CheckMemory = 16L << 20;
+  const bool decoded =
+      decodeUnchecked(jpeg.bytes(), every, take, SampledDecodeUse::Always, CheckMemory);
   return decoded && sampled == whole;
 }
 

@@ -182,6 +182,11 @@ TEST(SampledDecode, LeavesWhatItDoesNotCoverToTheWholeDecode) {
 TEST(SampledDecode, TakesNoPhotoWhoseWholeDecodeRunsOutOfMemory) {
   const Bytes photo = colourJpeg(256, 256, {1, 1, Scans::Progressive, 90});
   const SamplePoints points = everyPixel(256, 256);
+  const auto sampled = [&](std::uint64_t limit) {
+    batchfit::setSurfaceMemoryLimit(limit);
+    return batchfit::decodeSampled(
+        photo, points, [](auto, auto) {}, batchfit::SampledDecodeUse::Always);
+  };
   int wholeFailed = 0;
   for (std::uint64_t limit = 380'000; limit < 520'000; limit += 2'000) {
     batchfit::setSurfaceMemoryLimit(limit);
@@ -190,12 +195,11 @@ TEST(SampledDecode, TakesNoPhotoWhoseWholeDecodeRunsOutOfMemory) {
     batchfit::PictureRole role;
     if (imagetest::messageOf([&] { jpeg.decodeTo(role); }) == "(no error)") continue;
     ++wholeFailed;
-    EXPECT_FALSE(batchfit::decodeSampled(
-        photo, points, [](auto, auto) {}, batchfit::SampledDecodeUse::Always))
-        << limit;
+    EXPECT_FALSE(sampled(limit)) << limit;
   }
-  batchfit::setSurfaceMemoryLimit(0);
   EXPECT_GT(wholeFailed, 0);
+  EXPECT_TRUE(sampled(8u << 20));
+  batchfit::setSurfaceMemoryLimit(0);
 }
 
 TEST(SampledDecode, StartUpCheckPassesHereAndFailsOnLibjpegsCCode) {
