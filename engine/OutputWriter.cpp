@@ -4,6 +4,14 @@
 
 namespace batchfit {
 
+ListedPhotos::ListedPhotos(const std::vector<std::string>& files) {
+  identities.reserve(files.size());
+  for (const std::string& name : files) {
+    identities.push_back(plainFileIdentity(name));
+    if (identities.back()) photos.insert(*identities.back());
+  }
+}
+
 std::string outputFilePath(const JobSettings& settings, const std::string& name,
                            std::string_view folderDelimiters) {
   std::string fileName = namePart(name, folderDelimiters);

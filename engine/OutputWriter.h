@@ -2,15 +2,28 @@
 // JPEG object, or BMP, into the folder of the output path.
 #pragma once
 
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "FileIo.h"
 #include "JobSettings.h"
 #include "JpegObject.h"
 #include "PathRules.h"
 #include "PictureRole.h"
 
 namespace batchfit {
+
+// The listed files as the run finds them when it starts, taken once per run:
+// the plain file that each listed name reaches, whatever the name.
+struct ListedPhotos {
+  explicit ListedPhotos(const std::vector<std::string>& files);
+  // One per listed name; none where it reached no plain file.
+  std::vector<std::optional<FileIdentity>> identities;
+  std::set<FileIdentity> photos;
+};
 
 // The folder part of outputPath followed by the input's own file name; for a
 // BMP output with ".bmp" in place of the name's extension.

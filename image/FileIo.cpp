@@ -72,6 +72,12 @@ std::string systemErrorText(int errorNumber) {
   return text;
 }
 
+std::optional<FileIdentity> plainFileIdentity(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return FileIdentity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
+}
+
 InputFile::InputFile(const std::string& path) : fd_(openForReading(path)) {}
 
 InputFile::~InputFile() {

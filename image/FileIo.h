@@ -1,7 +1,9 @@
 // Whole-file reading and writing with the user-facing messages for failures.
 #pragma once
 
+#include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,18 @@ std::string absolutePath(const std::string& path);
 // The operating system's text for an error number, with trailing blanks,
 // control characters and full stops removed.
 std::string systemErrorText(int errorNumber);
+
+// A plain file as the file system knows it: the same whatever name reaches it
+// (a second hard link, a symbolic link, another spelling of the path).
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// The identity of the plain file that the path reaches, links followed; none
+// when there is no such file (missing, a folder, a device).
+std::optional<FileIdentity> plainFileIdentity(const std::string& path);
 
 // A file opened for reading. Opening throws "Cannot open file "%s". %s", also
 // for a folder or another thing that is no regular file.

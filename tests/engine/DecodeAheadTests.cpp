@@ -155,4 +155,21 @@ TEST(DecodeAhead, AnInputReplacedByAnEarlierOutputIsReadAfterThatWrite) {
   EXPECT_EQ(one.outputs.at("later.jpg"), four.outputs.at("later.jpg"));
 }
 
+// The later input is a second name (a hard link) of the file an earlier
+// output replaces: it is the same file all the same, read after that write.
+TEST(DecodeAhead, AnInputUnderASecondNameIsReadAfterTheOutputThatReplacesIt) {
+  const auto outputOfSecondName = [](int jobs) {
+    Batch b;
+    b.settings.jobs = jobs;
+    b.addJpeg("x.jpg", 300, 400);
+    testpics::writeFile(b.output("x.jpg"), testpics::makeJpeg(330, 400, JpegKind::Baseline, other));
+    std::filesystem::create_hard_link(b.output("x.jpg"), b.dir.file("h.jpg"));
+    b.settings.files.push_back(b.dir.file("h.jpg"));
+    b.run();
+    return testpics::readFile(b.output("h.jpg"));
+  };
+  const std::vector<std::uint8_t> one = outputOfSecondName(1);
+  for (int jobs : {2, 4}) EXPECT_TRUE(outputOfSecondName(jobs) == one) << jobs << " jobs";
+}
+
 }  // namespace
