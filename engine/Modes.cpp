@@ -55,7 +55,7 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
 
 void passAndWrite(ModeRun& run, const std::string& name) {
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
+  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
 }
 
 // Fills TI from PI as placed, then the pass and the output.
@@ -80,7 +80,7 @@ void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
       run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
+  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
 }
 
 // Scales the picture if it fits; false when it does not.

@@ -20,16 +20,18 @@ std::string outputFilePath(const JobSettings& settings, const std::string& name,
 }
 
 void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
-                 JpegObject& runJpeg) {
+                 JpegObject& runJpeg, const ListedPhotos& listed) {
+  const std::string path = outputFilePath(settings, name);
   if (settings.saveFormat != 0) {
-    saveBmp(TI.surface(), outputFilePath(settings, name));
+    writeWholeFile(path, encodeBmp(TI.surface()), listed.photos);
     return;
   }
   runJpeg.assignSurface(TI.surface());
   // The quality is kept in one byte, as the codec object stores it.
   runJpeg.setQualityValue(static_cast<std::uint8_t>(settings.jpegQuality));
   runJpeg.compress();
-  runJpeg.saveFile(outputFilePath(settings, name));
+  // What saving the object writes: the bytes just made.
+  writeWholeFile(path, runJpeg.bytes(), listed.photos);
 }
 
 }  // namespace batchfit

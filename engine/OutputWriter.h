@@ -30,8 +30,9 @@ struct ListedPhotos {
 std::string outputFilePath(const JobSettings& settings, const std::string& name,
                            std::string_view folderDelimiters = PlatformFolderDelimiters);
 
-// Writes TI as the output of the input file name, replacing any file there.
+// Writes TI as the output of the input file name, replacing any file there;
+// one of the listed photos is replaced only whole, never written over.
 void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
-                 JpegObject& runJpeg);
+                 JpegObject& runJpeg, const ListedPhotos& listed);
 
 }  // namespace batchfit

@@ -67,8 +67,8 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               const PictureWork& work, const ScaleAhead& scaleAhead) {
-  ModeRun run{settings, frontEnd, pictures, {}, {}, {}};
   const ListedPhotos listed(settings.files);
+  ModeRun run{settings, frontEnd, pictures, {}, {}, listed, {}};
   DecodeAhead ahead(settings, listed, scaleAhead);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {

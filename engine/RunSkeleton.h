@@ -24,6 +24,8 @@ struct ModeRun {
   WorkPictures& pictures;
   std::vector<std::string> skipReport;
   JpegObject runJpeg;
+  // The listed files as the run found them when it started.
+  const ListedPhotos& listed;
   // The current picture as a worker already scaled it onto the target, if
   // it did: then PI is not decoded again and the mode writes this.
   std::optional<PixelSurface> scaledAhead;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "Error.h"
 
@@ -41,16 +42,17 @@ std::size_t fileSize(int fd) {
   return ::fstat(fd, &info) == 0 ? std::size_t(info.st_size) : 0;
 }
 
-// Writes all bytes; false when the device takes fewer or fails.
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+// Writes all bytes; 0, or the error when the device takes fewer or fails.
+int writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0) return errno;
+    if (n == 0) return ENOSPC;
     done += std::size_t(n);
   }
-  return true;
+  return 0;
 }
 
 bool isRegularFile(int fd) {
@@ -113,44 +115,111 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path) {
 
 namespace {
 
-// Replaces an existing plain file only once its successor is complete: the
-// bytes go to a new file beside it, which then takes its name. A full disk
-// thus never costs the file an output replaces, which may be the input
-// itself. False, touching nothing, when the path is no such file (or is a
-// second name of one, or not ours to write, or the folder takes no new file):
-// the caller then writes in place.
-bool replaceWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  struct stat existing {};
-  if (::lstat(path.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode) ||
-      existing.st_nlink != 1 || ::access(path.c_str(), W_OK) != 0) {
-    return false;
-  }
-  std::string successor = path + ".XXXXXX";
-  const int fd = ::mkostemp(successor.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool written = ::fchmod(fd, existing.st_mode & 07777) == 0 && writeAll(fd, bytes);
-  const bool closed = ::close(fd) == 0;
-  if (written && closed && ::rename(successor.c_str(), path.c_str()) == 0) return true;
-  ::unlink(successor.c_str());
-  throw Error("Stream write error");
+[[noreturn]] void throwCannotCreate(const std::string& path, int errorNumber) {
+  throw Error(formatMessage("Cannot create file \"%s\". %s",
+                            {absolutePath(path), systemErrorText(errorNumber)}));
 }
 
-}  // namespace
+// What an output's name holds before the output is written.
+struct Destination {
+  const std::string& path;
+  bool exists = false;
+  struct stat entry {};  // the name itself, a link not followed
+};
 
-void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  if (replaceWhole(path, bytes)) return;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    throw Error(formatMessage("Cannot create file \"%s\". %s",
-                              {absolutePath(path), systemErrorText(errno)}));
+Destination examine(const std::string& path) {
+  Destination destination{path};
+  destination.exists = ::lstat(path.c_str(), &destination.entry) == 0;
+  return destination;
+}
+
+// A plain file of one name, that we may write: one that a new file may replace whole.
+bool replaceableWhole(const Destination& destination) {
+  return destination.exists && S_ISREG(destination.entry.st_mode) &&
+         destination.entry.st_nlink == 1 && ::access(destination.path.c_str(), W_OK) == 0;
+}
+
+// How replacing a file whole failed: in writing the bytes, or in making the
+// new file take the old one's place; and why.
+struct Failure {
+  enum Step { None, Create, Write } step = None;
+  int error = 0;
+  explicit operator bool() const { return step != None; }
+};
+
+// Whether the owner and group of the file replaced must be kept, or only
+// where they can be.
+enum class Owner { Required, WherePossible };
+
+// Writes the bytes to a new file beside the old one, with the old one's
+// owner, group and mode, which then takes its name: until then the old file
+// is whole, so a full disk never costs it. On failure (the folder takes no
+// new file or refuses the rename, there is no room for both, the owner
+// cannot be kept) everything is as it was.
+Failure replaceWhole(const std::string& path, const struct stat& old, Owner owner,
+                     const std::vector<std::uint8_t>& bytes) {
+  std::string successor = path + ".XXXXXX";
+  const int fd = ::mkostemp(successor.data(), O_CLOEXEC);
+  if (fd < 0) return {Failure::Create, errno};
+  Failure failure;
+  const bool ownerKept = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+  if ((!ownerKept && owner == Owner::Required) || ::fchmod(fd, old.st_mode & 07777) != 0) {
+    failure = {Failure::Create, errno};
+  } else if (const int error = writeAll(fd, bytes)) {
+    failure = {Failure::Write, error};
   }
+  if (::close(fd) != 0 && !failure) failure = {Failure::Write, errno};
+  if (!failure && ::rename(successor.c_str(), path.c_str()) != 0) {
+    failure = {Failure::Create, errno};
+  }
+  if (failure) ::unlink(successor.c_str());
+  return failure;
+}
+
+// Creates the file or empties the one there, and writes the bytes.
+void writeInPlace(const Destination& destination, const std::vector<std::uint8_t>& bytes) {
+  const std::string& path = destination.path;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) throwCannotCreate(path, errno);
   const bool regular = isRegularFile(fd);
-  const bool written = writeAll(fd, bytes);
+  const bool written = writeAll(fd, bytes) == 0;
   const bool closed = ::close(fd) == 0;
   if (written && closed) return;
   // A short file must not pass for a written one; a device or pipe is not ours to remove.
   if (regular) ::unlink(path.c_str());
   throw Error("Stream write error");
+}
+
+bool reachesPhoto(const Destination& destination, const std::set<FileIdentity>& photos) {
+  if (!destination.exists || photos.empty()) return false;
+  const std::optional<FileIdentity> reached = plainFileIdentity(destination.path);
+  return reached && photos.count(*reached) != 0;
+}
+
+// A photo is never written over, not even through a link or a second name:
+// only a complete new file takes the name.
+void replacePhoto(const Destination& destination, const std::vector<std::uint8_t>& bytes) {
+  // One we may not write fails as writing it in place would.
+  if (::access(destination.path.c_str(), W_OK) != 0) throwCannotCreate(destination.path, errno);
+  struct stat photo {};
+  ::stat(destination.path.c_str(), &photo);
+  const Failure failure = replaceWhole(destination.path, photo, Owner::WherePossible, bytes);
+  if (failure.step == Failure::Write) throw Error("Stream write error");
+  if (failure) throwCannotCreate(destination.path, failure.error);
+}
+
+}  // namespace
+
+void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                    const std::set<FileIdentity>& photos) {
+  const Destination destination = examine(path);
+  if (reachesPhoto(destination, photos)) return replacePhoto(destination, bytes);
+  // Where the old file cannot be kept whole, it is written in place.
+  if (replaceableWhole(destination) &&
+      !replaceWhole(path, destination.entry, Owner::Required, bytes)) {
+    return;
+  }
+  writeInPlace(destination, bytes);
 }
 
 }  // namespace batchfit

@@ -4,6 +4,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,13 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path);
 // Creates or empties the file and writes all bytes. Throws
 // "Cannot create file "%s". %s" when it cannot be created, and
 // "Stream write error" when the device does not take every byte; a file cut
-// short that way is removed rather than left looking written, and a plain
-// file being replaced keeps its old bytes until the new ones are all written.
-void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// short that way is removed rather than left looking written. A plain file
+// being replaced keeps its old bytes until the new ones are all written
+// (where the folder and the disk allow a new file beside it, and with its
+// owner, group and mode); otherwise it is written in place. A file among
+// photos, however the path reaches it, is never written in place: it is
+// replaced whole or not at all.
+void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                    const std::set<FileIdentity>& photos = {});
 
 }  // namespace batchfit

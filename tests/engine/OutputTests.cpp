@@ -82,6 +82,9 @@ TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
   EXPECT_EQ(outputFilePath(output(1, "/srv/out/x"), "/home/p.jpg"), "/srv/out/p.bmp");
 }
 
+// Outputs written outside a run, where no photo is listed.
+const ListedPhotos noneListed({});
+
 PictureRole redTarget(int width, int height) {
   PictureRole TI;
   TI.prepare(width, height);
@@ -98,7 +101,7 @@ TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
   const std::string existing = dir.file("photo.bmp");
   testpics::writeFile(existing, std::vector<std::uint8_t>(1000, 1));
 
-  writeOutput(output(1, dir.file("x.txt")), "/elsewhere/photo.jpg", TI, jpeg);
+  writeOutput(output(1, dir.file("x.txt")), "/elsewhere/photo.jpg", TI, jpeg, noneListed);
   const auto bmp = testpics::readFile(existing);
   ASSERT_EQ(bmp.size(), 54u + 4 * 4 * 3);
   EXPECT_EQ(bmp[54], 0);  // blue, green, red, 0
@@ -107,7 +110,7 @@ TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
 
   JobSettings settings = output(0, dir.file("x.txt"));
   settings.jpegQuality = 0;
-  writeOutput(settings, "/elsewhere/photo.jpg", TI, jpeg);
+  writeOutput(settings, "/elsewhere/photo.jpg", TI, jpeg, noneListed);
   EXPECT_EQ(jpeg.qualityValue(), 0);
   EXPECT_EQ(testpics::readFile(dir.file("photo.jpg")), jpeg.bytes());
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.txt")));
@@ -119,7 +122,7 @@ TEST(WriteOutput, MissingFolderFailsWithTheCreateMessage) {
   JpegObject jpeg;
   for (int format : {0, 1}) {
     try {
-      writeOutput(output(format, dir.file("gone/x")), "/in/a.jpg", TI, jpeg);
+      writeOutput(output(format, dir.file("gone/x")), "/in/a.jpg", TI, jpeg, noneListed);
       ADD_FAILURE() << "wrote into a folder that does not exist";
     } catch (const Error& error) {
       const std::string expected =

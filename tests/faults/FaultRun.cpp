@@ -1,9 +1,12 @@
 #include "FaultRun.h"
 
 #include <jpeglib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 
 #include "Error.h"
 
@@ -150,6 +153,22 @@ void FaultRunTest::expectGoodRunAfterwards() {
   EXPECT_TRUE(read.ok && read.warnings == 0);
   EXPECT_EQ(read.width, 176);
   EXPECT_EQ(read.height, 220);
+}
+
+void FaultRunTest::inChild(const std::function<void()>& body) {
+  enum : int { Passed = 0, Failed = 1, Skipped = 77 };
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    body();
+    std::fflush(nullptr);
+    std::_Exit(IsSkipped() ? Skipped : HasFailure() ? Failed : Passed);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  if (WEXITSTATUS(status) == Skipped) GTEST_SKIP() << "see the child's reason above";
+  EXPECT_EQ(WEXITSTATUS(status), Passed) << "the child's checks failed (see above)";
 }
 
 }  // namespace faults

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,6 +68,10 @@ class FaultRunTest : public ::testing::TestWithParam<int> {
                             const std::string& lastLabel);
   // A run over a good picture, after the fault, writes its output in full.
   void expectGoodRunAfterwards();
+  // Runs body in a child process, which may change what this process must
+  // not (its user, its mounts). The body's checks count for this test; a body
+  // that skips skips the test.
+  void inChild(const std::function<void()>& body);
 
   testpics::TempDir root;
   std::filesystem::path in;

@@ -1,10 +1,17 @@
 // Outputs that cannot be written: the run stops at the right file with the
 // exact message, the earlier outputs stay intact, nothing short is left
 // behind as if written, and the next run works.
+#include <grp.h>
 #include <jerror.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 
 #include "CraftedFiles.h"
@@ -20,6 +27,29 @@ struct Format {
   const char* extension;
 };
 constexpr Format Formats[] = {{0, ".jpg"}, {1, ".bmp"}};
+
+// Users other than root, who passes every check of sticky folders: one owns
+// the files the cases plant, the other runs the batch where it must be
+// someone else.
+constexpr uid_t OtherUser = 65533;
+constexpr uid_t ThirdUser = 65534;
+
+void becomeUser(uid_t user) {
+  ASSERT_EQ(setgroups(0, nullptr), 0);
+  ASSERT_EQ(setgid(user), 0);
+  ASSERT_EQ(setuid(user), 0);
+}
+
+struct stat statOf(const fs::path& path) {
+  struct stat info {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+void giveTo(const fs::path& path, uid_t user, fs::perms mode) {
+  fs::permissions(path, mode);
+  ASSERT_EQ(lchown(path.c_str(), user, user), 0);
+}
 
 class OutputFaults : public FaultRunTest {
  protected:
@@ -173,6 +203,65 @@ TEST_P(OutputFaults, BmpOutputNamedAsItsOwnInputLeavesTheInputAlone) {
   EXPECT_EQ(output("own.bmp"), bitmap);
   expectFirstIntact(Formats[1]);
   expectGoodRunAfterwards();
+}
+
+// A file that an output replaces whole keeps its owner, group and mode.
+TEST_P(OutputFaults, ReplacedFileKeepsItsOwnerAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
+  const std::string second = input("second.jpg", goodJpeg(2));
+  const fs::path theirs = out / "second.jpg";
+  testpics::writeFile(theirs, goodJpeg(3));
+  giveTo(theirs, OtherUser, fs::perms(0640));
+  const Outcome outcome = run(settings({second}));
+  EXPECT_FALSE(outcome.failed) << outcome.message;
+  EXPECT_EQ(output("second.jpg"), referenceOutput(second));
+  const struct stat after = statOf(theirs);
+  EXPECT_EQ(after.st_uid, OtherUser);
+  EXPECT_EQ(after.st_gid, OtherUser);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+}
+
+// In a sticky folder that every user may write, like /tmp, another user's
+// file cannot be renamed over; one that all may write is written in place,
+// and stays its owner's.
+TEST_P(OutputFaults, AnotherUsersFileInASharedFolderIsWrittenInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as two other users";
+  const std::string second = input("second.jpg", goodJpeg(2));
+  const Bytes expected = referenceOutput(second);
+  fs::permissions(root.path(), fs::perms(0755));
+  fs::permissions(in, fs::perms(0755));
+  fs::permissions(out, fs::perms(01777));
+  const fs::path theirs = out / "second.jpg";
+  testpics::writeFile(theirs, goodJpeg(3));
+  giveTo(theirs, OtherUser, fs::perms(0666));
+  const ino_t inode = statOf(theirs).st_ino;
+  inChild([&] {
+    becomeUser(ThirdUser);
+    const Outcome outcome = run(settings({second}));
+    EXPECT_FALSE(outcome.failed) << outcome.message;
+  });
+  EXPECT_EQ(output("second.jpg"), expected);
+  EXPECT_EQ(statOf(theirs).st_ino, inode);
+  EXPECT_EQ(statOf(theirs).st_uid, OtherUser);
+}
+
+// A disk with room for the output in place of the file it replaces, but not
+// for both at once: the output is written in place.
+TEST_P(OutputFaults, OutputThatFitsOnlyInPlaceOfTheOldFileIsWritten) {
+  const std::string second = input("second.jpg", goodJpeg(2));
+  const Bytes expected = referenceOutput(second, 1);
+  ASSERT_EQ(expected.size(), 154934u);
+  inChild([&] {
+    // 256 KiB over the output folder, in a mount namespace of the child's own.
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+        mount("tmpfs", out.c_str(), "tmpfs", 0, "size=256k") != 0) {
+      GTEST_SKIP() << "no file system of our own here: " << std::strerror(errno);
+    }
+    testpics::writeFile(out / "second.bmp", Bytes(120000, 'x'));
+    const Outcome outcome = run(settings({second}, 1));
+    EXPECT_FALSE(outcome.failed) << outcome.message;
+    EXPECT_EQ(output("second.bmp"), expected);
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, OutputFaults, ::testing::Values(1, 4));
