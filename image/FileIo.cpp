@@ -120,17 +120,39 @@ namespace {
                             {absolutePath(path), systemErrorText(errorNumber)}));
 }
 
-// What an output's name holds before the output is written.
+// What an output's name holds before the output is written, and in what folder.
 struct Destination {
   const std::string& path;
   bool exists = false;
   struct stat entry {};  // the name itself, a link not followed
+  // A sticky folder that every user may write, such as /tmp.
+  bool sharedFolder = false;
+  uid_t folderOwner = 0;
 };
 
 Destination examine(const std::string& path) {
   Destination destination{path};
   destination.exists = ::lstat(path.c_str(), &destination.entry) == 0;
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  struct stat info {};
+  if (::stat(folder.empty() ? "." : folder.c_str(), &info) == 0) {
+    destination.sharedFolder = (info.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+    destination.folderOwner = info.st_uid;
+  }
   return destination;
+}
+
+bool isLink(const Destination& destination) {
+  return destination.exists && S_ISLNK(destination.entry.st_mode);
+}
+
+// The kernel's rule for protected links, kept whether the kernel keeps it or
+// not: in a shared folder a link is followed only where it is ours or the
+// folder owner's, since anyone else may have planted it to have us write
+// over a file of ours.
+bool mayFollow(const Destination& destination) {
+  const uid_t owner = destination.entry.st_uid;
+  return !destination.sharedFolder || owner == ::geteuid() || owner == destination.folderOwner;
 }
 
 // A plain file of one name, that we may write: one that a new file may replace whole.
@@ -176,11 +198,15 @@ Failure replaceWhole(const std::string& path, const struct stat& old, Owner owne
   return failure;
 }
 
-// Creates the file or empties the one there, and writes the bytes.
+// Creates the file or empties the one there, and writes the bytes. In a
+// shared folder only a link found fit to follow is followed: one planted
+// since is refused as the kernel would refuse it.
 void writeInPlace(const Destination& destination, const std::vector<std::uint8_t>& bytes) {
   const std::string& path = destination.path;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throwCannotCreate(path, errno);
+  const bool noFollow = destination.sharedFolder && !isLink(destination);
+  const int fd = ::open(
+      path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0), 0666);
+  if (fd < 0) throwCannotCreate(path, noFollow && errno == ELOOP ? EACCES : errno);
   const bool regular = isRegularFile(fd);
   const bool written = writeAll(fd, bytes) == 0;
   const bool closed = ::close(fd) == 0;
@@ -213,6 +239,7 @@ void replacePhoto(const Destination& destination, const std::vector<std::uint8_t
 void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                     const std::set<FileIdentity>& photos) {
   const Destination destination = examine(path);
+  if (isLink(destination) && !mayFollow(destination)) throwCannotCreate(path, EACCES);
   if (reachesPhoto(destination, photos)) return replacePhoto(destination, bytes);
   // Where the old file cannot be kept whole, it is written in place.
   if (replaceableWhole(destination) &&

@@ -264,6 +264,30 @@ TEST_P(OutputFaults, OutputThatFitsOnlyInPlaceOfTheOldFileIsWritten) {
   });
 }
 
+// In a sticky folder that every user may write, a link that another user
+// planted is never followed: the run stops at it and touches nothing. The
+// user's own link there is followed.
+TEST_P(OutputFaults, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a link to another user";
+  const std::string second = input("second.jpg", goodJpeg(2));
+  const Bytes mine = goodJpeg(5);
+  const std::string target = input("mine.jpg", mine);
+  fs::permissions(out, fs::perms(01777));
+  const fs::path link = out / "second.jpg";
+  fs::create_symlink(target, link);
+  ASSERT_EQ(lchown(link.c_str(), OtherUser, OtherUser), 0);
+  const Outcome outcome = run(settings({second}));
+  expectStopped(outcome, "Cannot create file \"" + link.string() + "\". Permission denied",
+                "Picture 1 of 1");
+  EXPECT_EQ(testpics::readFile(target), mine);
+  EXPECT_EQ(outputs(), std::set<std::string>{"second.jpg"});
+  EXPECT_TRUE(fs::is_symlink(link));
+  ASSERT_EQ(lchown(link.c_str(), 0, 0), 0);
+  const Outcome own = run(settings({second}));
+  EXPECT_FALSE(own.failed) << own.message;
+  EXPECT_EQ(testpics::readFile(target), referenceOutput(second));
+}
+
 INSTANTIATE_TEST_SUITE_P(Jobs, OutputFaults, ::testing::Values(1, 4));
 
 }  // namespace
