@@ -10,6 +10,7 @@
 #include <set>
 
 #include "Error.h"
+#include "Trash.h"
 
 namespace batchfit {
 
@@ -161,41 +162,46 @@ bool replaceableWhole(const Destination& destination) {
          destination.entry.st_nlink == 1 && ::access(destination.path.c_str(), W_OK) == 0;
 }
 
-// How replacing a file whole failed: in writing the bytes, or in making the
-// new file take the old one's place; and why.
-struct Failure {
-  enum Step { None, Create, Write } step = None;
-  int error = 0;
-  explicit operator bool() const { return step != None; }
-};
-
 // Whether the owner and group of the file replaced must be kept, or only
 // where they can be.
 enum class Owner { Required, WherePossible };
 
+// Gives a new file the owner, group and mode of the one it replaces; false
+// where the owner or group cannot be kept (not ours to give away).
+bool takeOver(int fd, const struct stat& old) {
+  const bool ownerKept = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+  return ::fchmod(fd, old.st_mode & 07777) == 0 && ownerKept;
+}
+
 // Writes the bytes to a new file beside the old one, with the old one's
 // owner, group and mode, which then takes its name: until then the old file
-// is whole, so a full disk never costs it. On failure (the folder takes no
-// new file or refuses the rename, there is no room for both, the owner
-// cannot be kept) everything is as it was.
-Failure replaceWhole(const std::string& path, const struct stat& old, Owner owner,
-                     const std::vector<std::uint8_t>& bytes) {
+// is whole, so a full disk never costs it. 0 when done; otherwise the error
+// of the step that failed (the folder takes no new file or refuses the
+// rename, there is no room for both, the owner cannot be kept), and
+// everything is as it was.
+int replaceWhole(const std::string& path, const struct stat& old, Owner owner,
+                 const std::vector<std::uint8_t>& bytes) {
   std::string successor = path + ".XXXXXX";
   const int fd = ::mkostemp(successor.data(), O_CLOEXEC);
-  if (fd < 0) return {Failure::Create, errno};
-  Failure failure;
-  const bool ownerKept = ::fchown(fd, old.st_uid, old.st_gid) == 0;
-  if ((!ownerKept && owner == Owner::Required) || ::fchmod(fd, old.st_mode & 07777) != 0) {
-    failure = {Failure::Create, errno};
-  } else if (const int error = writeAll(fd, bytes)) {
-    failure = {Failure::Write, error};
-  }
-  if (::close(fd) != 0 && !failure) failure = {Failure::Write, errno};
-  if (!failure && ::rename(successor.c_str(), path.c_str()) != 0) {
-    failure = {Failure::Create, errno};
-  }
-  if (failure) ::unlink(successor.c_str());
+  if (fd < 0) return errno;
+  int failure = 0;
+  if (!takeOver(fd, old) && owner == Owner::Required) failure = errno;
+  if (failure == 0) failure = writeAll(fd, bytes);
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0 && ::rename(successor.c_str(), path.c_str()) != 0) failure = errno;
+  if (failure != 0) ::unlink(successor.c_str());
   return failure;
+}
+
+// Writes the bytes into the file just opened at path as fd, and closes it.
+void writeInto(int fd, const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const bool regular = isRegularFile(fd);
+  const bool written = writeAll(fd, bytes) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (written && closed) return;
+  // A short file must not pass for a written one; a device or pipe is not ours to remove.
+  if (regular) ::unlink(path.c_str());
+  throw Error("Stream write error");
 }
 
 // Creates the file or empties the one there, and writes the bytes. In a
@@ -207,13 +213,17 @@ void writeInPlace(const Destination& destination, const std::vector<std::uint8_t
   const int fd = ::open(
       path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0), 0666);
   if (fd < 0) throwCannotCreate(path, noFollow && errno == ELOOP ? EACCES : errno);
-  const bool regular = isRegularFile(fd);
-  const bool written = writeAll(fd, bytes) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (written && closed) return;
-  // A short file must not pass for a written one; a device or pipe is not ours to remove.
-  if (regular) ::unlink(path.c_str());
-  throw Error("Stream write error");
+  writeInto(fd, path, bytes);
+}
+
+// Writes the bytes as a new file where the old one was, with its owner,
+// group and mode where they can be kept.
+void writeAfresh(const std::string& path, const struct stat& old,
+                 const std::vector<std::uint8_t>& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) throwCannotCreate(path, errno);
+  takeOver(fd, old);
+  writeInto(fd, path, bytes);
 }
 
 bool reachesPhoto(const Destination& destination, const std::set<FileIdentity>& photos) {
@@ -223,15 +233,22 @@ bool reachesPhoto(const Destination& destination, const std::set<FileIdentity>& 
 }
 
 // A photo is never written over, not even through a link or a second name:
-// only a complete new file takes the name.
+// what the path holds goes to the trash first, or where the trash cannot take
+// it, a complete new file takes its name; failing both, it stays as it was.
 void replacePhoto(const Destination& destination, const std::vector<std::uint8_t>& bytes) {
+  const std::string& path = destination.path;
   // One we may not write fails as writing it in place would.
-  if (::access(destination.path.c_str(), W_OK) != 0) throwCannotCreate(destination.path, errno);
+  if (::access(path.c_str(), W_OK) != 0) throwCannotCreate(path, errno);
   struct stat photo {};
-  ::stat(destination.path.c_str(), &photo);
-  const Failure failure = replaceWhole(destination.path, photo, Owner::WherePossible, bytes);
-  if (failure.step == Failure::Write) throw Error("Stream write error");
-  if (failure) throwCannotCreate(destination.path, failure.error);
+  ::stat(path.c_str(), &photo);
+  const std::optional<std::string> trashRefused = moveToTrash(path);
+  if (!trashRefused) return writeAfresh(path, photo, bytes);
+  const int failure = replaceWhole(path, photo, Owner::WherePossible, bytes);
+  if (failure == 0) return;
+  throw Error(formatMessage(
+      "Cannot replace photo \"%s\": the trash cannot take it (%s), and a new file cannot take "
+      "its place (%s)",
+      {absolutePath(path), *trashRefused, systemErrorText(failure)}));
 }
 
 }  // namespace
@@ -243,7 +260,7 @@ void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
   if (reachesPhoto(destination, photos)) return replacePhoto(destination, bytes);
   // Where the old file cannot be kept whole, it is written in place.
   if (replaceableWhole(destination) &&
-      !replaceWhole(path, destination.entry, Owner::Required, bytes)) {
+      replaceWhole(path, destination.entry, Owner::Required, bytes) == 0) {
     return;
   }
   writeInPlace(destination, bytes);

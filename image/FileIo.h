@@ -59,8 +59,11 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path);
 // being replaced keeps its old bytes until the new ones are all written
 // (where the folder and the disk allow a new file beside it, and with its
 // owner, group and mode); otherwise it is written in place. A file among
-// photos, however the path reaches it, is never written in place: it is
-// replaced whole or not at all.
+// photos, however the path reaches it, is never written over: what the path
+// holds goes to the desktop's trash first, or where the trash cannot take
+// it, is replaced whole; failing both, it stays as it was and the write
+// fails with "Cannot replace photo "%s": the trash cannot take it (%s), and a
+// new file cannot take its place (%s)".
 void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                     const std::set<FileIdentity>& photos = {});
 

@@ -159,25 +159,19 @@ TEST_P(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
   expectGoodRunAfterwards();
 }
 
-// An output that would replace a file, its own input above all, and that the
-// disk cannot take leaves that file as it was: the user's photo is not lost.
-TEST_P(OutputFaults, FullDiskKeepsTheFileAnOutputWouldReplace) {
-  const Bytes picture = goodJpeg(5);
-  testpics::writeFile(out / "own.jpg", picture);
-  Outcome outcome;
-  {
-    const FileSizeCap cap(1000);
-    outcome = run(settings({(out / "own.jpg").string()}));
-  }
-  expectStopped(outcome, "Stream write error", "Picture 1 of 1");
-  EXPECT_EQ(output("own.jpg"), picture);
-  EXPECT_EQ(outputs(), std::set<std::string>{"own.jpg"});
-  expectGoodRunAfterwards();
+// The desktop's trash, emptied; or blocked, so that it can take nothing.
+void emptyTrash() {
+  fs::remove_all(testpics::trashFolder());
+}
+void blockTrash() {
+  emptyTrash();
+  testpics::writeFile(testpics::trashFolder(), {});
 }
 
-// The input is read whole before its output is made, so it is replaced by
-// its own result, in full.
-TEST_P(OutputFaults, JpegOutputReplacesItsOwnInputUnharmed) {
+// An output that replaces a listed photo moves the photo to the trash first,
+// and is written exactly as before.
+TEST_P(OutputFaults, JpegOutputReplacingItsOwnInputMovesItToTheTrash) {
+  emptyTrash();
   const Bytes picture = goodJpeg(4);
   const Bytes expected = referenceOutput(input("own.jpg", picture));
   testpics::writeFile(out / "own.jpg", picture);
@@ -185,9 +179,44 @@ TEST_P(OutputFaults, JpegOutputReplacesItsOwnInputUnharmed) {
   const Outcome outcome = run(settings({first, (out / "own.jpg").string()}));
   EXPECT_FALSE(outcome.failed) << outcome.message;
   EXPECT_EQ(output("own.jpg"), expected);
-  const StrictRead read = readStrictly(output("own.jpg"));
-  EXPECT_TRUE(read.ok && read.warnings == 0);
   expectFirstIntact(Formats[0]);
+  EXPECT_EQ(testpics::readFile(testpics::trashFolder() / "files/own.jpg"), picture);
+  const Bytes info = testpics::readFile(testpics::trashFolder() / "info/own.jpg.trashinfo");
+  EXPECT_NE(std::string(info.begin(), info.end()).find("\nPath=" + (out / "own.jpg").string()),
+            std::string::npos);
+  expectGoodRunAfterwards();
+}
+
+// A full disk never loses a listed photo that an output replaces: it is in
+// the trash, or where the trash can take nothing, still in its place.
+TEST_P(OutputFaults, FullDiskKeepsTheListedPhotoAnOutputWouldReplace) {
+  const Bytes picture = goodJpeg(5);
+  const std::string own = (out / "own.jpg").string();
+  const auto runCapped = [&] {
+    testpics::writeFile(own, picture);
+    const FileSizeCap cap(1000);
+    return run(settings({own}));
+  };
+  emptyTrash();
+  expectStopped(runCapped(), "Stream write error", "Picture 1 of 1");
+  EXPECT_TRUE(outputs().empty());
+  EXPECT_EQ(testpics::readFile(testpics::trashFolder() / "files/own.jpg"), picture);
+
+  blockTrash();
+  const Outcome outcome = runCapped();
+  EXPECT_EQ(
+      outcome.message.rfind("Cannot replace photo \"" + own + "\": the trash cannot take it (", 0),
+      0u)
+      << outcome.message;
+  EXPECT_TRUE(outcome.message.ends_with("), and a new file cannot take its place (File too large)"))
+      << outcome.message;
+  EXPECT_EQ(output("own.jpg"), picture);
+  EXPECT_EQ(outputs(), std::set<std::string>{"own.jpg"});
+  // With room, a new file takes its place all the same.
+  const Outcome roomy = run(settings({own}));
+  EXPECT_FALSE(roomy.failed) << roomy.message;
+  EXPECT_EQ(output("own.jpg"), referenceOutput(input("own.jpg", picture)));
+  emptyTrash();
   expectGoodRunAfterwards();
 }
 

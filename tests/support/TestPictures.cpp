@@ -147,4 +147,38 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+namespace {
+
+// The home folder of this test process, made before any test runs and
+// removed when the process ends (not when a child of it does).
+class ProcessHome {
+ public:
+  ProcessHome() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "batchfit-home-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    // GLib reads them once, when a file first goes to the trash.
+    setenv("HOME", path_.c_str(), 1);
+    setenv("XDG_DATA_HOME", path_.c_str(), 1);
+  }
+  ~ProcessHome() {
+    std::error_code ignored;
+    if (getpid() == owner_) std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  const pid_t owner_ = getpid();
+};
+
+const ProcessHome processHome;
+
+}  // namespace
+
+std::filesystem::path trashFolder() {
+  return processHome.path() / "Trash";
+}
+
 }  // namespace testpics

@@ -48,6 +48,11 @@ std::vector<std::uint8_t> makeBmp(int width, int height);
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
+// The desktop's trash of this test process. Every test process has a home of
+// its own in the temp folder, on the file system of every TempDir, so that
+// no run under test moves a file into the trash of whoever runs the tests.
+std::filesystem::path trashFolder();
+
 // A fresh folder under the system's temp folder, removed with the object.
 class TempDir {
  public:
