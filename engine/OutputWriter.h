@@ -31,7 +31,8 @@ std::string outputFilePath(const JobSettings& settings, const std::string& name,
                            std::string_view folderDelimiters = PlatformFolderDelimiters);
 
 // Writes TI as the output of the input file name, replacing any file there;
-// one of the listed photos is replaced only whole, never written over.
+// a listed photo there is never written over: it goes to the desktop's trash
+// first, or is replaced only whole (writeWholeFile says how).
 void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
                  JpegObject& runJpeg, const ListedPhotos& listed);
 
