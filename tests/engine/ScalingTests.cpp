@@ -80,6 +80,14 @@ TEST(AspectTest, ToleranceIsAPercentageOfTheTargetRatio) {
   EXPECT_FALSE(aspectMatches(target(176, 220, -5), 176, 220, false));
 }
 
+// Exactly on the tolerance is outside it: 1.5 lies 0.5 from 1, and 50 % of
+// 1 is 0.5, both exact.
+TEST(AspectTest, ADifferenceEqualToTheToleranceDoesNotMatch) {
+  EXPECT_FALSE(aspectMatches(target(100, 100, 50), 150, 100, false));
+  EXPECT_FALSE(aspectMatches(target(100, 100, 50), 150, 100, true));
+  EXPECT_TRUE(aspectMatches(target(100, 100, 50), 149, 100, false));
+}
+
 TEST(AspectTest, ExtendedPrecisionDecidesOnTheBoundary) {
   EXPECT_TRUE(aspectMatches(target(176, 220), 880, 1000, false));
   EXPECT_TRUE(aspectMatches(target(176, 220), 720, 1000, false));
