@@ -94,6 +94,23 @@ TEST_P(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
   expectGoodRunAfterwards();
 }
 
+// A bitmap declares its width and the magnitude of its height whatever the
+// rest of its header says: a negative width or an unusual depth is no error.
+TEST_P(InputFaults, BitmapsWithNegativeWidthOrTwoBitsAreReportedTooSmall) {
+  Bytes negativeWidth = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 300, 24);
+  for (int i = 0; i < 4; ++i) negativeWidth[18 + i] = std::uint8_t(std::uint32_t(-400) >> 8 * i);
+  const Bytes twoBits = crafted::makeBmp(crafted::BmpHeader::Info40, 100, 120, 2);
+  for (const Bytes& bitmap : {negativeWidth, twoBits}) {
+    const std::string odd = input("odd.bmp", bitmap);
+    const Outcome outcome = runAround(odd);
+    EXPECT_FALSE(outcome.failed) << outcome.message;
+    ASSERT_EQ(outcome.frontEnd.messages.size(), 2u);
+    EXPECT_EQ(outcome.frontEnd.messages[1],
+              "\"" + odd + "\" has too small size and can not be resized!");
+    EXPECT_EQ(outputs(), (std::set<std::string>{"first.jpg", "last.jpg"}));
+  }
+}
+
 TEST_P(InputFaults, EmptyIconsAndMetafilesStopTheRunAtThem) {
   for (const char* extension : {"ico", "wmf", "emf"}) {
     SCOPED_TRACE(extension);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "CraftedFiles.h"
 #include "FileIo.h"
 #include "ImageTestSupport.h"
 #include "JpegObject.h"
@@ -213,12 +214,20 @@ TEST_F(Reading, BitmapHeaders) {
   EXPECT_EQ(loaded("c.bmp", v4Bmp(5, 7)), std::pair(5, 7));  // negative height: top down
   EXPECT_EQ(loaded("empty.bmp", {}), std::pair(0, 0));
 
+  // Only a missing "BM" makes a file no bitmap; the rest of the header
+  // declares a size, however odd: an unknown header size is read as the
+  // 40-byte one, a negative width stays negative, any depth has rows.
   Bytes notBm = testpics::makeBmp(9, 4);
   notBm[0] = 'X';
   EXPECT_EQ(loadMessage("d.bmp", notBm), "Bitmap image is not valid");
   Bytes oddHeader = testpics::makeBmp(9, 4);
   put(oddHeader, 14, 20, 4);
-  EXPECT_EQ(loadMessage("e.bmp", oddHeader), "Bitmap image is not valid");
+  EXPECT_EQ(loaded("e.bmp", oddHeader), std::pair(9, 4));
+  Bytes negativeWidth = testpics::makeBmp(9, 4);
+  put(negativeWidth, 18, std::uint32_t(-9), 4);
+  EXPECT_EQ(loaded("e2.bmp", negativeWidth), std::pair(-9, 4));
+  EXPECT_EQ(loaded("e3.bmp", crafted::makeBmp(crafted::BmpHeader::Info40, 300, 200, 2)),
+            std::pair(300, 200));
 
   Bytes cut = testpics::makeBmp(9, 4);
   cut.pop_back();  // one byte of pixel data missing
