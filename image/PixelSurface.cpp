@@ -65,8 +65,10 @@ void setSurfaceMemoryLimit(std::uint64_t bytes) {
   injectedLimit = bytes;
 }
 
-void checkSurfaceSize(std::int32_t width, std::int32_t height) {
-  if (width < 0 || height < 0 || surfaceBytes(width, height) > surfaceMemoryLimit()) {
+void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t workingBytes) {
+  const std::uint64_t limit = surfaceMemoryLimit();
+  if (width < 0 || height < 0 || workingBytes > limit ||
+      surfaceBytes(width, height) > limit - workingBytes) {
     throw Error("Out of system resources");
   }
 }

@@ -41,8 +41,9 @@ struct SurfaceRect {
 void setSurfaceMemoryLimit(std::uint64_t bytes);
 std::uint64_t surfaceMemoryLimit();
 // Throws Error("Out of system resources") where a width x height surface
-// could not be made: a negative size or one over the limit.
-void checkSurfaceSize(std::int32_t width, std::int32_t height);
+// could not be made: a negative size, or one that with workingBytes more
+// (what decoding it takes besides) would exceed the memory limit.
+void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t workingBytes = 0);
 
 // Memory for pixels. A few freed photo-sized buffers are kept for the next
 // photo of the same size: a picture's memory then costs no page faults.

@@ -202,20 +202,15 @@ TEST_P(InputFaults, HugeHeaderFailsAsOutOfResourcesUnderALimit) {
   expectGoodRunAfterwards();
 }
 
-// The sanitizers reserve terabytes of address space, so there the cap on
-// it cannot be set; the limit itself still holds.
-bool canCapAddressSpace() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  return false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-  return false;
-#else
-  return true;
-#endif
-#else
-  return true;
-#endif
+// A progressive picture needs libjpeg's coefficients besides its pixels:
+// 1000 x 1000 without subsampling, 4 MB of pixels and 6 MB of coefficients.
+TEST_P(InputFaults, ProgressivePictureBeyondTheLimitFailsAsOutOfResources) {
+  const LimitGuard limit(5'000'000);
+  const Bytes progressive = testpics::makeJpeg(1000, 1000, testpics::JpegKind::Progressive444);
+  const Outcome outcome = runAround(input("progressive.jpg", progressive));
+  expectStopped(outcome, "Out of system resources", "Picture 3 of 4");
+  expectOnlyFirstOutput();
+  expectGoodRunAfterwards();
 }
 
 // The run in a child process whose address space is capped at 2 GiB, where
@@ -224,7 +219,7 @@ bool canCapAddressSpace() {
 class CappedRun : public InputFaults {
  protected:
   [[noreturn]] void runCapped(const std::string& file) {
-    if (canCapAddressSpace()) {
+    if (testpics::canCapAddressSpace()) {
       const rlimit cap{2ull << 30, 2ull << 30};
       setrlimit(RLIMIT_AS, &cap);
     }

@@ -82,7 +82,14 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
       width, height, components, space,
       [&](jpeg_compress_struct& cinfo) {
         jpeg_set_quality(&cinfo, quality, TRUE);
-        if (kind == JpegKind::Progressive) jpeg_simple_progression(&cinfo);
+        if (kind == JpegKind::Progressive444) {
+          for (int c = 0; c < cinfo.num_components; ++c) {
+            cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+          }
+        }
+        if (kind == JpegKind::Progressive || kind == JpegKind::Progressive444) {
+          jpeg_simple_progression(&cinfo);
+        }
       },
       [&](int y, std::vector<std::uint8_t>& row) { fillRow(kind, pattern, y, width, row); });
 }
@@ -104,6 +111,20 @@ void put(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int size
   for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
 }
 }  // namespace
+
+bool canCapAddressSpace() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  return false;
+#else
+  return true;
+#endif
+#else
+  return true;
+#endif
+}
 
 std::vector<std::uint8_t> makeBmp(int width, int height) {
   const std::size_t rowBytes = (std::size_t(width) * 3 + 3) / 4 * 4;
