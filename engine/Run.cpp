@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "MemoryLimit.h"
 #include "Modes.h"
 
 namespace batchfit {
@@ -20,6 +21,7 @@ void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
   frontEnd.setProgressMaximum(Window::Editor, count);
   frontEnd.setLabel(Window::Editor, label);
   prepareTarget(settings, pictures.TI);
+  measureAvailableMemory();
   switch (settings.mode) {
     case 0:
       runKeenMode(settings, frontEnd, pictures);

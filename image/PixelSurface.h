@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "MemoryLimit.h"
+
 namespace batchfit {
 
 using ColorRef = std::uint32_t;
@@ -35,11 +37,6 @@ struct SurfaceRect {
   std::int32_t height() const { return bottom - top; }
 };
 
-// The most bytes one surface may take. 0 (the default) means: a quarter of
-// the memory the system has available, so that the copies a run holds of one
-// picture still fit. Tests set their own limit.
-void setSurfaceMemoryLimit(std::uint64_t bytes);
-std::uint64_t surfaceMemoryLimit();
 // Throws Error("Out of system resources") where a width x height surface
 // could not be made: a negative size, or one that with workingBytes more
 // (what decoding it takes besides) would exceed the memory limit.
