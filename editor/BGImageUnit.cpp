@@ -1,5 +1,6 @@
 #include "BGImageUnit.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
@@ -56,6 +57,9 @@ QPushButton* makeButton(const char* caption, int left, QWidget* parent) {
   button->setGeometry(left, 8, 89, 25);
   button->setAutoDefault(false);
   button->setDefault(false);
+  // The focus moves by key alone, where the style shows it: a click leaves it
+  // where it was.
+  button->setFocusPolicy(Qt::TabFocus);
   return button;
 }
 
@@ -195,6 +199,13 @@ bool TBGImageForm::editPicture(const PixelSurface& source, PictureRole& target,
   QEventLoop loop;
   loop_ = &loop;
   show();
+  // Every picture starts as the first did, with the focus on no button, so
+  // that a key hit as it comes up presses nothing; Tab reaches the buttons.
+  setFocus();
+  // With no window manager to move it away on hide, the keyboard may still be
+  // on this window, so the window system announces nothing; the widgets would
+  // then not know themselves active, and the style would draw no focus.
+  if (QGuiApplication::focusWindow() == windowHandle()) QApplication::setActiveWindow(this);
   loop.exec();
   loop_ = nullptr;
   target_ = nullptr;

@@ -197,6 +197,30 @@ TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
   EXPECT_FALSE(target.holdsSurface());
 }
 
+// A key hit as the next picture comes up finds no button to press: the focus
+// starts where the first picture had it, and Tab shows it on the buttons.
+TEST_F(EditorWindow, KeysRightAfterAPictureComesUpPressNoCommand) {
+  TBGImageForm& f = *form;
+  target.prepare(176, 220);
+  const auto keysThen = [&](const std::function<void()>& then) {
+    QTimer::singleShot(0, &f, [&] {
+      for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(f.windowHandle(), key);
+      EXPECT_TRUE(f.isVisible());
+      then();
+    });
+    return f.editPicture(patterned(300, 400), target, settings);
+  };
+  EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.Button3, Qt::LeftButton); }));
+  EXPECT_TRUE(keysThen([&] {
+    QTest::keyClick(f.windowHandle(), Qt::Key_Tab);
+    EXPECT_TRUE(f.Button1->hasFocus());
+    EXPECT_TRUE(f.testAttribute(Qt::WA_KeyboardFocusChange));  // the style draws the focus
+    QTest::keyClick(f.windowHandle(), Qt::Key_Space);
+  }));
+  EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.Button1, Qt::LeftButton); }));
+}
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
