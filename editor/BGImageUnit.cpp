@@ -57,8 +57,8 @@ QPushButton* makeButton(const char* caption, int left, QWidget* parent) {
   button->setGeometry(left, 8, 89, 25);
   button->setAutoDefault(false);
   button->setDefault(false);
-  // The focus moves by key alone, where the style shows it: a click leaves it
-  // where it was.
+  // The focus moves by key alone, where the style shows it: a click, even one
+  // the editor drops, leaves it where it was.
   button->setFocusPolicy(Qt::TabFocus);
   return button;
 }
@@ -152,6 +152,7 @@ void TBGImageForm::buildPanel() {
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  for (QPushButton* button : {Button1, Button2, Button3}) button->installEventFilter(this);
 
   ProgressBar1 = new QProgressBar(Panel1);
   ProgressBar1->setGeometry(296, 12, 321, 17);
@@ -219,6 +220,16 @@ void TBGImageForm::showEvent(QShowEvent* event) {
 
 void TBGImageForm::closeEvent(QCloseEvent* event) {
   event->ignore();
+}
+
+bool TBGImageForm::eventFilter(QObject* watched, QEvent* event) {
+  // Input that reaches the buttons between two pictures is meant for neither.
+  if (event->isInputEvent() && !isVisible()) return true;
+  // The first click of a double click on "OK/NEXT" or "SKIP" has closed the
+  // editor, and the next picture comes up at once with the same button under
+  // the pointer: the second click is not meant for a picture not yet seen.
+  if (event->type() == QEvent::MouseButtonDblClick && watched != Button2) return true;
+  return QWidget::eventFilter(watched, event);
 }
 
 PictureSize TBGImageForm::pictureSize() const {

@@ -90,6 +90,8 @@ class TBGImageForm : public QWidget {
   void showEvent(QShowEvent* event) override;
   // Only "OK/NEXT" and "SKIP" close the editor; every other close request is refused.
   void closeEvent(QCloseEvent* event) override;
+  // Keeps from the buttons what is not meant for the picture shown.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildPanel();

@@ -197,6 +197,41 @@ TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
   EXPECT_FALSE(target.holdsSurface());
 }
 
+// The next picture comes up at once in the same place, so the second click of
+// a double click that closed the editor would land on its button.
+TEST_F(EditorWindow, DoubleClickOnACommandLeavesTheNextPictureAlone) {
+  TBGImageForm& f = *form;
+  target.prepare(176, 220);
+  for (QPushButton* command : {f.Button3, f.Button1}) {
+    const auto click = [&](int delay) {
+      const QPoint at = command->mapTo(&f, command->rect().center());
+      QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, at, delay);
+    };
+    QTimer::singleShot(0, &f, [&] { click(-1); });
+    f.editPicture(patterned(300, 400), target, settings);
+    QTimer::singleShot(0, &f, [&] {
+      // QTest spaces clicks so that they never pair; these two are 120 ms apart.
+      QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+      click(120);
+      QTest::keyClick(f.windowHandle(), Qt::Key_Space);
+      EXPECT_TRUE(f.isVisible()) << command->text().toStdString();
+      click(-1);  // a click of its own acts
+    });
+    f.editPicture(patterned(300, 400), target, settings);
+  }
+}
+
+// Input that reaches the editor while it is hidden between two pictures.
+TEST_F(EditorWindow, ButtonsTakeNoInputBetweenPictures) {
+  TBGImageForm& f = *form;
+  target.prepare(176, 220);
+  EXPECT_TRUE(edit(
+      patterned(300, 400), [] {}, f.Button1));
+  QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.Button3->mapTo(&f, QPoint(5, 5)));
+  EXPECT_TRUE(f.editorSkipped());
+  EXPECT_EQ(target.surface().getPixel(0, 0), White);
+}
+
 // A key hit as the next picture comes up finds no button to press: the focus
 // starts where the first picture had it, and Tab shows it on the buttons.
 TEST_F(EditorWindow, KeysRightAfterAPictureComesUpPressNoCommand) {
