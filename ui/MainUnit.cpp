@@ -27,8 +27,6 @@
 
 namespace batchfit {
 
-TMainForm* MainForm = nullptr;
-
 namespace {
 
 constexpr int WindowFontPixels = 11;
@@ -146,15 +144,11 @@ TMainForm::TMainForm(QWidget* parent)
       saveFile(chooseOutputFile),
       inputDrop_(new InputDrop(*this)) {
   setWindowTitle("Options");
-  SaveDialog1.fileName = DefaultOutputPath;
+  SaveDialog1 = DefaultOutputPath;
   createControls();
   setFonts();
   setTabOrder();
   guarded([this] { FormCreate(); });
-}
-
-TMainForm::~TMainForm() {
-  if (MainForm == this) MainForm = nullptr;
 }
 
 void TMainForm::createControls() {
@@ -329,7 +323,7 @@ JobSettings TMainForm::jobSettings() const {
   settings.autoRotate = SR->isChecked();
   settings.rotateDirection = ComboBox1->currentText().toStdString();
   settings.antiAlias = CheckBox1->isChecked();
-  settings.outputPath = filePath(SaveDialog1.fileName);
+  settings.outputPath = filePath(SaveDialog1);
   for (int i = 0; i < ListBox1->count(); ++i) {
     settings.files.push_back(filePath(ListBox1->item(i)->text()));
   }
@@ -353,10 +347,10 @@ void TMainForm::FormCreate() {
 
 void TMainForm::SpeedButton1Click() {
   guarded([this] {
-    const QStringList paths = openFiles(this, OpenDialog1.fileName);
+    const QStringList paths = openFiles(this, OpenDialog1);
     if (paths.isEmpty()) return;
     ListBox1->addItems(paths);
-    OpenDialog1.fileName = paths.first();
+    OpenDialog1 = paths.first();
   });
 }
 
@@ -376,9 +370,9 @@ void TMainForm::SpeedButton2Click() {
 
 void TMainForm::SpeedButton3Click() {
   guarded([this] {
-    const QString chosen = saveFile(this, SaveDialog1.fileName);
+    const QString chosen = saveFile(this, SaveDialog1);
     if (chosen.isEmpty()) return;
-    SaveDialog1.fileName = chosen;
+    SaveDialog1 = chosen;
     Edit1->setText(QString::fromStdString(folderPart(chosen.toStdString())));
   });
 }

@@ -8,7 +8,6 @@
 
 #include "FrontEnd.h"
 #include "JobSettings.h"
-#include "PictureRole.h"
 #include "RadioGroup.h"
 #include "Run.h"
 #include "SpinEdit.h"
@@ -25,17 +24,11 @@ class QToolButton;
 
 namespace batchfit {
 
-// A file dialog's remembered state: the file name it opens with next time.
-struct FileDialogState {
-  QString fileName;
-};
-
 class TMainForm : public QWidget {
   Q_OBJECT
 
  public:
   explicit TMainForm(QWidget* parent = nullptr);
-  ~TMainForm() override;
 
   // The open dialog: given the file name it opens with, the full paths the
   // user chose (empty when cancelled). Tests put their own choice here.
@@ -91,13 +84,13 @@ class TMainForm : public QWidget {
   QProgressBar* ProgressBar1;
   QLabel* Label9;
   QToolButton* SpeedButton4;
-  FileDialogState OpenDialog1;
-  FileDialogState SaveDialog1;
+  // The file name the open dialog opens with: the first of the last files added.
+  QString OpenDialog1;
+  // The save dialog's file name: the run's output path, and where the dialog opens.
+  QString SaveDialog1;
 
-  // The run's working pictures, never shown: PI and TI. Image1 stays empty;
-  // a run empties TI by its own preparation.
+  // The run's working pictures, never shown: PI and TI.
   WorkPictures pictures;
-  PictureRole Image1;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -120,8 +113,5 @@ class TMainForm : public QWidget {
   bool running_ = false;
   InputDrop* inputDrop_;
 };
-
-// The application's main window, made once at start-up.
-extern TMainForm* MainForm;
 
 }  // namespace batchfit

@@ -16,7 +16,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(batchfit::applicationTitle());
 
   batchfit::TMainForm mainForm;
-  batchfit::MainForm = &mainForm;
   batchfit::TBGImageForm editor;
   // Only the main window's closing ends the program.
   editor.setAttribute(Qt::WA_QuitOnClose, false);

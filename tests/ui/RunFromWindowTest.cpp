@@ -37,7 +37,7 @@ struct RunFromWindowTest : ::testing::Test {
 
   void SetUp() override {
     form.setFrontEnd(&frontEnd);
-    form.SaveDialog1.fileName = QString::fromStdString(dir.file("out/chosen"));
+    form.SaveDialog1 = QString::fromStdString(dir.file("out/chosen"));
     fs::create_directory(dir.path() / "out");
     form.show();
   }
