@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "BGImageUnit.h"
-#include "MainUnit.h"
+#include "MainWindow.h"
 #include "MessageDialog.h"
 
 namespace batchfit {
@@ -16,15 +16,15 @@ void setBarMaximum(QProgressBar& bar, int maximum) {
   bar.setValue(std::clamp(position, 0, std::max(maximum, 0)));
 }
 
-WindowFrontEnd::WindowFrontEnd(TMainForm& mainForm, TBGImageForm& editor)
-    : mainForm_(mainForm), editor_(editor) {}
+WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, TBGImageForm& editor)
+    : mainWindow_(mainWindow), editor_(editor) {}
 
 QProgressBar& WindowFrontEnd::bar(Window window) const {
-  return window == Window::Main ? *mainForm_.ProgressBar1 : *editor_.ProgressBar1;
+  return window == Window::Main ? *mainWindow_.progressBar() : *editor_.ProgressBar1;
 }
 
 QLabel& WindowFrontEnd::label(Window window) const {
-  return window == Window::Main ? *mainForm_.Label9 : *editor_.Label9;
+  return window == Window::Main ? *mainWindow_.progressLabel() : *editor_.Label9;
 }
 
 void WindowFrontEnd::setProgressMaximum(Window window, int maximum) {
@@ -40,7 +40,7 @@ void WindowFrontEnd::setLabel(Window window, const std::string& text) {
 }
 
 void WindowFrontEnd::repaintMain() {
-  mainForm_.repaintNow();
+  mainWindow_.repaintNow();
 }
 
 void WindowFrontEnd::showMessage(const std::string& text) {

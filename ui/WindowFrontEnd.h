@@ -9,12 +9,12 @@ class QProgressBar;
 
 namespace batchfit {
 
-class TMainForm;
+class MainWindow;
 class TBGImageForm;
 
 class WindowFrontEnd : public FrontEnd {
  public:
-  WindowFrontEnd(TMainForm& mainForm, TBGImageForm& editor);
+  WindowFrontEnd(MainWindow& mainWindow, TBGImageForm& editor);
 
   void setProgressMaximum(Window window, int maximum) override;
   void setProgressPosition(Window window, int position) override;
@@ -28,7 +28,7 @@ class WindowFrontEnd : public FrontEnd {
   QProgressBar& bar(Window window) const;
   QLabel& label(Window window) const;
 
-  TMainForm& mainForm_;
+  MainWindow& mainWindow_;
   TBGImageForm& editor_;
 };
 

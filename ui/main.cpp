@@ -3,7 +3,7 @@
 
 #include "BGImageUnit.h"
 #include "ErrorBox.h"
-#include "MainUnit.h"
+#include "MainWindow.h"
 #include "MemoryReuse.h"
 #include "WindowFrontEnd.h"
 
@@ -15,14 +15,14 @@ int main(int argc, char** argv) {
   QApplication application(qtArgc, qtArgv);
   QApplication::setApplicationName(batchfit::applicationTitle());
 
-  batchfit::TMainForm mainForm;
+  batchfit::MainWindow mainWindow;
   batchfit::TBGImageForm editor;
   // Only the main window's closing ends the program.
   editor.setAttribute(Qt::WA_QuitOnClose, false);
-  batchfit::WindowFrontEnd frontEnd(mainForm, editor);
-  mainForm.setFrontEnd(&frontEnd);
+  batchfit::WindowFrontEnd frontEnd(mainWindow, editor);
+  mainWindow.setFrontEnd(&frontEnd);
 
-  mainForm.show();
+  mainWindow.show();
   QApplication::exec();
   return 0;
 }

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "BGImageUnit.h"
-#include "MainUnit.h"
+#include "MainWindow.h"
 #include "WindowFrontEnd.h"
 
 namespace {
@@ -44,16 +44,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString folder = argv[1];
-  batchfit::TMainForm form;
+  batchfit::MainWindow window;
   batchfit::TBGImageForm editor;
-  batchfit::WindowFrontEnd frontEnd(form, editor);
-  form.setFrontEnd(&frontEnd);
-  form.ListBox1->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
-                           "/home/ana/Photos/2024-05-03 Lisbon/IMG_4712.JPG",
-                           "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG",
-                           "/home/ana/Photos/2024-05-04 Sintra/IMG_4802.JPG"});
-  form.ListBox1->item(2)->setSelected(true);
-  form.show();
+  batchfit::WindowFrontEnd frontEnd(window, editor);
+  window.setFrontEnd(&frontEnd);
+  window.fileList()->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
+                               "/home/ana/Photos/2024-05-03 Lisbon/IMG_4712.JPG",
+                               "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG",
+                               "/home/ana/Photos/2024-05-04 Sintra/IMG_4802.JPG"});
+  window.fileList()->item(2)->setSelected(true);
+  window.show();
   frontEnd.setProgressMaximum(batchfit::Window::Main, 4);
   frontEnd.setProgressPosition(batchfit::Window::Main, 2);
   frontEnd.setLabel(batchfit::Window::Main, "Picture 2 of 4");
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   frontEnd.setLabel(batchfit::Window::Editor, "Picture 3 of 4");
 
   QTimer::singleShot(500, [&] {
-    form.grab().save(folder + "/main-window.png");
+    window.grab().save(folder + "/main-window.png");
     QTimer::singleShot(500, [&] {
       // Make the frame larger with its handle, then put it over the sun.
       const QPoint handle = editor.Shape2->rect().center();
