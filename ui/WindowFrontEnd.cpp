@@ -4,7 +4,7 @@
 #include <QProgressBar>
 #include <algorithm>
 
-#include "BGImageUnit.h"
+#include "CropEditor.h"
 #include "MainWindow.h"
 #include "MessageDialog.h"
 
@@ -16,15 +16,15 @@ void setBarMaximum(QProgressBar& bar, int maximum) {
   bar.setValue(std::clamp(position, 0, std::max(maximum, 0)));
 }
 
-WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, TBGImageForm& editor)
+WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
     : mainWindow_(mainWindow), editor_(editor) {}
 
 QProgressBar& WindowFrontEnd::bar(Window window) const {
-  return window == Window::Main ? *mainWindow_.progressBar() : *editor_.ProgressBar1;
+  return window == Window::Main ? *mainWindow_.progressBar() : *editor_.progressBar();
 }
 
 QLabel& WindowFrontEnd::label(Window window) const {
-  return window == Window::Main ? *mainWindow_.progressLabel() : *editor_.Label9;
+  return window == Window::Main ? *mainWindow_.progressLabel() : *editor_.progressLabel();
 }
 
 void WindowFrontEnd::setProgressMaximum(Window window, int maximum) {

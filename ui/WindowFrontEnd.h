@@ -10,11 +10,11 @@ class QProgressBar;
 namespace batchfit {
 
 class MainWindow;
-class TBGImageForm;
+class CropEditor;
 
 class WindowFrontEnd : public FrontEnd {
  public:
-  WindowFrontEnd(MainWindow& mainWindow, TBGImageForm& editor);
+  WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor);
 
   void setProgressMaximum(Window window, int maximum) override;
   void setProgressPosition(Window window, int position) override;
@@ -29,7 +29,7 @@ class WindowFrontEnd : public FrontEnd {
   QLabel& label(Window window) const;
 
   MainWindow& mainWindow_;
-  TBGImageForm& editor_;
+  CropEditor& editor_;
 };
 
 // Sets a bar's maximum. The position stays, held within the new range; a

@@ -1,7 +1,7 @@
 // batchfit: resizes a batch of photographs to one small picture size.
 #include <QApplication>
 
-#include "BGImageUnit.h"
+#include "CropEditor.h"
 #include "ErrorBox.h"
 #include "MainWindow.h"
 #include "MemoryReuse.h"
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(batchfit::applicationTitle());
 
   batchfit::MainWindow mainWindow;
-  batchfit::TBGImageForm editor;
+  batchfit::CropEditor editor;
   // Only the main window's closing ends the program.
   editor.setAttribute(Qt::WA_QuitOnClose, false);
   batchfit::WindowFrontEnd frontEnd(mainWindow, editor);

@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <set>
 
-#include "BGImageUnit.h"
+#include "CropEditor.h"
 #include "MainWindow.h"
 #include "UiTesting.h"
 #include "WindowFrontEnd.h"
@@ -24,7 +24,7 @@ namespace {
 
 struct MainWindowTest : ::testing::Test {
   MainWindow window;
-  TBGImageForm editor;
+  CropEditor editor;
   WindowFrontEnd frontEnd{window, editor};
 
   void SetUp() override {

@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "BGImageUnit.h"
+#include "CropEditor.h"
 #include "ErrorBox.h"
 #include "MainWindow.h"
 #include "MessageDialog.h"
@@ -32,7 +32,7 @@ namespace {
 struct RunFromWindowTest : ::testing::Test {
   testpics::TempDir dir;
   MainWindow window;
-  TBGImageForm editor;
+  CropEditor editor;
   WindowFrontEnd frontEnd{window, editor};
 
   void SetUp() override {
@@ -78,7 +78,7 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
   EXPECT_EQ(buttons, 1);
   EXPECT_TRUE(written("fits.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 2 of 3");
-  EXPECT_EQ(editor.Label9->text(), "Picture 2 of 3");
+  EXPECT_EQ(editor.progressLabel()->text(), "Picture 2 of 3");
   EXPECT_EQ(window.progressBar()->value(), 2);
   EXPECT_EQ(window.progressBar()->maximum(), 3);
 }
@@ -164,8 +164,8 @@ TEST_F(RunFromWindowTest, BarKeepsItsPositionWithinANewRangeAndNeverShowsBusy) {
   list({});
   start();
   EXPECT_EQ(window.progressLabel()->text(), "Picture 0 of 0");
-  EXPECT_EQ(editor.Label9->text(), "Picture 0 of 0");
-  for (QProgressBar* bar : {window.progressBar(), editor.ProgressBar1}) {
+  EXPECT_EQ(editor.progressLabel()->text(), "Picture 0 of 0");
+  for (QProgressBar* bar : {window.progressBar(), editor.progressBar()}) {
     EXPECT_LT(bar->minimum(), bar->maximum());
     EXPECT_EQ(bar->value(), bar->minimum());
   }

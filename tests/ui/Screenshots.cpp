@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "BGImageUnit.h"
+#include "CropEditor.h"
 #include "MainWindow.h"
 #include "WindowFrontEnd.h"
 
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   }
   const QString folder = argv[1];
   batchfit::MainWindow window;
-  batchfit::TBGImageForm editor;
+  batchfit::CropEditor editor;
   batchfit::WindowFrontEnd frontEnd(window, editor);
   window.setFrontEnd(&frontEnd);
   window.fileList()->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
@@ -65,17 +65,17 @@ int main(int argc, char** argv) {
     window.grab().save(folder + "/main-window.png");
     QTimer::singleShot(500, [&] {
       // Make the frame larger with its handle, then put it over the sun.
-      const QPoint handle = editor.Shape2->rect().center();
-      QTest::mousePress(editor.Shape2, Qt::LeftButton, {}, handle);
-      QTest::mouseMove(editor.Shape2, handle + QPoint(110, 140));
-      QTest::mouseRelease(editor.Shape2, Qt::LeftButton, {}, handle + QPoint(110, 140));
+      const QPoint handle = editor.handleShape()->rect().center();
+      QTest::mousePress(editor.handleShape(), Qt::LeftButton, {}, handle);
+      QTest::mouseMove(editor.handleShape(), handle + QPoint(110, 140));
+      QTest::mouseRelease(editor.handleShape(), Qt::LeftButton, {}, handle + QPoint(110, 140));
       const QPoint grip(30, 30);
-      QTest::mousePress(editor.Shape1, Qt::LeftButton, {}, grip);
-      QTest::mouseMove(editor.Shape1, grip + QPoint(700, 30));
-      QTest::mouseRelease(editor.Shape1, Qt::LeftButton, {}, grip + QPoint(700, 30));
+      QTest::mousePress(editor.frameShape(), Qt::LeftButton, {}, grip);
+      QTest::mouseMove(editor.frameShape(), grip + QPoint(700, 30));
+      QTest::mouseRelease(editor.frameShape(), Qt::LeftButton, {}, grip + QPoint(700, 30));
       QTimer::singleShot(300, [&] {
         editor.grab().save(folder + "/crop-editor.png");
-        editor.Button1->click();  // SKIP
+        editor.skipButton()->click();  // SKIP
       });
     });
     batchfit::PictureRole target;

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "BGImageUnit.h"
+#include "CropEditor.h"
 #include "EditorTesting.h"
 
 using namespace batchfit;
@@ -27,16 +27,16 @@ class EditorWindow : public ::testing::Test {
   // Shows the editor modally; once it runs, does actions and then clicks closer.
   bool edit(const PixelSurface& picture, const std::function<void()>& actions,
             QPushButton* closer) {
-    QTimer::singleShot(0, form.get(), [&] {
+    QTimer::singleShot(0, editor.get(), [&] {
       actions();
       QTest::mouseClick(closer, Qt::LeftButton);
     });
-    return form->editPicture(picture, target, settings);
+    return editor->editPicture(picture, target, settings);
   }
 
   // Clicks OK on the error box as soon as one shows, and keeps its text.
   void answerErrorBox(QString& text) {
-    auto* poll = new QTimer(form.get());
+    auto* poll = new QTimer(editor.get());
     QObject::connect(poll, &QTimer::timeout, [poll, &text] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box) return;
@@ -47,7 +47,7 @@ class EditorWindow : public ::testing::Test {
     poll->start(10);
   }
 
-  std::unique_ptr<TBGImageForm> form = std::make_unique<TBGImageForm>();
+  std::unique_ptr<CropEditor> editor = std::make_unique<CropEditor>();
   JobSettings settings;
   PictureRole target;
 };
@@ -59,53 +59,53 @@ QRgb shown(ColorRef c) {
 }  // namespace
 
 TEST_F(EditorWindow, FillsTheWorkAreaWithTheBarBelow) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   edit(
       patterned(300, 400),
       [&] {
         EXPECT_EQ(f.windowTitle(), "Select part of image.");
         EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
         EXPECT_EQ(f.geometry(), f.screen()->availableGeometry());
-        EXPECT_EQ(f.Panel1->geometry(), QRect(0, f.height() - 41, f.width(), 41));
-        EXPECT_EQ(f.Button2->geometry(), QRect(8, 8, 89, 25));
-        EXPECT_EQ(f.Button1->geometry(), QRect(104, 8, 89, 25));
-        EXPECT_EQ(f.Button3->geometry(), QRect(200, 8, 89, 25));
-        EXPECT_EQ(f.ProgressBar1->geometry(), QRect(296, 12, 321, 17));
-        EXPECT_EQ(f.Label9->pos(), QPoint(624, 9));
-        EXPECT_EQ(f.Label9->font().pixelSize(), 16);
-        EXPECT_EQ(f.Button1->nextInFocusChain(), f.Button2);
-        EXPECT_EQ(f.Button2->nextInFocusChain(), f.Button3);
-        for (QPushButton* b : {f.Button1, f.Button2, f.Button3}) {
+        EXPECT_EQ(f.bottomBar()->geometry(), QRect(0, f.height() - 41, f.width(), 41));
+        EXPECT_EQ(f.rotateFrameButton()->geometry(), QRect(8, 8, 89, 25));
+        EXPECT_EQ(f.skipButton()->geometry(), QRect(104, 8, 89, 25));
+        EXPECT_EQ(f.okButton()->geometry(), QRect(200, 8, 89, 25));
+        EXPECT_EQ(f.progressBar()->geometry(), QRect(296, 12, 321, 17));
+        EXPECT_EQ(f.progressLabel()->pos(), QPoint(624, 9));
+        EXPECT_EQ(f.progressLabel()->font().pixelSize(), 16);
+        EXPECT_EQ(f.skipButton()->nextInFocusChain(), f.rotateFrameButton());
+        EXPECT_EQ(f.rotateFrameButton()->nextInFocusChain(), f.okButton());
+        for (QPushButton* b : {f.skipButton(), f.rotateFrameButton(), f.okButton()}) {
           EXPECT_FALSE(b->isDefault() || b->autoDefault());
         }
       },
-      f.Button1);
+      f.skipButton());
 }
 
 TEST_F(EditorWindow, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   const PixelSurface picture = patterned(700, 800);
   target.prepare(176, 220);
   const bool skipped = edit(
       picture,
       [&] {
-        EXPECT_EQ(f.Image1->size(), QSize(700, 800));
-        EXPECT_EQ(f.Image1->image().pixel(123, 456), shown(colourAt(123, 456)));
+        EXPECT_EQ(f.pictureView()->size(), QSize(700, 800));
+        EXPECT_EQ(f.pictureView()->image().pixel(123, 456), shown(colourAt(123, 456)));
         // The frame follows the pointer; the press point stays under it.
-        QTest::mousePress(f.Shape1, Qt::LeftButton, {}, QPoint(50, 60));
-        QTest::mouseMove(f.Shape1, QPoint(80, 100));
-        QTest::mouseRelease(f.Shape1, Qt::LeftButton, {}, QPoint(50, 60));
-        EXPECT_EQ(f.Shape1->geometry(), QRect(30, 40, 176, 220));
-        EXPECT_EQ(f.Shape1->cursor().shape(), Qt::SizeAllCursor);
+        QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, QPoint(50, 60));
+        QTest::mouseMove(f.frameShape(), QPoint(80, 100));
+        QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, QPoint(50, 60));
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(30, 40, 176, 220));
+        EXPECT_EQ(f.frameShape()->cursor().shape(), Qt::SizeAllCursor);
         // The handle drags the frame's right edge; the move ends outside the handle.
-        QTest::mousePress(f.Shape2, Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseMove(f.Shape2, QPoint(134, 5));
-        QTest::mouseRelease(f.Shape2, Qt::LeftButton, {}, QPoint(10, -150));
-        EXPECT_EQ(f.Shape1->geometry(), QRect(30, 40, 300, 375));
-        EXPECT_EQ(f.Shape2->geometry(), QRect(320, 405, 10, 10));
-        EXPECT_EQ(f.Shape2->cursor().shape(), Qt::SizeFDiagCursor);
+        QTest::mousePress(f.handleShape(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(f.handleShape(), QPoint(134, 5));
+        QTest::mouseRelease(f.handleShape(), Qt::LeftButton, {}, QPoint(10, -150));
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(30, 40, 300, 375));
+        EXPECT_EQ(f.handleShape()->geometry(), QRect(320, 405, 10, 10));
+        EXPECT_EQ(f.handleShape()->cursor().shape(), Qt::SizeFDiagCursor);
       },
-      f.Button3);
+      f.okButton());
   EXPECT_FALSE(skipped);
   EXPECT_FALSE(f.isVisible());
   const PixelSurface& t = target.surface();
@@ -118,31 +118,31 @@ TEST_F(EditorWindow, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
 }
 
 TEST_F(EditorWindow, MovesWithoutAButtonReachTheFrame) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   edit(
       patterned(100, 150),
       [&] {
-        EXPECT_FALSE(f.Shape1->testAttribute(Qt::WA_SetCursor));
-        QTest::mouseMove(f.Shape1, QPoint(150, 100));
-        EXPECT_EQ(f.Shape1->cursor().shape(), Qt::SizeAllCursor);
+        EXPECT_FALSE(f.frameShape()->testAttribute(Qt::WA_SetCursor));
+        QTest::mouseMove(f.frameShape(), QPoint(150, 100));
+        EXPECT_EQ(f.frameShape()->cursor().shape(), Qt::SizeAllCursor);
         EXPECT_EQ(f.frame().left(), -120);  // clamped, sticking out at the left and top
         EXPECT_EQ(f.frame().top(), -50);
       },
-      f.Button1);
+      f.skipButton());
 }
 
 TEST_F(EditorWindow, RotateThenOkTurnsClockwiseForRight) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   settings.rotateDirection = "Right";
   target.prepare(176, 220);
   edit(
       patterned(400, 300),
       [&] {
-        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        QTest::mouseClick(f.rotateFrameButton(), Qt::LeftButton);
         EXPECT_TRUE(f.frame().frameSwapped());
-        EXPECT_EQ(f.Shape1->geometry(), QRect(0, 0, 220, 200));
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(0, 0, 220, 200));
       },
-      f.Button3);
+      f.okButton());
   const PixelSurface& t = target.surface();
   EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 199));
   EXPECT_EQ(t.getPixel(175, 0), colourAt(0, 0));
@@ -150,7 +150,7 @@ TEST_F(EditorWindow, RotateThenOkTurnsClockwiseForRight) {
 }
 
 TEST_F(EditorWindow, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   target.prepare(176, 220);
   target.surface().setPixel(3, 3, 0x010203);
   const bool skipped = edit(
@@ -163,36 +163,36 @@ TEST_F(EditorWindow, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
         EXPECT_TRUE(f.isVisible());
         EXPECT_FALSE(f.editorSkipped());
       },
-      f.Button1);
+      f.skipButton());
   EXPECT_TRUE(skipped);
   EXPECT_EQ(target.surface().getPixel(3, 3), 0x010203u);
   EXPECT_EQ(target.surface().getPixel(0, 0), White);
   EXPECT_FALSE(edit(
-      patterned(300, 400), [] {}, f.Button3));
+      patterned(300, 400), [] {}, f.okButton()));
 }
 
 TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   EXPECT_TRUE(edit(
-      patterned(300, 400), [] {}, f.Button1));
+      patterned(300, 400), [] {}, f.skipButton()));
   settings.targetWidth = 0;
   target.prepare(0, 220);
   QString message;
   const bool skipped = edit(
       patterned(300, 400),
       [&] {
-        QTest::mousePress(f.Shape1, Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseMove(f.Shape1, QPoint(40, 50));
-        QTest::mouseRelease(f.Shape1, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(f.frameShape(), QPoint(40, 50));
+        QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
         answerErrorBox(message);
-        QTest::mouseClick(f.Button3, Qt::LeftButton);
+        QTest::mouseClick(f.okButton(), Qt::LeftButton);
         EXPECT_EQ(message, "Floating point division by zero.");
         EXPECT_TRUE(f.isVisible());
         EXPECT_FALSE(f.editorSkipped());
         EXPECT_EQ(f.picture().getPixel(0, 0), colourAt(30, 40));
-        EXPECT_EQ(f.Image1->image().pixel(0, 0), shown(colourAt(30, 40)));
+        EXPECT_EQ(f.pictureView()->image().pixel(0, 0), shown(colourAt(30, 40)));
       },
-      f.Button1);
+      f.skipButton());
   EXPECT_TRUE(skipped);
   EXPECT_FALSE(target.holdsSurface());
 }
@@ -200,9 +200,9 @@ TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
 // The next picture comes up at once in the same place, so the second click of
 // a double click that closed the editor would land on its button.
 TEST_F(EditorWindow, DoubleClickOnACommandLeavesTheNextPictureAlone) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   target.prepare(176, 220);
-  for (QPushButton* command : {f.Button3, f.Button1}) {
+  for (QPushButton* command : {f.okButton(), f.skipButton()}) {
     const auto click = [&](int delay) {
       const QPoint at = command->mapTo(&f, command->rect().center());
       QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, at, delay);
@@ -223,11 +223,11 @@ TEST_F(EditorWindow, DoubleClickOnACommandLeavesTheNextPictureAlone) {
 
 // Input that reaches the editor while it is hidden between two pictures.
 TEST_F(EditorWindow, ButtonsTakeNoInputBetweenPictures) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   target.prepare(176, 220);
   EXPECT_TRUE(edit(
-      patterned(300, 400), [] {}, f.Button1));
-  QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.Button3->mapTo(&f, QPoint(5, 5)));
+      patterned(300, 400), [] {}, f.skipButton()));
+  QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.okButton()->mapTo(&f, QPoint(5, 5)));
   EXPECT_TRUE(f.editorSkipped());
   EXPECT_EQ(target.surface().getPixel(0, 0), White);
 }
@@ -235,7 +235,7 @@ TEST_F(EditorWindow, ButtonsTakeNoInputBetweenPictures) {
 // A key hit as the next picture comes up finds no button to press: the focus
 // starts where the first picture had it, and Tab shows it on the buttons.
 TEST_F(EditorWindow, KeysRightAfterAPictureComesUpPressNoCommand) {
-  TBGImageForm& f = *form;
+  CropEditor& f = *editor;
   target.prepare(176, 220);
   const auto keysThen = [&](const std::function<void()>& then) {
     QTimer::singleShot(0, &f, [&] {
@@ -246,14 +246,14 @@ TEST_F(EditorWindow, KeysRightAfterAPictureComesUpPressNoCommand) {
     });
     return f.editPicture(patterned(300, 400), target, settings);
   };
-  EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.Button3, Qt::LeftButton); }));
+  EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.okButton(), Qt::LeftButton); }));
   EXPECT_TRUE(keysThen([&] {
     QTest::keyClick(f.windowHandle(), Qt::Key_Tab);
-    EXPECT_TRUE(f.Button1->hasFocus());
+    EXPECT_TRUE(f.skipButton()->hasFocus());
     EXPECT_TRUE(f.testAttribute(Qt::WA_KeyboardFocusChange));  // the style draws the focus
     QTest::keyClick(f.windowHandle(), Qt::Key_Space);
   }));
-  EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.Button1, Qt::LeftButton); }));
+  EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.skipButton(), Qt::LeftButton); }));
 }
 
 int main(int argc, char** argv) {
