@@ -1,3 +1,6 @@
+// The crop editor window with simulated mouse and keys: its layout, the frame
+// and the handle dragged, "Hor/Ver Rotate", the two commands that close it, a
+// failing "OK/NEXT", and input not meant for the picture shown.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -22,7 +25,7 @@ using editortest::sampleOf;
 
 namespace {
 
-class EditorWindow : public ::testing::Test {
+class CropEditorTest : public ::testing::Test {
  protected:
   // Shows the editor modally; once it runs, does actions and then clicks closer.
   bool edit(const PixelSurface& picture, const std::function<void()>& actions,
@@ -58,7 +61,7 @@ QRgb shown(ColorRef c) {
 
 }  // namespace
 
-TEST_F(EditorWindow, FillsTheWorkAreaWithTheBarBelow) {
+TEST_F(CropEditorTest, FillsTheWorkAreaWithTheBarBelow) {
   CropEditor& f = *editor;
   edit(
       patterned(300, 400),
@@ -82,7 +85,7 @@ TEST_F(EditorWindow, FillsTheWorkAreaWithTheBarBelow) {
       f.skipButton());
 }
 
-TEST_F(EditorWindow, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
+TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
   CropEditor& f = *editor;
   const PixelSurface picture = patterned(700, 800);
   target.prepare(176, 220);
@@ -117,7 +120,7 @@ TEST_F(EditorWindow, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
   EXPECT_EQ(picture.getPixel(0, 0), colourAt(0, 0));  // the editor cut its own copy
 }
 
-TEST_F(EditorWindow, MovesWithoutAButtonReachTheFrame) {
+TEST_F(CropEditorTest, MovesWithoutAButtonReachTheFrame) {
   CropEditor& f = *editor;
   edit(
       patterned(100, 150),
@@ -131,7 +134,7 @@ TEST_F(EditorWindow, MovesWithoutAButtonReachTheFrame) {
       f.skipButton());
 }
 
-TEST_F(EditorWindow, RotateThenOkTurnsClockwiseForRight) {
+TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
   CropEditor& f = *editor;
   settings.rotateDirection = "Right";
   target.prepare(176, 220);
@@ -149,7 +152,7 @@ TEST_F(EditorWindow, RotateThenOkTurnsClockwiseForRight) {
   EXPECT_EQ(t.getPixel(175, 219), colourAt(219, 0));
 }
 
-TEST_F(EditorWindow, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
+TEST_F(CropEditorTest, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
   CropEditor& f = *editor;
   target.prepare(176, 220);
   target.surface().setPixel(3, 3, 0x010203);
@@ -171,7 +174,7 @@ TEST_F(EditorWindow, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
       patterned(300, 400), [] {}, f.okButton()));
 }
 
-TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
+TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
   CropEditor& f = *editor;
   EXPECT_TRUE(edit(
       patterned(300, 400), [] {}, f.skipButton()));
@@ -199,7 +202,7 @@ TEST_F(EditorWindow, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
 
 // The next picture comes up at once in the same place, so the second click of
 // a double click that closed the editor would land on its button.
-TEST_F(EditorWindow, DoubleClickOnACommandLeavesTheNextPictureAlone) {
+TEST_F(CropEditorTest, DoubleClickOnACommandLeavesTheNextPictureAlone) {
   CropEditor& f = *editor;
   target.prepare(176, 220);
   for (QPushButton* command : {f.okButton(), f.skipButton()}) {
@@ -222,7 +225,7 @@ TEST_F(EditorWindow, DoubleClickOnACommandLeavesTheNextPictureAlone) {
 }
 
 // Input that reaches the editor while it is hidden between two pictures.
-TEST_F(EditorWindow, ButtonsTakeNoInputBetweenPictures) {
+TEST_F(CropEditorTest, ButtonsTakeNoInputBetweenPictures) {
   CropEditor& f = *editor;
   target.prepare(176, 220);
   EXPECT_TRUE(edit(
@@ -234,7 +237,7 @@ TEST_F(EditorWindow, ButtonsTakeNoInputBetweenPictures) {
 
 // A key hit as the next picture comes up finds no button to press: the focus
 // starts where the first picture had it, and Tab shows it on the buttons.
-TEST_F(EditorWindow, KeysRightAfterAPictureComesUpPressNoCommand) {
+TEST_F(CropEditorTest, KeysRightAfterAPictureComesUpPressNoCommand) {
   CropEditor& f = *editor;
   target.prepare(176, 220);
   const auto keysThen = [&](const std::function<void()>& then) {
@@ -254,10 +257,4 @@ TEST_F(EditorWindow, KeysRightAfterAPictureComesUpPressNoCommand) {
     QTest::keyClick(f.windowHandle(), Qt::Key_Space);
   }));
   EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.skipButton(), Qt::LeftButton); }));
-}
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }
