@@ -172,7 +172,7 @@ std::string usageText() {
 }
 
 std::string versionText() {
-  return "batchfit-cli 1.0.0\n";
+  return "batchfit-cli " BATCHFIT_VERSION "\n";
 }
 
 }  // namespace batchfit

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "BmpFile.h"
+
 namespace batchfit {
 
 ListedPhotos::ListedPhotos(const std::vector<std::string>& files) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "AntiAlias.h"
+#include "BmpFile.h"
 #include "Error.h"
 #include "FuzzCheck.h"
 #include "JobSettings.h"

@@ -1,8 +1,9 @@
+#include "BmpFile.h"
+
 #include <limits>
 
 #include "Error.h"
 #include "FileIo.h"
-#include "JpegObject.h"
 
 namespace batchfit {
 

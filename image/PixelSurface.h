@@ -74,7 +74,7 @@ struct PixelAllocator {
 using PixelBuffer = std::vector<ColorRef, PixelAllocator<ColorRef>>;
 
 // Copies share their pixel buffer until one of them writes (copy on write),
-// so `assign` and copying are constant time yet fully independent. Pixel
+// so copying is constant time yet fully independent. Pixel
 // access is constant time; only the first write to a surface that still
 // shares its pixels with a copy allocates (once, for its own buffer).
 class PixelSurface {
@@ -108,9 +108,6 @@ class PixelSurface {
   // Copies src onto dest (same size) as if every source pixel were read
   // first; source pixels outside the surface arrive as InvalidColor, so black.
   void copyRect(const SurfaceRect& dest, const SurfaceRect& src);
-
-  // Becomes an independent copy of other.
-  void assign(const PixelSurface& other) { *this = other; }
 
   // Direct row access for the tight loops. The mutable form detaches first.
   const ColorRef* row(std::int32_t y) const { return pixels_->data() + std::size_t(y) * width_; }

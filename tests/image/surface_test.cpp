@@ -113,7 +113,7 @@ TEST(Surface, CopyFromOutsideStoresBlackAndDestinationIsClipped) {
 TEST(Surface, CopiesAreIndependent) {
   PixelSurface a = numbered(4, 3);
   PixelSurface b;
-  b.assign(a);
+  b = a;
   PixelSurface c = a;
   b.setPixel(1, 1, 0x00AABBCC);
   c.mutableRow(2)[0] = 0x00010203;

@@ -7,6 +7,7 @@
 // jpeglib.h needs FILE and size_t first.
 #include <jpeglib.h>
 
+#include "BmpFile.h"
 #include "ImageTestSupport.h"
 #include "JpegObject.h"
 #include "TestPictures.h"
