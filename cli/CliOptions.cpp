@@ -40,8 +40,9 @@ void readSize(const std::string& option, const std::string& text, JobSettings& s
   s.targetHeight = readInteger(option, text.substr(x + 1));
 }
 
-int readChoice(const std::string& option, const std::string& text,
-               const std::map<std::string, int>& choices) {
+template <typename Choice>
+Choice readChoice(const std::string& option, const std::string& text,
+                  const std::map<std::string, Choice>& choices) {
   auto found = choices.find(text);
   if (found == choices.end()) throw UsageError{"invalid value for " + option + ": '" + text + "'"};
   return found->second;
@@ -64,17 +65,18 @@ const std::map<std::string, ValueHandler>& valueOptions() {
       {"--size", [](auto& o, auto& v, auto& s) { readSize(o, v, s); }},
       {"--format",
        [](auto& o, auto& v, auto& s) {
-         s.saveFormat = readChoice(o, v, {{"jpg", 0}, {"bmp", 1}});
+         s.saveFormat =
+             readChoice<SaveFormat>(o, v, {{"jpg", SaveFormat::Jpeg}, {"bmp", SaveFormat::Bmp}});
        }},
       {"--quality", [](auto& o, auto& v, auto& s) { s.jpegQuality = readBounded(o, v, 0, 100); }},
       {"--mode",
        [](auto& o, auto& v, auto& s) {
-         s.mode = readChoice(o, v, {{"keen", 0}, {"resize-all", 2}});
+         s.mode = readChoice<Mode>(o, v, {{"keen", Mode::Keen}, {"resize-all", Mode::ResizeAll}});
        }},
       {"--tolerance", [](auto& o, auto& v, auto& s) { s.aspectTolerance = readInteger(o, v); }},
       {"--rotate",
        [](auto& o, auto& v, auto& s) {
-         s.rotateDirection = readChoice(o, v, {{"left", 0}, {"right", 1}}) ? "Right" : "Left";
+         s.rotateDirection = readChoice<Turn>(o, v, {{"left", Turn::Left}, {"right", Turn::Right}});
        }},
       {"--jobs", [](auto& o, auto& v, auto& s) { s.jobs = readBounded(o, v, 1, 1024); }},
   };
@@ -113,7 +115,8 @@ std::string longName(const std::string& arg, std::string& inlineValue, bool& has
 CliRequest parseCommandLine(const std::vector<std::string>& args, int cores) {
   CliRequest request;
   JobSettings& s = request.settings;
-  s.mismatchAction = 1;  // no crop editor without a window: mismatches are reported
+  // No crop editor without a window: mismatches are reported.
+  s.mismatchAction = MismatchAction::Skip;
   s.outputPath = std::string(DefaultOutputFolder) + "/";
   s.jobs = cores > 0 ? cores : 1;
   bool optionsEnded = false;

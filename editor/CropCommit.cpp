@@ -51,7 +51,7 @@ void fillTarget(const PixelSurface& picture, const CropFrame& frame, const JobSe
     fill(picture, settings, target, [&](std::int64_t x, std::int64_t y) {
       return Point{roundSample(x, f.sx), roundSample(y, f.sy)};
     });
-  } else if (settings.rotateDirection == "Right") {
+  } else if (settings.rotateDirection == Turn::Right) {
     // Clockwise: the part's top-left corner lands at the target's top-right.
     fill(picture, settings, target, [&](std::int64_t x, std::int64_t y) {
       return Point{roundSample(y, f.sx), roundSample(tw - 1 - x, f.sy)};

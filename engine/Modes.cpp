@@ -98,7 +98,7 @@ bool scaleIfMatching(ModeRun& run, const std::string& name) {
 
 void keenWork(ModeRun& run, const std::string& name) {
   bool pictureHandled = scaleIfMatching(run, name);
-  if (!pictureHandled && run.settings.mismatchAction == 0) {
+  if (!pictureHandled && run.settings.mismatchAction == MismatchAction::Edit) {
     editAndWrite(run, name);
     pictureHandled = true;
   }

@@ -17,14 +17,16 @@ ListedPhotos::ListedPhotos(const std::vector<std::string>& files) {
 std::string outputFilePath(const JobSettings& settings, const std::string& name,
                            std::string_view folderDelimiters) {
   std::string fileName = namePart(name, folderDelimiters);
-  if (settings.saveFormat != 0) fileName = withExtension(fileName, ".bmp", folderDelimiters);
+  if (settings.saveFormat == SaveFormat::Bmp) {
+    fileName = withExtension(fileName, ".bmp", folderDelimiters);
+  }
   return folderPart(settings.outputPath, folderDelimiters) + fileName;
 }
 
 void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
                  JpegObject& runJpeg, const ListedPhotos& listed) {
   const std::string path = outputFilePath(settings, name);
-  if (settings.saveFormat != 0) {
+  if (settings.saveFormat == SaveFormat::Bmp) {
     writeWholeFile(path, encodeBmp(TI.surface()), listed.photos);
     return;
   }

@@ -23,17 +23,17 @@ void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
   prepareTarget(settings, pictures.TI);
   measureAvailableMemory();
   switch (settings.mode) {
-    case 0:
+    case Mode::Keen:
       runKeenMode(settings, frontEnd, pictures);
       break;
-    case 1:
+    case Mode::EditAll:
       runEditAllMode(settings, frontEnd, pictures);
       break;
-    case 2:
+    case Mode::ResizeAll:
       runResizeAllMode(settings, frontEnd, pictures);
       break;
-    default:
-      break;  // no mode of that number: the run ends here, without a message
+    case Mode::None:
+      break;  // the run ends here, without a message
   }
 }
 

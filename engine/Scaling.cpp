@@ -52,8 +52,8 @@ std::vector<std::int64_t> sampleIndices(std::int32_t count, double step, bool mi
 }  // namespace
 
 void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement,
-              const std::string& rotateDirection) {
-  RowSampler sampler(target, source.width(), source.height(), placement, rotateDirection);
+              Turn direction) {
+  RowSampler sampler(target, source.width(), source.height(), placement, direction);
   // A picture without pixels still has rows: every sample of them is outside.
   for (std::int32_t y = 0; y < source.height(); ++y) {
     sampler.takeRow(y, source.empty() ? nullptr : source.row(y));
@@ -61,22 +61,22 @@ void resample(const PixelSurface& source, PixelSurface& target, const Placement&
 }
 
 void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps) {
-  resample(source, target, {false, steps}, "");
+  resample(source, target, {false, steps}, Turn::None);
 }
 
 void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
-                    const std::string& rotateDirection) {
-  resample(source, target, {true, steps}, rotateDirection);
+                    Turn direction) {
+  resample(source, target, {true, steps}, direction);
 }
 
 RowSampler::RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
-                       const Placement& placement, const std::string& rotateDirection)
+                       const Placement& placement, Turn direction)
     : target_(target), turned_(placement.turned), width_(width) {
   const std::int32_t tw = target.width();
   const std::int32_t th = target.height();
   const ScaleFactors steps = placement.steps;
   if (turned_) {
-    const bool clockwise = rotateDirection == "Right";
+    const bool clockwise = direction == Turn::Right;
     along_ = sampleIndices(th, steps.stepX, !clockwise);
     for (std::int32_t x = 0; x < tw; ++x) {
       lines_.emplace_back(roundSample(clockwise ? std::int64_t(tw) - 1 - x : x, steps.stepY), x);

@@ -38,14 +38,14 @@ struct Placement {
 };
 
 // Fills every pixel of target from source by nearest-neighbour sampling,
-// turned a quarter turn where placed so: clockwise only for exactly "Right",
-// counter-clockwise for any other text. Samples outside the source are black.
+// turned a quarter turn where placed so, in the given direction. Samples
+// outside the source are black.
 void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement,
-              const std::string& rotateDirection);
+              Turn direction);
 // The same, straight or turned.
 void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps);
 void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
-                    const std::string& rotateDirection);
+                    Turn direction);
 
 // Nearest-neighbour sampling fed the picture one row at a time, top down,
 // so that a picture need never be held whole; resample feeds it every row of
@@ -55,7 +55,7 @@ class RowSampler {
   // Sets every pixel of target that no row of a width x height picture
   // feeds (a sample outside the picture) to black, as a read outside does.
   RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
-             const Placement& placement, const std::string& rotateDirection);
+             const Placement& placement, Turn direction);
   // Row y of the picture, width pixels; every row comes once, in order.
   void takeRow(std::int32_t y, const ColorRef* row);
 

@@ -28,13 +28,13 @@ constexpr std::size_t SettingsBytes = 4;
 JobSettings settingsFrom(const std::uint8_t* data) {
   static const char* const directions[] = {"Left", "Right", "right", ""};
   JobSettings s;
-  s.mode = 2;
+  s.mode = Mode::ResizeAll;
   s.targetWidth = data[0] % 96 - 8;
   s.targetHeight = data[1] % 96 - 8;
   s.autoRotate = data[2] & 1;
-  s.rotateDirection = directions[(data[2] >> 1) & 3];
+  s.rotateDirection = directionNamed(directions[(data[2] >> 1) & 3]);
   s.antiAlias = data[2] & 8;
-  s.saveFormat = (data[2] >> 4) & 1;
+  s.saveFormat = saveFormatAt((data[2] >> 4) & 1);
   s.jpegQuality = data[3] % 101;
   return s;
 }
@@ -80,7 +80,7 @@ void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jp
 // The output in memory; a JPEG must read back at the target's size.
 void encode(const JobSettings& s, PictureRole& TI, JpegObject& jpeg) {
   const PixelSurface& target = TI.surface();
-  if (s.saveFormat != 0) {
+  if (s.saveFormat == SaveFormat::Bmp) {
     const std::vector<std::uint8_t> bmp = encodeBmp(target);
     FUZZ_CHECK(
         bmp.size() ==

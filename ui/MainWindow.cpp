@@ -318,13 +318,13 @@ JobSettings MainWindow::jobSettings() const {
   JobSettings settings;
   settings.targetWidth = targetWidthBox_->value();
   settings.targetHeight = targetHeightBox_->value();
-  settings.saveFormat = formatGroup_->itemIndex();
+  settings.saveFormat = saveFormatAt(formatGroup_->itemIndex());
   settings.jpegQuality = qualityBox_->value();
-  settings.mode = modeGroup_->itemIndex();
+  settings.mode = modeAt(modeGroup_->itemIndex());
   settings.aspectTolerance = toleranceBox_->value();
-  settings.mismatchAction = mismatchGroup_->itemIndex();
+  settings.mismatchAction = mismatchActionAt(mismatchGroup_->itemIndex());
   settings.autoRotate = rotateCheck_->isChecked();
-  settings.rotateDirection = rotateDirectionBox_->currentText().toStdString();
+  settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {

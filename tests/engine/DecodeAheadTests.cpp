@@ -12,9 +12,13 @@
 
 namespace {
 
+using batchfit::Turn;
 using enginetest::Batch;
 using enginetest::EditorAnswer;
 using testpics::JpegKind;
+constexpr batchfit::Mode Keen = batchfit::Mode::Keen;
+constexpr batchfit::Mode ResizeAll = batchfit::Mode::ResizeAll;
+constexpr batchfit::MismatchAction Skip = batchfit::MismatchAction::Skip;
 
 struct Observed {
   std::vector<std::string> calls;
@@ -25,11 +29,11 @@ struct Observed {
 
 // How the mixed batch is run, beyond the number of jobs.
 struct Variant {
-  int mode = 0;
+  batchfit::Mode mode = batchfit::Mode::Keen;
   bool autoRotate = true;
-  std::string rotateDirection = "Left";
-  int mismatchAction = 0;
-  int saveFormat = 0;
+  batchfit::Turn rotateDirection = batchfit::Turn::Left;
+  batchfit::MismatchAction mismatchAction = batchfit::MismatchAction::Edit;
+  batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg;
 };
 
 std::vector<batchfit::ColorRef> pixelsOf(batchfit::PictureRole& role) {
@@ -106,7 +110,7 @@ void expectSame(const Observed& one, const Observed& many, int jobs) {
 }
 
 TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
-  for (int format : {0, 1}) {
+  for (batchfit::SaveFormat format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Observed one = runMixed(1, {.saveFormat = format}, false);
     EXPECT_EQ(one.error, "");
     EXPECT_FALSE(one.lastTarget.empty());
@@ -118,16 +122,18 @@ TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
 // leave the rest whole to the run: every mode and turn ends as one at a time.
 TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
   const std::vector<Variant> variants = {
-      {.mode = 2},
-      {.mode = 2, .rotateDirection = "Right"},
-      {.mode = 2, .autoRotate = false},
-      {.mode = 0, .autoRotate = false, .mismatchAction = 1},
-      {.mode = 0, .rotateDirection = "Right", .mismatchAction = 1},
-      {.mode = 1},
+      {.mode = ResizeAll},
+      {.mode = ResizeAll, .rotateDirection = Turn::Right},
+      {.mode = ResizeAll, .autoRotate = false},
+      {.mode = Keen, .autoRotate = false, .mismatchAction = Skip},
+      {.mode = Keen, .rotateDirection = Turn::Right, .mismatchAction = Skip},
+      {.mode = batchfit::Mode::EditAll},
   };
   for (const Variant& variant : variants) {
-    SCOPED_TRACE("mode " + std::to_string(variant.mode) + ", turn " +
-                 (variant.autoRotate ? variant.rotateDirection : "off"));
+    SCOPED_TRACE("mode " + std::to_string(int(variant.mode)) + ", turn " +
+                 (!variant.autoRotate                      ? "off"
+                  : variant.rotateDirection == Turn::Right ? "Right"
+                                                           : "Left"));
     const Observed one = runMixed(1, variant, false);
     EXPECT_EQ(one.error, "");
     for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, variant, false), jobs);
@@ -135,7 +141,7 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
 }
 
 TEST(DecodeAhead, AnErrorStopsAtTheSameFileWithTheSameOutputsBeforeIt) {
-  for (int mode : {0, 2}) {
+  for (batchfit::Mode mode : {Keen, ResizeAll}) {
     const Observed one = runMixed(1, {.mode = mode}, true);
     EXPECT_EQ(one.error, "JPEG error #53");
     EXPECT_EQ(one.outputs.count("later.jpg"), 1u);  // made before the run, untouched

@@ -51,9 +51,10 @@ TEST(PathRules, LastDelimiterPosition) {
   EXPECT_EQ(lastDelimiterPosition("/\0"sv, "a/b\0c"sv), 2u);
 }
 
-JobSettings output(int saveFormat, const std::string& outputPath) {
+// The format as the main window's item index gives it: 0 JPEG, 1 BMP.
+JobSettings output(int formatIndex, const std::string& outputPath) {
   JobSettings settings;
-  settings.saveFormat = saveFormat;
+  settings.saveFormat = saveFormatAt(formatIndex);
   settings.outputPath = outputPath;
   return settings;
 }
@@ -69,7 +70,7 @@ TEST(OutputNames, JpegKeepsTheInputNameAndBmpReplacesItsExtension) {
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\noext", Win), "C:\\Temp\\noext.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\trail.", Win), "C:\\Temp\\trail.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics.old\\photo", Win), "C:\\Temp\\photo.bmp");
-  // Any saveFormat but 0 is BMP.
+  // Any format index but 0 is BMP.
   EXPECT_EQ(outputFilePath(output(7, "C:\\Temp\\x"), "D:\\p.jpg", Win), "C:\\Temp\\p.bmp");
 }
 

@@ -15,7 +15,7 @@ using testpics::JpegKind;
 
 namespace {
 
-constexpr int ResizeAll = 2;
+constexpr batchfit::Mode ResizeAll = batchfit::Mode::ResizeAll;
 
 std::vector<std::string> runStart(int count) {
   const std::string label = "Picture 0 of " + std::to_string(count);
@@ -40,7 +40,7 @@ std::vector<std::string> joined(const Parts&... parts) {
 TEST(RunDriver, TooSmallFileLeavesAGapAndIsReportedAtTheEnd) {
   Batch batch;
   batch.settings.mode = ResizeAll;
-  batch.settings.saveFormat = 1;
+  batch.settings.saveFormat = batchfit::SaveFormat::Bmp;
   batch.addJpeg("first.jpg", 300, 400);
   const std::string small = batch.addJpeg("small.jpg", 100, 100);
   batch.addJpeg("third.jpg", 176, 220);
@@ -67,9 +67,10 @@ TEST(RunDriver, EmptyListOnlyStartsTheRunAndPreparesTheTarget) {
 }
 
 TEST(RunDriver, UnknownModeTouchesNoFile) {
+  // Item indexes the mode group does not have.
   for (int mode : {3, -1}) {
     Batch batch;
-    batch.settings.mode = mode;
+    batch.settings.mode = batchfit::modeAt(mode);
     batch.settings.files = {batch.dir.file("missing.jpg"), batch.dir.file("other.xyz")};
     EXPECT_NO_THROW(batch.run());
     EXPECT_EQ(batch.frontEnd.calls, runStart(2)) << "mode " << mode;

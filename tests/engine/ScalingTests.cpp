@@ -119,7 +119,7 @@ TEST(Resampling, StraightPicksTheNearestSourcePixelRoundingHalvesToEven) {
 TEST(Resampling, ClockwiseTurnPutsTheTopLeftCornerAtTheTopRight) {
   const PixelSurface source = placeCoded(220, 176);
   PixelSurface target = PixelSurface::create(176, 220);
-  resampleTurned(source, target, {1.0, 1.0}, "Right");
+  resampleTurned(source, target, {1.0, 1.0}, Turn::Right);
   EXPECT_EQ(target.getPixel(0, 0), place(0, 175));  // bottom-left corner
   EXPECT_EQ(target.getPixel(175, 0), place(0, 0));  // top-left corner
   EXPECT_EQ(target.getPixel(175, 219), place(219, 0));
@@ -132,7 +132,7 @@ TEST(Resampling, AnyOtherDirectionTurnsCounterClockwise) {
   const PixelSurface source = placeCoded(220, 176);
   for (const char* direction : {"Left", "right", "Right ", ""}) {
     PixelSurface target = PixelSurface::create(176, 220);
-    resampleTurned(source, target, {1.0, 1.0}, direction);
+    resampleTurned(source, target, {1.0, 1.0}, directionNamed(direction));
     EXPECT_EQ(target.getPixel(0, 0), place(219, 0)) << direction;  // top-right corner
     EXPECT_EQ(target.getPixel(0, 219), place(0, 0)) << direction;  // top-left corner
     for (int y = 0; y < 220; ++y) {
@@ -145,8 +145,8 @@ TEST(Resampling, TurningRightThenLeftGivesThePictureBack) {
   const PixelSurface source = placeCoded(40, 40);
   PixelSurface turned = PixelSurface::create(40, 40);
   PixelSurface back = PixelSurface::create(40, 40);
-  resampleTurned(source, turned, {1.0, 1.0}, "Right");
-  resampleTurned(turned, back, {1.0, 1.0}, "Left");
+  resampleTurned(source, turned, {1.0, 1.0}, Turn::Right);
+  resampleTurned(turned, back, {1.0, 1.0}, Turn::Left);
   for (int y = 0; y < 40; ++y) {
     for (int x = 0; x < 40; ++x) ASSERT_EQ(back.getPixel(x, y), source.getPixel(x, y));
   }
@@ -173,10 +173,11 @@ TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
   for (const auto& [tw, th] : targets) {
     for (const ScaleFactors steps : factors) {
       for (const bool turned : {false, true}) {
-        for (const std::string direction : {"Left", "Right"}) {
-          SCOPED_TRACE(std::to_string(tw) + "x" + std::to_string(th) + " steps " +
-                       std::to_string(steps.stepX) + "/" + std::to_string(steps.stepY) +
-                       (turned ? " turned " + direction : " straight"));
+        for (const Turn direction : {Turn::Left, Turn::Right}) {
+          SCOPED_TRACE(
+              std::to_string(tw) + "x" + std::to_string(th) + " steps " +
+              std::to_string(steps.stepX) + "/" + std::to_string(steps.stepY) +
+              (turned ? direction == Turn::Right ? " turned right" : " turned left" : " straight"));
           PixelSurface whole = PixelSurface::create(tw, th);
           if (turned) {
             resampleTurned(source, whole, steps, direction);

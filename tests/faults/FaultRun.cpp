@@ -84,7 +84,7 @@ std::string FaultRunTest::input(const std::string& name, const Bytes& bytes) con
 }
 
 batchfit::JobSettings FaultRunTest::settings(const std::vector<std::string>& files,
-                                             int saveFormat) const {
+                                             batchfit::SaveFormat saveFormat) const {
   batchfit::JobSettings s;
   s.files = files;
   s.saveFormat = saveFormat;
@@ -116,7 +116,7 @@ Bytes FaultRunTest::output(const std::string& name) const {
   return testpics::readFile(out / name);
 }
 
-Bytes FaultRunTest::referenceOutput(const std::string& inputPath, int saveFormat) {
+Bytes FaultRunTest::referenceOutput(const std::string& inputPath, batchfit::SaveFormat saveFormat) {
   const fs::path folder = root.path() / "reference";
   fs::remove_all(folder);
   fs::create_directory(folder);
@@ -125,8 +125,9 @@ Bytes FaultRunTest::referenceOutput(const std::string& inputPath, int saveFormat
   const Outcome outcome = run(s);
   EXPECT_FALSE(outcome.failed) << outcome.message;
   const fs::path written = folder / fs::path(inputPath).filename();
-  return testpics::readFile(saveFormat == 0 ? written
-                                            : fs::path(written).replace_extension(".bmp"));
+  return testpics::readFile(saveFormat == batchfit::SaveFormat::Jpeg
+                                ? written
+                                : fs::path(written).replace_extension(".bmp"));
 }
 
 void FaultRunTest::expectStopped(const Outcome& outcome, const std::string& message,

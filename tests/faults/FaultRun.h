@@ -52,7 +52,9 @@ class FaultRunTest : public ::testing::TestWithParam<int> {
   // Writes in/name and gives its full path.
   std::string input(const std::string& name, const Bytes& bytes) const;
   // Default settings over files, writing into out/ in the given format.
-  batchfit::JobSettings settings(const std::vector<std::string>& files, int saveFormat = 0) const;
+  batchfit::JobSettings settings(
+      const std::vector<std::string>& files,
+      batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg) const;
   // The run, with the error that ended it, if any.
   Outcome run(const batchfit::JobSettings& settings);
 
@@ -60,7 +62,8 @@ class FaultRunTest : public ::testing::TestWithParam<int> {
   std::set<std::string> outputs() const;
   Bytes output(const std::string& name) const;
   // What a run over this one input alone writes (into a folder of its own).
-  Bytes referenceOutput(const std::string& inputPath, int saveFormat = 0);
+  Bytes referenceOutput(const std::string& inputPath,
+                        batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg);
 
   // The run ended with exactly this message, with this label the last one
   // shown, and without showing its report.

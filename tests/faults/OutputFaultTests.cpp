@@ -23,10 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Format {
-  int saveFormat;
+  batchfit::SaveFormat saveFormat;
   const char* extension;
 };
-constexpr Format Formats[] = {{0, ".jpg"}, {1, ".bmp"}};
+constexpr Format Formats[] = {{batchfit::SaveFormat::Jpeg, ".jpg"},
+                              {batchfit::SaveFormat::Bmp, ".bmp"}};
 
 // Users other than root, who passes every check of sticky folders: one owns
 // the files the cases plant, the other runs the batch where it must be
@@ -54,7 +55,7 @@ void giveTo(const fs::path& path, uid_t user, fs::perms mode) {
 class OutputFaults : public FaultRunTest {
  protected:
   // first, small, second, third: the fault is set up at second's output.
-  Outcome runFour(int saveFormat) {
+  Outcome runFour(batchfit::SaveFormat saveFormat) {
     first = input("first.jpg", goodJpeg(1));
     return run(settings({first, input("small.jpg", smallJpeg()), input("second.jpg", goodJpeg(2)),
                          input("third.jpg", goodJpeg(3))},
@@ -227,7 +228,8 @@ TEST_P(OutputFaults, BmpOutputNamedAsItsOwnInputLeavesTheInputAlone) {
   const Bytes bitmap = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 500, 24);
   testpics::writeFile(out / "own.bmp", bitmap);
   first = input("first.jpg", goodJpeg(1));
-  const Outcome outcome = run(settings({first, (out / "own.bmp").string()}, 1));
+  const Outcome outcome =
+      run(settings({first, (out / "own.bmp").string()}, batchfit::SaveFormat::Bmp));
   expectStopped(outcome, "JPEG error #" + std::to_string(JERR_NO_SOI), "Picture 2 of 2");
   EXPECT_EQ(output("own.bmp"), bitmap);
   expectFirstIntact(Formats[1]);
@@ -278,7 +280,7 @@ TEST_P(OutputFaults, AnotherUsersFileInASharedFolderIsWrittenInPlace) {
 // for both at once: the output is written in place.
 TEST_P(OutputFaults, OutputThatFitsOnlyInPlaceOfTheOldFileIsWritten) {
   const std::string second = input("second.jpg", goodJpeg(2));
-  const Bytes expected = referenceOutput(second, 1);
+  const Bytes expected = referenceOutput(second, batchfit::SaveFormat::Bmp);
   ASSERT_EQ(expected.size(), 154934u);
   inChild([&] {
     // 256 KiB over the output folder, in a mount namespace of the child's own.
@@ -287,7 +289,7 @@ TEST_P(OutputFaults, OutputThatFitsOnlyInPlaceOfTheOldFileIsWritten) {
       GTEST_SKIP() << "no file system of our own here: " << std::strerror(errno);
     }
     testpics::writeFile(out / "second.bmp", Bytes(120000, 'x'));
-    const Outcome outcome = run(settings({second}, 1));
+    const Outcome outcome = run(settings({second}, batchfit::SaveFormat::Bmp));
     EXPECT_FALSE(outcome.failed) << outcome.message;
     EXPECT_EQ(output("second.bmp"), expected);
   });

@@ -136,7 +136,7 @@ TEST_F(CropEditorTest, MovesWithoutAButtonReachTheFrame) {
 
 TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
   CropEditor& f = *editor;
-  settings.rotateDirection = "Right";
+  settings.rotateDirection = batchfit::Turn::Right;
   target.prepare(176, 220);
   edit(
       patterned(400, 300),

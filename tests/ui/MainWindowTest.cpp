@@ -170,15 +170,16 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   const JobSettings settings = window.jobSettings();
   EXPECT_EQ(settings.targetWidth, 200);
   EXPECT_EQ(settings.targetHeight, -3);
-  EXPECT_EQ(settings.saveFormat, 1);
+  EXPECT_EQ(settings.saveFormat, batchfit::SaveFormat::Bmp);
   EXPECT_EQ(settings.jpegQuality, 99);
-  EXPECT_EQ(settings.mode, 2);
+  EXPECT_EQ(settings.mode, batchfit::Mode::ResizeAll);
   EXPECT_EQ(settings.aspectTolerance, 9);
-  EXPECT_EQ(settings.mismatchAction, 1);
+  EXPECT_EQ(settings.mismatchAction, batchfit::MismatchAction::Skip);
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
-  // Typed text stands as typed: no completion to "Right", no new item.
-  EXPECT_EQ(settings.rotateDirection, "right");
+  // Typed text stands as typed: no completion to "Right" (which would turn
+  // clockwise), no new item.
+  EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
   EXPECT_EQ(window.rotateDirectionBox()->count(), 2);
 }
 
