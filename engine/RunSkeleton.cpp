@@ -11,7 +11,7 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
   const std::int32_t height = PI.height();
   const std::int32_t tw = settings.targetWidth;
   const std::int32_t th = settings.targetHeight;
-  if (settings.autoRotate && !sameOrientation(settings, width, height)) {
+  if (placementTurn(settings, width, height) != Turn::None) {
     return th <= width && tw <= height;
   }
   return tw <= width && th <= height;

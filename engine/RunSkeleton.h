@@ -32,8 +32,7 @@ struct ModeRun {
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
-// least the target's size: turned when autoRotate is on and the orientations
-// differ, straight otherwise.
+// least the target's size, placed as it would be scaled (placementTurn).
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
 
 // The source step of file `index`: the size test, then, for a picture large

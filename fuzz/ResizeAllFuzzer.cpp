@@ -17,6 +17,7 @@
 #include "PixelSurface.h"
 #include "Run.h"
 #include "Scaling.h"
+#include "WholeSampling.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ JobSettings settingsFrom(const std::uint8_t* data) {
 
 // The size test on the declared size, straight or turned as the run places it.
 bool largeEnough(const JobSettings& s, std::int32_t width, std::int32_t height) {
-  if (s.autoRotate && !sameOrientation(s, width, height)) {
+  if (placementTurn(s, width, height) != Turn::None) {
     return s.targetHeight <= width && s.targetWidth <= height;
   }
   return s.targetWidth <= width && s.targetHeight <= height;
@@ -52,24 +53,25 @@ PixelSurface sampledWhileDecoding(const JobSettings& s, const JpegObject& jpeg,
                                   const Placement& placement) {
   PixelSurface target = PixelSurface::create(s.targetWidth, s.targetHeight);
   RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
-                     placement, s.rotateDirection);
+                     placement);
   jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); });
   return target;
 }
 
 void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jpeg) {
   const PixelSurface& source = pictures.PI.surface();
-  const bool turned = s.autoRotate && !sameOrientation(s, source.width(), source.height());
-  const ScaleFactors steps = turned ? turnedFactors(s, source.width(), source.height())
-                                    : straightFactors(s, source.width(), source.height());
+  const Turn turn = placementTurn(s, source.width(), source.height());
+  const ScaleFactors steps = turn != Turn::None
+                                 ? turnedFactors(s, source.width(), source.height())
+                                 : straightFactors(s, source.width(), source.height());
   if (pictures.TI.width() <= 0 || pictures.TI.height() <= 0) return;
   PixelSurface& target = pictures.TI.surface();
-  if (turned) {
-    resampleTurned(source, target, steps, s.rotateDirection);
+  if (turn != Turn::None) {
+    testpics::resampleTurned(source, target, steps, turn);
   } else {
-    resampleStraight(source, target, steps);
+    testpics::resampleStraight(source, target, steps);
   }
-  const PixelSurface byRows = sampledWhileDecoding(s, jpeg, {turned, steps});
+  const PixelSurface byRows = sampledWhileDecoding(s, jpeg, {turn, steps});
   for (std::int32_t y = 0; y < target.height(); ++y) {
     for (std::int32_t x = 0; x < target.width(); ++x) {
       FUZZ_CHECK(byRows.getPixel(x, y) == target.getPixel(x, y));

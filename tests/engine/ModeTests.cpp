@@ -4,6 +4,7 @@
 #include "Batch.h"
 #include "Error.h"
 #include "Scaling.h"
+#include "WholeSampling.h"
 
 using namespace batchfit;
 using enginetest::Batch;
@@ -11,6 +12,8 @@ using enginetest::callsStartingWith;
 using enginetest::EditorAnswer;
 using enginetest::readBmp;
 using enginetest::tooSmallLine;
+using testpics::resampleStraight;
+using testpics::resampleTurned;
 
 namespace {
 

@@ -7,8 +7,11 @@
 #include "AntiAlias.h"
 #include "Error.h"
 #include "Scaling.h"
+#include "WholeSampling.h"
 
 using namespace batchfit;
+using testpics::resampleStraight;
+using testpics::resampleTurned;
 
 namespace {
 
@@ -185,7 +188,8 @@ TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
             resampleStraight(source, whole, steps);
           }
           PixelSurface byRows = PixelSurface::create(tw, th);
-          RowSampler sampler(byRows, source.width(), source.height(), {turned, steps}, direction);
+          RowSampler sampler(byRows, source.width(), source.height(),
+                             {turned ? direction : Turn::None, steps});
           for (int y = 0; y < source.height(); ++y) sampler.takeRow(y, source.row(y));
           for (int y = 0; y < th; ++y) {
             for (int x = 0; x < tw; ++x) ASSERT_EQ(byRows.getPixel(x, y), whole.getPixel(x, y));
