@@ -58,6 +58,14 @@ TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
   EXPECT_EQ(s.files, (std::vector<std::string>{"x.jpg", "-y.jpg"}));
 }
 
+TEST(CliOptions, FlagsBundleAndLongNamesMayBeShortened) {
+  const auto s = parse({"-aj2", "--qual=7", "--no", "a"});
+  EXPECT_TRUE(s.antiAlias);
+  EXPECT_EQ(s.jobs, 2);
+  EXPECT_EQ(s.jpegQuality, 7);
+  EXPECT_FALSE(s.autoRotate);
+}
+
 TEST(CliOptions, OutputFolderWithOrWithoutTrailingSlashIsTheSameFolder) {
   EXPECT_EQ(parse({"-o", "out", "a"}).outputPath, parse({"-o", "out/", "a"}).outputPath);
   EXPECT_EQ(parse({"--output", "/srv/x/", "a"}).outputPath, "/srv/x/");
