@@ -1,7 +1,5 @@
 #include "Run.h"
 
-#include <string>
-
 #include "MemoryLimit.h"
 #include "Modes.h"
 
@@ -12,14 +10,9 @@ void prepareTarget(const JobSettings& settings, PictureRole& TI) {
 }
 
 void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  const int count = static_cast<int>(settings.files.size());
-  const std::string label = "Picture 0 of " + std::to_string(count);
-  // The bar positions are left alone: they keep the last run's value until
-  // the first picture of this run passes its size test.
-  frontEnd.setProgressMaximum(Window::Main, count);
-  frontEnd.setLabel(Window::Main, label);
-  frontEnd.setProgressMaximum(Window::Editor, count);
-  frontEnd.setLabel(Window::Editor, label);
+  // The bars keep the last run's position until the first picture of this
+  // run passes its size test.
+  frontEnd.showProgress({0, static_cast<int>(settings.files.size())});
   prepareTarget(settings, pictures.TI);
   measureAvailableMemory();
   switch (settings.mode) {

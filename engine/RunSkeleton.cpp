@@ -55,11 +55,7 @@ void letGoOfPicture(ModeRun& run) {
 }
 
 void showProgress(FrontEnd& frontEnd, int place, int count) {
-  const std::string label = "Picture " + std::to_string(place) + " of " + std::to_string(count);
-  frontEnd.setProgressPosition(Window::Main, place);
-  frontEnd.setProgressPosition(Window::Editor, place);
-  frontEnd.setLabel(Window::Main, label);
-  frontEnd.setLabel(Window::Editor, label);
+  frontEnd.showProgress({place, count});
   frontEnd.repaintMain();
 }
 

@@ -19,24 +19,13 @@ void setBarMaximum(QProgressBar& bar, int maximum) {
 WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
     : mainWindow_(mainWindow), editor_(editor) {}
 
-QProgressBar& WindowFrontEnd::bar(Window window) const {
-  return window == Window::Main ? *mainWindow_.progressBar() : *editor_.progressBar();
-}
-
-QLabel& WindowFrontEnd::label(Window window) const {
-  return window == Window::Main ? *mainWindow_.progressLabel() : *editor_.progressLabel();
-}
-
-void WindowFrontEnd::setProgressMaximum(Window window, int maximum) {
-  setBarMaximum(bar(window), maximum);
-}
-
-void WindowFrontEnd::setProgressPosition(Window window, int position) {
-  bar(window).setValue(position);
-}
-
-void WindowFrontEnd::setLabel(Window window, const std::string& text) {
-  label(window).setText(QString::fromStdString(text));
+void WindowFrontEnd::showProgress(const Progress& progress) {
+  for (QProgressBar* bar : {mainWindow_.progressBar(), editor_.progressBar()}) {
+    setBarMaximum(*bar, progress.count);
+    if (progress.place > 0) bar->setValue(progress.place);
+  }
+  const QString text = QString::fromStdString(progress.text());
+  for (QLabel* label : {mainWindow_.progressLabel(), editor_.progressLabel()}) label->setText(text);
 }
 
 void WindowFrontEnd::repaintMain() {

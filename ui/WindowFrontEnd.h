@@ -4,7 +4,6 @@
 
 #include "FrontEnd.h"
 
-class QLabel;
 class QProgressBar;
 
 namespace batchfit {
@@ -16,18 +15,13 @@ class WindowFrontEnd : public FrontEnd {
  public:
   WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor);
 
-  void setProgressMaximum(Window window, int maximum) override;
-  void setProgressPosition(Window window, int position) override;
-  void setLabel(Window window, const std::string& text) override;
+  void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
   bool editPicture(const PixelSurface& source, PictureRole& target,
                    const JobSettings& settings) override;
 
  private:
-  QProgressBar& bar(Window window) const;
-  QLabel& label(Window window) const;
-
   MainWindow& mainWindow_;
   CropEditor& editor_;
 };

@@ -156,7 +156,7 @@ TEST(DecodeAhead, AnInputReplacedByAnEarlierOutputIsReadAfterThatWrite) {
   // it would have been the 330 x 400 picture made before the run.
   const Observed one = runMixed(1, {}, false);
   const Observed four = runMixed(4, {}, false);
-  EXPECT_NE(std::find(one.calls.begin(), one.calls.end(), "label main Picture 8 of 8"),
+  EXPECT_NE(std::find(one.calls.begin(), one.calls.end(), "progress Picture 8 of 8"),
             one.calls.end());
   EXPECT_EQ(one.outputs.at("later.jpg"), four.outputs.at("later.jpg"));
 }

@@ -18,16 +18,11 @@ namespace {
 constexpr batchfit::Mode ResizeAll = batchfit::Mode::ResizeAll;
 
 std::vector<std::string> runStart(int count) {
-  const std::string label = "Picture 0 of " + std::to_string(count);
-  return {"max main " + std::to_string(count), "label main " + label,
-          "max editor " + std::to_string(count), "label editor " + label};
+  return {"progress Picture 0 of " + std::to_string(count)};
 }
 
 std::vector<std::string> progress(int place, int count) {
-  const std::string label = "Picture " + std::to_string(place) + " of " + std::to_string(count);
-  const std::string n = std::to_string(place);
-  return {"pos main " + n, "pos editor " + n, "label main " + label, "label editor " + label,
-          "repaint"};
+  return {"progress Picture " + std::to_string(place) + " of " + std::to_string(count), "repaint"};
 }
 
 template <typename... Parts>
@@ -46,8 +41,8 @@ TEST(RunDriver, TooSmallFileLeavesAGapAndIsReportedAtTheEnd) {
   batch.addJpeg("third.jpg", 176, 220);
   batch.run();
 
-  // The run start touches no bar position, and the too-small file shows no
-  // progress at all: the bars and labels jump from 1 to 3.
+  // The too-small file shows no progress at all: the bars and labels jump
+  // from 1 to 3.
   EXPECT_EQ(batch.frontEnd.calls,
             joined(runStart(3), progress(1, 3), progress(3, 3),
                    std::vector<std::string>{"message " + tooSmallLine(small)}));
@@ -85,7 +80,7 @@ TEST(RunDriver, SamePathTwiceIsProcessedAndReportedTwice) {
   const std::string small = batch.addJpeg("small.jpg", 20, 30);
   batch.settings.files = {photo, small, photo, small};
   batch.run();
-  EXPECT_EQ(batch.frontEnd.mainLabels,
+  EXPECT_EQ(batch.frontEnd.labels,
             (std::vector<std::string>{"Picture 0 of 4", "Picture 1 of 4", "Picture 3 of 4"}));
   EXPECT_EQ(batch.frontEnd.messages,
             (std::vector<std::string>{tooSmallLine(small), tooSmallLine(small)}));
@@ -106,7 +101,7 @@ TEST(RunDriver, BitmapPassingTheSizeTestEndsTheRunWithTheJpegError) {
     EXPECT_STREQ(error.what(), "JPEG error #53");
   }
   // Progress was shown for the bitmap; the collected line was not.
-  EXPECT_EQ(batch.frontEnd.mainLabels.back(), "Picture 3 of 4");
+  EXPECT_EQ(batch.frontEnd.labels.back(), "Picture 3 of 4");
   EXPECT_TRUE(batch.frontEnd.messages.empty());
   EXPECT_EQ(batch.outputs(), (std::vector<std::string>{"before.jpg"}));
 }

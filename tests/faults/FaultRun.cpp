@@ -134,7 +134,7 @@ void FaultRunTest::expectStopped(const Outcome& outcome, const std::string& mess
                                  const std::string& lastLabel) {
   EXPECT_TRUE(outcome.failed);
   EXPECT_EQ(outcome.message, message);
-  const std::vector<std::string> labels = outcome.frontEnd.mainLabels;
+  const std::vector<std::string> labels = outcome.frontEnd.labels;
   ASSERT_FALSE(labels.empty());
   EXPECT_EQ(labels.back(), lastLabel);
   EXPECT_TRUE(outcome.frontEnd.messages.empty()) << "the report must not be shown";
@@ -149,7 +149,7 @@ void FaultRunTest::expectGoodRunAfterwards() {
   s.outputPath = (folder / "x").string();
   const Outcome outcome = run(s);
   EXPECT_FALSE(outcome.failed) << outcome.message;
-  EXPECT_EQ(outcome.frontEnd.mainLabels.back(), "Picture 1 of 1");
+  EXPECT_EQ(outcome.frontEnd.labels.back(), "Picture 1 of 1");
   const StrictRead read = readStrictly(testpics::readFile(folder / "afterwards.jpg"));
   EXPECT_TRUE(read.ok && read.warnings == 0);
   EXPECT_EQ(read.width, 176);

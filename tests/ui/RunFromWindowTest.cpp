@@ -81,6 +81,8 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
   EXPECT_EQ(editor.progressLabel()->text(), "Picture 2 of 3");
   EXPECT_EQ(window.progressBar()->value(), 2);
   EXPECT_EQ(window.progressBar()->maximum(), 3);
+  EXPECT_EQ(editor.progressBar()->value(), 2);
+  EXPECT_EQ(editor.progressBar()->maximum(), 3);
 }
 
 TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {

@@ -54,15 +54,11 @@ int main(int argc, char** argv) {
                                "/home/ana/Photos/2024-05-04 Sintra/IMG_4802.JPG"});
   window.fileList()->item(2)->setSelected(true);
   window.show();
-  frontEnd.setProgressMaximum(batchfit::Window::Main, 4);
-  frontEnd.setProgressPosition(batchfit::Window::Main, 2);
-  frontEnd.setLabel(batchfit::Window::Main, "Picture 2 of 4");
-  frontEnd.setProgressMaximum(batchfit::Window::Editor, 4);
-  frontEnd.setProgressPosition(batchfit::Window::Editor, 3);
-  frontEnd.setLabel(batchfit::Window::Editor, "Picture 3 of 4");
+  frontEnd.showProgress({2, 4});
 
   QTimer::singleShot(500, [&] {
     window.grab().save(folder + "/main-window.png");
+    frontEnd.showProgress({3, 4});
     QTimer::singleShot(500, [&] {
       // Make the frame larger with its handle, then put it over the sun.
       const QPoint handle = editor.handleShape()->rect().center();
