@@ -29,7 +29,8 @@ constexpr SaveFormat saveFormatAt(int index) {
   return index == 0 ? SaveFormat::Jpeg : SaveFormat::Bmp;
 }
 constexpr Mode modeAt(int index) {
-  return index >= 0 && index <= 2 ? Mode(index) : Mode::None;
+  constexpr Mode items[] = {Mode::Keen, Mode::EditAll, Mode::ResizeAll};
+  return index >= 0 && index < 3 ? items[index] : Mode::None;
 }
 constexpr MismatchAction mismatchActionAt(int index) {
   return index == 0 ? MismatchAction::Edit : MismatchAction::Skip;
