@@ -1,4 +1,4 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <getopt.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <map>
 
-#include "PathRules.h"
+#include "image/PathRules.h"
 
 namespace batchfit {
 

@@ -1,4 +1,4 @@
-#include "TerminalFrontEnd.h"
+#include "cli/TerminalFrontEnd.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "FrontEnd.h"
+#include "engine/FrontEnd.h"
 
 namespace batchfit {
 

@@ -1,6 +1,6 @@
-#include "CropCommit.h"
+#include "editor/CropCommit.h"
 
-#include "Scaling.h"
+#include "engine/Scaling.h"
 
 namespace batchfit {
 

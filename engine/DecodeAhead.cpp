@@ -1,11 +1,11 @@
-#include "DecodeAhead.h"
+#include "engine/DecodeAhead.h"
 
 #include <map>
 #include <utility>
 
-#include "FileIo.h"
-#include "OutputWriter.h"
-#include "RunSkeleton.h"
+#include "engine/OutputWriter.h"
+#include "engine/RunSkeleton.h"
+#include "image/FileIo.h"
 
 namespace batchfit {
 

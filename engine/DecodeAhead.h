@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "OutputWriter.h"
-#include "PixelSurface.h"
+#include "engine/JobSettings.h"
+#include "engine/OutputWriter.h"
+#include "image/JpegObject.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

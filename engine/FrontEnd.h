@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "JobSettings.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "engine/JobSettings.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

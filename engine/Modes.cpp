@@ -1,11 +1,11 @@
-#include "Modes.h"
+#include "engine/Modes.h"
 
 #include <optional>
 
-#include "AntiAlias.h"
-#include "OutputWriter.h"
-#include "RunSkeleton.h"
-#include "Scaling.h"
+#include "engine/AntiAlias.h"
+#include "engine/OutputWriter.h"
+#include "engine/RunSkeleton.h"
+#include "engine/Scaling.h"
 
 namespace batchfit {
 

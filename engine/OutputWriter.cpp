@@ -1,8 +1,8 @@
-#include "OutputWriter.h"
+#include "engine/OutputWriter.h"
 
 #include <cstdint>
 
-#include "BmpFile.h"
+#include "image/BmpFile.h"
 
 namespace batchfit {
 

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "FileIo.h"
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "PathRules.h"
-#include "PictureRole.h"
+#include "engine/JobSettings.h"
+#include "image/FileIo.h"
+#include "image/JpegObject.h"
+#include "image/PathRules.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 

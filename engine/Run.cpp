@@ -1,7 +1,7 @@
-#include "Run.h"
+#include "engine/Run.h"
 
-#include "MemoryLimit.h"
-#include "Modes.h"
+#include "engine/Modes.h"
+#include "image/MemoryLimit.h"
 
 namespace batchfit {
 

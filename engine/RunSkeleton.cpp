@@ -1,7 +1,7 @@
-#include "RunSkeleton.h"
+#include "engine/RunSkeleton.h"
 
-#include "PictureFile.h"
-#include "Scaling.h"
+#include "engine/Scaling.h"
+#include "image/PictureFile.h"
 
 namespace batchfit {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "DecodeAhead.h"
-#include "FrontEnd.h"
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "PictureRole.h"
-#include "Run.h"
+#include "engine/DecodeAhead.h"
+#include "engine/FrontEnd.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "image/JpegObject.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 

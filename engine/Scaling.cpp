@@ -1,10 +1,10 @@
-#include "Scaling.h"
+#include "engine/Scaling.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "Arithmetic.h"
+#include "engine/Arithmetic.h"
 
 namespace batchfit {
 

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "JobSettings.h"
-#include "PixelSurface.h"
+#include "engine/JobSettings.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

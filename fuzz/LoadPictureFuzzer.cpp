@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "Error.h"
-#include "FuzzCheck.h"
-#include "JpegObject.h"
-#include "PictureFile.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "fuzz/FuzzCheck.h"
+#include "image/Error.h"
+#include "image/JpegObject.h"
+#include "image/PictureFile.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 namespace {
 

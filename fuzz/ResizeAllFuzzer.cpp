@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "AntiAlias.h"
-#include "BmpFile.h"
-#include "Error.h"
-#include "FuzzCheck.h"
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "PixelSurface.h"
-#include "Run.h"
-#include "Scaling.h"
-#include "WholeSampling.h"
+#include "engine/AntiAlias.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "engine/Scaling.h"
+#include "fuzz/FuzzCheck.h"
+#include "image/BmpFile.h"
+#include "image/Error.h"
+#include "image/JpegObject.h"
+#include "image/PixelSurface.h"
+#include "tests/support/WholeSampling.h"
 
 namespace {
 

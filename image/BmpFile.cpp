@@ -1,9 +1,9 @@
-#include "BmpFile.h"
+#include "image/BmpFile.h"
 
 #include <limits>
 
-#include "Error.h"
-#include "FileIo.h"
+#include "image/Error.h"
+#include "image/FileIo.h"
 
 namespace batchfit {
 

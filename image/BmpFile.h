@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "image/FileIo.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <set>
 
-#include "Error.h"
-#include "Trash.h"
+#include "image/Error.h"
+#include "image/Trash.h"
 
 namespace batchfit {
 

@@ -1,4 +1,4 @@
-#include "JpegGuard.h"
+#include "image/JpegGuard.h"
 
 #include <jerror.h>
 #include <stdlib.h>

@@ -1,12 +1,12 @@
-#include "JpegObject.h"
+#include "image/JpegObject.h"
 
 #include <cstdlib>
 #include <optional>
 #include <string>
 
-#include "Error.h"
-#include "FileIo.h"
-#include "JpegGuard.h"
+#include "image/Error.h"
+#include "image/FileIo.h"
+#include "image/JpegGuard.h"
 // After jpeglib.h, which JpegGuard.h includes.
 #include <jerror.h>
 

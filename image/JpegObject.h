@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

@@ -1,4 +1,4 @@
-#include "MemoryLimit.h"
+#include "image/MemoryLimit.h"
 
 #include <unistd.h>
 

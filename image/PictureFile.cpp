@@ -1,14 +1,14 @@
-#include "PictureFile.h"
+#include "image/PictureFile.h"
 
 #include <array>
 #include <cstdlib>
 #include <limits>
 #include <string_view>
 
-#include "Error.h"
-#include "FileIo.h"
-#include "JpegObject.h"
-#include "PathRules.h"
+#include "image/Error.h"
+#include "image/FileIo.h"
+#include "image/JpegObject.h"
+#include "image/PathRules.h"
 
 namespace batchfit {
 

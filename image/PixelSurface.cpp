@@ -1,4 +1,4 @@
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "Error.h"
+#include "image/Error.h"
 
 namespace batchfit {
 

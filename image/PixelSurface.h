@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "MemoryLimit.h"
+#include "image/MemoryLimit.h"
 
 namespace batchfit {
 

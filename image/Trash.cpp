@@ -1,4 +1,4 @@
-#include "Trash.h"
+#include "image/Trash.h"
 
 #include <dlfcn.h>
 #include <gio/gio.h>

@@ -1,4 +1,4 @@
-#include "CropEditor.h"
+#include "ui/CropEditor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,9 +16,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "CropCommit.h"
-#include "Error.h"
-#include "ErrorBox.h"
+#include "editor/CropCommit.h"
+#include "image/Error.h"
+#include "ui/ErrorBox.h"
 
 namespace batchfit {
 

@@ -6,10 +6,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "CropFrame.h"
-#include "JobSettings.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "editor/CropFrame.h"
+#include "engine/JobSettings.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 class QEventLoop;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,9 +21,9 @@
 #include <system_error>
 #include <thread>
 
-#include "ErrorBox.h"
-#include "Glyphs.h"
-#include "PathRules.h"
+#include "image/PathRules.h"
+#include "ui/ErrorBox.h"
+#include "ui/Glyphs.h"
 
 namespace batchfit {
 

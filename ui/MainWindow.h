@@ -6,11 +6,11 @@
 #include <QWidget>
 #include <functional>
 
-#include "FrontEnd.h"
-#include "JobSettings.h"
-#include "RadioGroup.h"
-#include "Run.h"
-#include "SpinEdit.h"
+#include "engine/FrontEnd.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "ui/RadioGroup.h"
+#include "ui/SpinEdit.h"
 
 class QCheckBox;
 class QComboBox;

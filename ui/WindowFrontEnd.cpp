@@ -1,12 +1,12 @@
-#include "WindowFrontEnd.h"
+#include "ui/WindowFrontEnd.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
 
-#include "CropEditor.h"
-#include "MainWindow.h"
-#include "MessageDialog.h"
+#include "ui/CropEditor.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDialog.h"
 
 namespace batchfit {
 

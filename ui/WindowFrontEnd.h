@@ -2,7 +2,7 @@
 // crop editor, report messages in the message dialog, and the crop editor.
 #pragma once
 
-#include "FrontEnd.h"
+#include "engine/FrontEnd.h"
 
 class QProgressBar;
 

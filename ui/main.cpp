@@ -1,11 +1,11 @@
 // batchfit: resizes a batch of photographs to one small picture size.
 #include <QApplication>
 
-#include "CropEditor.h"
-#include "ErrorBox.h"
-#include "MainWindow.h"
-#include "MemoryReuse.h"
-#include "WindowFrontEnd.h"
+#include "image/MemoryReuse.h"
+#include "ui/CropEditor.h"
+#include "ui/ErrorBox.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowFrontEnd.h"
 
 int main(int argc, char** argv) {
   batchfit::keepFreedBuffersForReuse();

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 using batchfit::CliRequest;
 using batchfit::parseCommandLine;

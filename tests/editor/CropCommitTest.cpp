@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "CropCommit.h"
-#include "EditorTesting.h"
+#include "editor/CropCommit.h"
+#include "tests/editor/EditorTesting.h"
 
 using namespace batchfit;
 using editortest::colourAt;

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <map>
 
-#include "Batch.h"
-#include "Error.h"
+#include "image/Error.h"
+#include "tests/engine/Batch.h"
 
 namespace {
 

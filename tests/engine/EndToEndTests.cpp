@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "Batch.h"
-#include "ReferenceDecode.h"
+#include "tests/engine/Batch.h"
+#include "tests/support/ReferenceDecode.h"
 
 using batchfit::ColorRef;
 using batchfit::makeColor;

@@ -1,4 +1,4 @@
-#include "FakeFrontEnd.h"
+#include "tests/engine/FakeFrontEnd.h"
 
 #include <gtest/gtest.h>
 

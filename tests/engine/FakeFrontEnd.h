@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FrontEnd.h"
+#include "engine/FrontEnd.h"
 
 namespace enginetest {
 

@@ -1,10 +1,10 @@
 // The Keen resizing and edit-all modes through the scripted front end.
 #include <gtest/gtest.h>
 
-#include "Batch.h"
-#include "Error.h"
-#include "Scaling.h"
-#include "WholeSampling.h"
+#include "engine/Scaling.h"
+#include "image/Error.h"
+#include "tests/engine/Batch.h"
+#include "tests/support/WholeSampling.h"
 
 using namespace batchfit;
 using enginetest::Batch;

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "Error.h"
-#include "OutputWriter.h"
-#include "PathRules.h"
-#include "TestPictures.h"
+#include "engine/OutputWriter.h"
+#include "image/Error.h"
+#include "image/PathRules.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 

@@ -2,10 +2,10 @@
 // and how errors end a run.
 #include <gtest/gtest.h>
 
-#include "Batch.h"
-#include "Error.h"
-#include "RunSkeleton.h"
-#include "Scaling.h"
+#include "engine/RunSkeleton.h"
+#include "engine/Scaling.h"
+#include "image/Error.h"
+#include "tests/engine/Batch.h"
 
 using batchfit::Error;
 using batchfit::JobSettings;

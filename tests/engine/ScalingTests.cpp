@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "AntiAlias.h"
-#include "Error.h"
-#include "Scaling.h"
-#include "WholeSampling.h"
+#include "engine/AntiAlias.h"
+#include "engine/Scaling.h"
+#include "image/Error.h"
+#include "tests/support/WholeSampling.h"
 
 using namespace batchfit;
 using testpics::resampleStraight;

@@ -1,4 +1,4 @@
-#include "FaultRun.h"
+#include "tests/faults/FaultRun.h"
 
 #include <jpeglib.h>
 #include <sys/wait.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Error.h"
+#include "image/Error.h"
 
 namespace faults {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeFrontEnd.h"
-#include "JobSettings.h"
-#include "Run.h"
-#include "TestPictures.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/TestPictures.h"
 
 namespace faults {
 

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "CraftedFiles.h"
-#include "FaultRun.h"
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
+#include "tests/faults/FaultRun.h"
+#include "tests/support/CraftedFiles.h"
 
 namespace faults {
 namespace {

@@ -14,8 +14,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "CraftedFiles.h"
-#include "FaultRun.h"
+#include "tests/faults/FaultRun.h"
+#include "tests/support/CraftedFiles.h"
 
 namespace faults {
 namespace {

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <set>
 
-#include "CraftedFiles.h"
-#include "FileIo.h"
-#include "ImageTestSupport.h"
-#include "JpegObject.h"
-#include "PictureFile.h"
-#include "TestPictures.h"
+#include "image/FileIo.h"
+#include "image/JpegObject.h"
+#include "image/PictureFile.h"
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 using imagetest::messageOf;

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ImageTestSupport.h"
-#include "MemoryReuse.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
-#include "TestPictures.h"
+#include "image/MemoryReuse.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 using imagetest::messageOf;

@@ -1,4 +1,4 @@
-#include "TestPictures.h"
+#include "tests/support/TestPictures.h"
 
 #include <jpeglib.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // fuzzers compare the run's outputs and its row-by-row sampling with.
 #pragma once
 
-#include "Scaling.h"
+#include "engine/Scaling.h"
 
 namespace testpics {
 

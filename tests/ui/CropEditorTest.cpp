@@ -15,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-#include "CropEditor.h"
-#include "EditorTesting.h"
+#include "tests/editor/EditorTesting.h"
+#include "ui/CropEditor.h"
 
 using namespace batchfit;
 using editortest::colourAt;

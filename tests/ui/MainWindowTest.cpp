@@ -13,10 +13,10 @@
 #include <QToolButton>
 #include <set>
 
-#include "CropEditor.h"
-#include "MainWindow.h"
-#include "UiTesting.h"
-#include "WindowFrontEnd.h"
+#include "tests/ui/UiTesting.h"
+#include "ui/CropEditor.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowFrontEnd.h"
 
 using namespace batchfit;
 

@@ -16,13 +16,13 @@
 #include <filesystem>
 #include <utility>
 
-#include "CropEditor.h"
-#include "ErrorBox.h"
-#include "MainWindow.h"
-#include "MessageDialog.h"
-#include "TestPictures.h"
-#include "UiTesting.h"
-#include "WindowFrontEnd.h"
+#include "tests/support/TestPictures.h"
+#include "tests/ui/UiTesting.h"
+#include "ui/CropEditor.h"
+#include "ui/ErrorBox.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDialog.h"
+#include "ui/WindowFrontEnd.h"
 
 using namespace batchfit;
 namespace fs = std::filesystem;

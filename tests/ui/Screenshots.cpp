@@ -12,9 +12,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "CropEditor.h"
-#include "MainWindow.h"
-#include "WindowFrontEnd.h"
+#include "ui/CropEditor.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowFrontEnd.h"
 
 namespace {
 
