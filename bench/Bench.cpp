@@ -16,7 +16,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "TestPictures.h"
+#include "tests/support/TestPictures.h"
 
 extern char** environ;
 

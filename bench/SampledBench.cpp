@@ -20,13 +20,13 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "Arithmetic.h"
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "MemoryReuse.h"
-#include "SampledDecode.h"
-#include "Scaling.h"
-#include "TestPictures.h"
+#include "engine/Arithmetic.h"
+#include "engine/JobSettings.h"
+#include "engine/Scaling.h"
+#include "image/JpegObject.h"
+#include "image/MemoryReuse.h"
+#include "image/SampledDecode.h"
+#include "tests/support/TestPictures.h"
 
 extern char** environ;
 
@@ -170,7 +170,7 @@ void sampledDecode(const std::vector<std::uint8_t>& bytes) {
   const batchfit::ScaleFactors steps = batchfit::straightFactors(settings, width, height);
   batchfit::PixelSurface target =
       batchfit::PixelSurface::create(settings.targetWidth, settings.targetHeight);
-  batchfit::RowSampler sampler(target, width, height, {false, steps}, "");
+  batchfit::RowSampler sampler(target, width, height, {batchfit::Turn::None, steps});
   const batchfit::SamplePoints points{sampled(settings.targetHeight, steps.stepY, height),
                                       sampled(settings.targetWidth, steps.stepX, width)};
   const auto take = [&](std::int32_t y, const batchfit::ColorRef* row) { sampler.takeRow(y, row); };

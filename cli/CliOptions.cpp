@@ -1,11 +1,12 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
+
+#include <getopt.h>
 
 #include <charconv>
 #include <cstdint>
-#include <functional>
 #include <map>
 
-#include "PathRules.h"
+#include "image/PathRules.h"
 
 namespace batchfit {
 
@@ -40,8 +41,9 @@ void readSize(const std::string& option, const std::string& text, JobSettings& s
   s.targetHeight = readInteger(option, text.substr(x + 1));
 }
 
-int readChoice(const std::string& option, const std::string& text,
-               const std::map<std::string, int>& choices) {
+template <typename Choice>
+Choice readChoice(const std::string& option, const std::string& text,
+                  const std::map<std::string, Choice>& choices) {
   auto found = choices.find(text);
   if (found == choices.end()) throw UsageError{"invalid value for " + option + ": '" + text + "'"};
   return found->second;
@@ -55,57 +57,89 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
   return folder + PlatformFolderDelimiters.front();
 }
 
-using ValueHandler =
-    std::function<void(const std::string& option, const std::string& value, JobSettings& s)>;
+// The options as getopt_long knows them; the options without a short form
+// have values beyond every character.
+enum : int { NoRotate = 256, Version };
+const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
+                              {"size", required_argument, nullptr, 's'},
+                              {"format", required_argument, nullptr, 'f'},
+                              {"quality", required_argument, nullptr, 'q'},
+                              {"mode", required_argument, nullptr, 'm'},
+                              {"tolerance", required_argument, nullptr, 't'},
+                              {"no-rotate", no_argument, nullptr, NoRotate},
+                              {"rotate", required_argument, nullptr, 'r'},
+                              {"antialias", no_argument, nullptr, 'a'},
+                              {"jobs", required_argument, nullptr, 'j'},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, Version},
+                              {nullptr, 0, nullptr, 0}};
+// "-": every file comes back in its place among the options (code 1), so the
+// order holds whatever POSIXLY_CORRECT says; ":": a missing value is told
+// apart from an unknown option.
+constexpr const char* ShortOptions = "-:o:s:f:q:m:t:r:aj:h";
 
-const std::map<std::string, ValueHandler>& valueOptions() {
-  static const std::map<std::string, ValueHandler> options = {
-      {"--output", [](auto& o, auto& v, auto& s) { s.outputPath = outputPathFor(o, v); }},
-      {"--size", [](auto& o, auto& v, auto& s) { readSize(o, v, s); }},
-      {"--format",
-       [](auto& o, auto& v, auto& s) {
-         s.saveFormat = readChoice(o, v, {{"jpg", 0}, {"bmp", 1}});
-       }},
-      {"--quality", [](auto& o, auto& v, auto& s) { s.jpegQuality = readBounded(o, v, 0, 100); }},
-      {"--mode",
-       [](auto& o, auto& v, auto& s) {
-         s.mode = readChoice(o, v, {{"keen", 0}, {"resize-all", 2}});
-       }},
-      {"--tolerance", [](auto& o, auto& v, auto& s) { s.aspectTolerance = readInteger(o, v); }},
-      {"--rotate",
-       [](auto& o, auto& v, auto& s) {
-         s.rotateDirection = readChoice(o, v, {{"left", 0}, {"right", 1}}) ? "Right" : "Left";
-       }},
-      {"--jobs", [](auto& o, auto& v, auto& s) { s.jobs = readBounded(o, v, 1, 1024); }},
-  };
-  return options;
+// The option's long name with its dashes, or none for a code no option has.
+std::string longNameOf(int code) {
+  for (const option& known : LongOptions) {
+    if (known.name && known.val == code) return std::string("--") + known.name;
+  }
+  return {};
 }
 
-const std::map<std::string, std::string>& shortNames() {
-  static const std::map<std::string, std::string> names = {
-      {"-o", "--output"}, {"-s", "--size"},      {"-f", "--format"}, {"-q", "--quality"},
-      {"-m", "--mode"},   {"-t", "--tolerance"}, {"-r", "--rotate"}, {"-a", "--antialias"},
-      {"-j", "--jobs"},   {"-h", "--help"}};
-  return names;
+// getopt_long's complaint about the argument just read, as our message.
+UsageError syntaxError(int code, int culprit, const char* argument) {
+  const std::string name = longNameOf(culprit);
+  if (code == ':') return UsageError{"option " + name + " needs a value"};
+  // Only a long option without a value can be known and still refused.
+  if (!name.empty()) return UsageError{"option " + name + " takes no value"};
+  if (culprit != 0) return UsageError{"unknown option '-" + std::string(1, char(culprit)) + "'"};
+  return UsageError{"unknown option '" + std::string(argument) + "'"};
 }
 
-// Splits "--name=value" and "-xVALUE" into the long name and an inline value.
-std::string longName(const std::string& arg, std::string& inlineValue, bool& hasInline) {
-  hasInline = false;
-  if (arg.rfind("--", 0) == 0) {
-    const auto eq = arg.find('=');
-    if (eq == std::string::npos) return arg;
-    hasInline = true;
-    inlineValue = arg.substr(eq + 1);
-    return arg.substr(0, eq);
+void takeOption(int code, const std::string& value, CliRequest& request) {
+  JobSettings& s = request.settings;
+  const std::string name = longNameOf(code);
+  switch (code) {
+    case 'o':
+      s.outputPath = outputPathFor(name, value);
+      break;
+    case 's':
+      readSize(name, value, s);
+      break;
+    case 'f':
+      s.saveFormat = readChoice<SaveFormat>(name, value,
+                                            {{"jpg", SaveFormat::Jpeg}, {"bmp", SaveFormat::Bmp}});
+      break;
+    case 'q':
+      s.jpegQuality = readBounded(name, value, 0, 100);
+      break;
+    case 'm':
+      s.mode =
+          readChoice<Mode>(name, value, {{"keen", Mode::Keen}, {"resize-all", Mode::ResizeAll}});
+      break;
+    case 't':
+      s.aspectTolerance = readInteger(name, value);
+      break;
+    case NoRotate:
+      s.autoRotate = false;
+      break;
+    case 'r':
+      s.rotateDirection =
+          readChoice<Turn>(name, value, {{"left", Turn::Left}, {"right", Turn::Right}});
+      break;
+    case 'a':
+      s.antiAlias = true;
+      break;
+    case 'j':
+      s.jobs = readBounded(name, value, 1, 1024);
+      break;
+    case 'h':
+      request.action = CliRequest::Action::Help;
+      break;
+    case Version:
+      request.action = CliRequest::Action::Version;
+      break;
   }
-  auto found = shortNames().find(arg.substr(0, 2));
-  if (found == shortNames().end()) throw UsageError{"unknown option '" + arg + "'"};
-  if (arg.size() > 2) {
-    hasInline = true;
-    inlineValue = arg.substr(2);
-  }
-  return found->second;
 }
 
 }  // namespace
@@ -113,39 +147,30 @@ std::string longName(const std::string& arg, std::string& inlineValue, bool& has
 CliRequest parseCommandLine(const std::vector<std::string>& args, int cores) {
   CliRequest request;
   JobSettings& s = request.settings;
-  s.mismatchAction = 1;  // no crop editor without a window: mismatches are reported
+  // No crop editor without a window: mismatches are reported.
+  s.mismatchAction = MismatchAction::Skip;
   s.outputPath = std::string(DefaultOutputFolder) + "/";
   s.jobs = cores > 0 ? cores : 1;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      s.files.push_back(arg);
-      continue;
+  std::vector<std::string> words{"batchfit-cli"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const int argc = int(words.size());
+  opterr = 0;  // our own messages only
+  optind = 0;  // a fresh scan, also for a second command line in one process
+  int code = 0;
+  while ((code = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1) {
+    if (code == 1) {
+      s.files.push_back(optarg);
+    } else if (code == '?' || code == ':') {
+      throw syntaxError(code, optopt, argv[optind - 1]);
+    } else {
+      takeOption(code, optarg ? optarg : "", request);
     }
-    if (arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    std::string value;
-    bool hasInline = false;
-    const std::string name = longName(arg, value, hasInline);
-    if (name == "--help" || name == "--version" || name == "--antialias" || name == "--no-rotate") {
-      if (hasInline) throw UsageError{"option " + name + " takes no value"};
-      if (name == "--help") request.action = CliRequest::Action::Help;
-      if (name == "--version") request.action = CliRequest::Action::Version;
-      if (name == "--antialias") s.antiAlias = true;
-      if (name == "--no-rotate") s.autoRotate = false;
-      continue;
-    }
-    auto handler = valueOptions().find(name);
-    if (handler == valueOptions().end()) throw UsageError{"unknown option '" + arg + "'"};
-    if (!hasInline) {
-      if (++i == args.size()) throw UsageError{"option " + name + " needs a value"};
-      value = args[i];
-    }
-    handler->second(name, value, s);
   }
+  // What follows "--" is files, whatever it looks like.
+  for (int i = optind; i < argc; ++i) s.files.push_back(argv[i]);
   if (request.action == CliRequest::Action::Run && s.files.empty()) {
     throw UsageError{"no picture files given"};
   }
@@ -172,7 +197,7 @@ std::string usageText() {
 }
 
 std::string versionText() {
-  return "batchfit-cli 1.0.0\n";
+  return "batchfit-cli " BATCHFIT_VERSION "\n";
 }
 
 }  // namespace batchfit

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "JobSettings.h"
+#include "engine/JobSettings.h"
 
 namespace batchfit {
 

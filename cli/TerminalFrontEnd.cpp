@@ -1,4 +1,4 @@
-#include "TerminalFrontEnd.h"
+#include "cli/TerminalFrontEnd.h"
 
 #include <algorithm>
 
@@ -17,18 +17,14 @@ std::string clockText(long seconds) {
 TerminalFrontEnd::TerminalFrontEnd(std::FILE* report, std::FILE* progress)
     : report_(report), progress_(progress) {}
 
-void TerminalFrontEnd::setProgressMaximum(Window window, int maximum) {
-  if (window != Window::Main) return;
-  maximum_ = maximum;
-  start_ = std::chrono::steady_clock::now();
-}
-
-void TerminalFrontEnd::setProgressPosition(Window window, int position) {
-  if (window == Window::Main) position_ = position;
-}
-
-void TerminalFrontEnd::setLabel(Window window, const std::string& text) {
-  if (window == Window::Main) label_ = text;
+void TerminalFrontEnd::showProgress(const Progress& progress) {
+  if (progress.place == 0) {
+    start_ = std::chrono::steady_clock::now();  // the time left is reckoned from here
+  } else {
+    position_ = progress.place;
+  }
+  maximum_ = progress.count;
+  label_ = progress.text();
 }
 
 std::string TerminalFrontEnd::progressLine() const {

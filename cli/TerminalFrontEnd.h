@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "FrontEnd.h"
+#include "engine/FrontEnd.h"
 
 namespace batchfit {
 
@@ -15,9 +15,7 @@ class TerminalFrontEnd : public FrontEnd {
   // progress: where the redrawn line goes, or nullptr for none.
   TerminalFrontEnd(std::FILE* report, std::FILE* progress);
 
-  void setProgressMaximum(Window window, int maximum) override;
-  void setProgressPosition(Window window, int position) override;
-  void setLabel(Window window, const std::string& text) override;
+  void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
   bool editPicture(const PixelSurface& source, PictureRole& target,

@@ -5,11 +5,11 @@
 #include <new>
 #include <thread>
 
-#include "CliOptions.h"
-#include "Error.h"
-#include "MemoryReuse.h"
-#include "Run.h"
-#include "TerminalFrontEnd.h"
+#include "cli/CliOptions.h"
+#include "cli/TerminalFrontEnd.h"
+#include "engine/Run.h"
+#include "image/Error.h"
+#include "image/MemoryReuse.h"
 
 namespace {
 

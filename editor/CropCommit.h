@@ -2,10 +2,10 @@
 // the editor picture into the target surface, "SKIP" leaves the target alone.
 #pragma once
 
-#include "CropFrame.h"
-#include "JobSettings.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "editor/CropFrame.h"
+#include "engine/JobSettings.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

@@ -1,9 +1,9 @@
-#include "CropFrame.h"
+#include "editor/CropFrame.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "Arithmetic.h"
+#include "engine/Arithmetic.h"
 
 namespace batchfit {
 

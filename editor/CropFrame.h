@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "JobSettings.h"
+#include "engine/JobSettings.h"
 
 namespace batchfit {
 

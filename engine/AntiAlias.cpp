@@ -1,4 +1,4 @@
-#include "AntiAlias.h"
+#include "engine/AntiAlias.h"
 
 namespace batchfit {
 

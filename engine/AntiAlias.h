@@ -1,7 +1,7 @@
 // The optional horizontal softening of the target surface before it is written.
 #pragma once
 
-#include "PictureRole.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 

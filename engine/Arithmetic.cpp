@@ -1,6 +1,6 @@
-#include "Arithmetic.h"
+#include "engine/Arithmetic.h"
 
-#include "Error.h"
+#include "image/Error.h"
 
 namespace batchfit {
 

@@ -1,43 +1,45 @@
-#include "DecodeAhead.h"
+#include "engine/DecodeAhead.h"
 
-#include <filesystem>
 #include <map>
 #include <utility>
 
-#include "FileIo.h"
-#include "OutputWriter.h"
-#include "RunSkeleton.h"
+#include "engine/OutputWriter.h"
+#include "engine/RunSkeleton.h"
+#include "image/FileIo.h"
 
 namespace batchfit {
 
 namespace {
 
-// The same file under one spelling, links resolved where they exist.
-std::string normalPath(const std::string& path) {
-  std::error_code error;
-  const auto resolved = std::filesystem::weakly_canonical(absolutePath(path), error);
-  if (error) return std::filesystem::path(absolutePath(path)).lexically_normal().string();
-  return resolved.string();
-}
-
-// For each input, the last earlier input whose output lands on it.
-std::vector<std::optional<std::size_t>> outputsLandingOnInputs(const JobSettings& settings) {
+// For each input, the last earlier input whose output lands on the file it
+// names, by the files' identities when the run starts. A name that reached no
+// plain file then can only come to hold one during the run (through an
+// earlier output, say, under whatever spelling): it is read at its turn.
+std::vector<std::optional<std::size_t>> outputsLandingOnInputs(const JobSettings& settings,
+                                                               const ListedPhotos& listed) {
   std::vector<std::optional<std::size_t>> mustFollow(settings.files.size());
-  std::map<std::string, std::size_t> lastWriterOf;
+  std::map<FileIdentity, std::size_t> lastWriterOf;
   for (std::size_t i = 0; i < settings.files.size(); ++i) {
-    auto writer = lastWriterOf.find(normalPath(settings.files[i]));
-    if (writer != lastWriterOf.end()) mustFollow[i] = writer->second;
-    lastWriterOf[normalPath(outputFilePath(settings, settings.files[i]))] = i;
+    const std::optional<FileIdentity>& input = listed.identities[i];
+    if (!input) {
+      if (i > 0) mustFollow[i] = i - 1;
+    } else if (auto writer = lastWriterOf.find(*input); writer != lastWriterOf.end()) {
+      mustFollow[i] = writer->second;
+    }
+    const std::string output = outputFilePath(settings, settings.files[i]);
+    if (const std::optional<FileIdentity> replaced = plainFileIdentity(output)) {
+      lastWriterOf[*replaced] = i;
+    }
   }
   return mustFollow;
 }
 
 }  // namespace
 
-DecodeAhead::DecodeAhead(const JobSettings& settings, ScaleAhead scale)
+DecodeAhead::DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleAhead scale)
     : settings_(settings), scale_(std::move(scale)), slots_(settings.files.size()) {
   if (settings.jobs <= 1) return;
-  mustFollow_ = outputsLandingOnInputs(settings);
+  mustFollow_ = outputsLandingOnInputs(settings, listed);
   limit_ = std::size_t(settings.jobs);
   for (int i = 0; i < settings.jobs; ++i) workers_.emplace_back([this] { work(); });
 }

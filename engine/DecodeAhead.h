@@ -12,9 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "PixelSurface.h"
+#include "engine/JobSettings.h"
+#include "engine/OutputWriter.h"
+#include "image/JpegObject.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 
@@ -35,8 +36,9 @@ struct Prepared {
 class DecodeAhead {
  public:
   // Starts settings.jobs workers when jobs > 1; with 1 nothing runs ahead.
+  // listed tells which file each listed name reached when the run started.
   // scale may be empty: then no picture is scaled ahead.
-  DecodeAhead(const JobSettings& settings, ScaleAhead scale);
+  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleAhead scale);
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -70,7 +72,7 @@ class DecodeAhead {
 
   const JobSettings& settings_;
   const ScaleAhead scale_;
-  // For each file, the last earlier file whose output path is this file
+  // For each file, the last earlier file whose output may replace this one
   // (it must not be read before that one is finished), or none.
   std::vector<std::optional<std::size_t>> mustFollow_;
   std::vector<Slot> slots_;

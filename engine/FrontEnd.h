@@ -1,25 +1,34 @@
-// What the run needs of the windows: progress bars and labels of the main
-// window and the crop editor, a repaint, report messages and the crop editor.
-// Tests drive the run through a scripted fake of it.
+// What the run needs of the windows: its progress, a repaint, report messages
+// and the crop editor. Tests drive the run through a scripted fake of it.
 #pragma once
 
 #include <string>
 
-#include "JobSettings.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "engine/JobSettings.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 
-enum class Window { Main, Editor };
+// How far the run is: the place in the list of the picture being worked on
+// (0 when the run starts) and the number of listed files.
+struct Progress {
+  int place = 0;
+  int count = 0;
+  std::string text() const {
+    return "Picture " + std::to_string(place) + " of " + std::to_string(count);
+  }
+};
 
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
 
-  virtual void setProgressMaximum(Window window, int maximum) = 0;
-  virtual void setProgressPosition(Window window, int position) = 0;
-  virtual void setLabel(Window window, const std::string& text) = 0;
+  // Shows the progress on the main window and on the crop editor alike: both
+  // labels read its text, both bars run to count. When the run starts (place
+  // 0) the bars keep the position the last run left them at; from then on
+  // they show the place.
+  virtual void showProgress(const Progress& progress) = 0;
   // Repaints the main window at once, so the new progress shows before the
   // pixel work starts.
   virtual void repaintMain() = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace batchfit {
@@ -11,16 +12,46 @@ namespace batchfit {
 inline constexpr const char* DefaultOutputFolder = "/tmp";
 inline constexpr const char* DefaultOutputPath = "/tmp/Save Your Resized Files Here";
 
+enum class SaveFormat { Jpeg, Bmp };
+// None is no mode at all: the run starts and ends without touching a file.
+enum class Mode { Keen, EditAll, ResizeAll, None };
+// What Keen resizing does with a picture whose aspect ratio does not fit.
+enum class MismatchAction { Edit, Skip };
+// A quarter turn: Left is counter-clockwise, Right clockwise.
+enum class Turn { None, Left, Right };
+
+// The choices as the main window gives them: a radio group's item index, the
+// direction box's text. Deliberately, an index the group does not have still
+// means something: any format but the first is BMP, any action but the first
+// skips, and any other mode runs none. Only the exact text "Right" turns
+// clockwise; "right", "Right " or an empty text turn left.
+constexpr SaveFormat saveFormatAt(int index) {
+  return index == 0 ? SaveFormat::Jpeg : SaveFormat::Bmp;
+}
+constexpr Mode modeAt(int index) {
+  constexpr Mode items[] = {Mode::Keen, Mode::EditAll, Mode::ResizeAll};
+  return index >= 0 && index < 3 ? items[index] : Mode::None;
+}
+constexpr MismatchAction mismatchActionAt(int index) {
+  return index == 0 ? MismatchAction::Edit : MismatchAction::Skip;
+}
+constexpr Turn directionNamed(std::string_view text) {
+  return text == "Right" ? Turn::Right : Turn::Left;
+}
+
 struct JobSettings {
   std::int32_t targetWidth = 176;
   std::int32_t targetHeight = 220;
-  int saveFormat = 0;  // 0 JPEG, anything else BMP
+  SaveFormat saveFormat = SaveFormat::Jpeg;
   int jpegQuality = 100;
-  int mode = 0;                       // 0 keen, 1 edit all, 2 resize all; others run nothing
+  Mode mode = Mode::Keen;
   std::int32_t aspectTolerance = 10;  // percent of the target's ratio
-  int mismatchAction = 0;             // 0 crop editor, anything else skip
+  MismatchAction mismatchAction = MismatchAction::Edit;
+  // Turn a picture of the other orientation than the target's while scaling it.
   bool autoRotate = true;
-  std::string rotateDirection = "Left";  // only exactly "Right" turns clockwise
+  // Left or Right: the way such a picture turns, and the way a turned crop
+  // frame turns its part, whether autoRotate is on or not.
+  Turn rotateDirection = Turn::Left;
   bool antiAlias = false;
   std::string outputPath = DefaultOutputPath;  // only its folder part counts
   std::vector<std::string> files;

@@ -1,30 +1,25 @@
-#include "Modes.h"
+#include "engine/Modes.h"
 
 #include <optional>
 
-#include "AntiAlias.h"
-#include "OutputWriter.h"
-#include "RunSkeleton.h"
-#include "Scaling.h"
+#include "engine/AntiAlias.h"
+#include "engine/OutputWriter.h"
+#include "engine/RunSkeleton.h"
+#include "engine/Scaling.h"
 
 namespace batchfit {
 
 namespace {
 
-// Whether the picture is scaled turned: with autoRotate on, whenever target
-// and picture are not of the same orientation (square ones never are).
-bool placedTurned(const JobSettings& settings, std::int32_t width, std::int32_t height) {
-  return settings.autoRotate && !sameOrientation(settings, width, height);
-}
-
 ScaleFactors factorsFor(const JobSettings& settings, std::int32_t width, std::int32_t height,
-                        bool turned) {
-  return turned ? turnedFactors(settings, width, height) : straightFactors(settings, width, height);
+                        Turn turn) {
+  return turn != Turn::None ? turnedFactors(settings, width, height)
+                            : straightFactors(settings, width, height);
 }
 
 Placement resizeAllPlacement(const JobSettings& settings, std::int32_t width, std::int32_t height) {
-  const bool turned = placedTurned(settings, width, height);
-  return {turned, factorsFor(settings, width, height, turned)};
+  const Turn turn = placementTurn(settings, width, height);
+  return {turn, factorsFor(settings, width, height, turn)};
 }
 
 // The placement of a picture whose aspect ratio fits, or none. With
@@ -32,12 +27,12 @@ Placement resizeAllPlacement(const JobSettings& settings, std::int32_t width, st
 // size of 0 fails for every picture); with it off only a match computes them.
 std::optional<Placement> keenPlacement(const JobSettings& settings, std::int32_t width,
                                        std::int32_t height) {
-  const bool turned = placedTurned(settings, width, height);
+  const Turn turn = placementTurn(settings, width, height);
   ScaleFactors steps;
-  if (settings.autoRotate) steps = factorsFor(settings, width, height, turned);
-  if (!aspectMatches(settings, width, height, turned)) return std::nullopt;
-  if (!settings.autoRotate) steps = factorsFor(settings, width, height, false);
-  return Placement{turned, steps};
+  if (settings.autoRotate) steps = factorsFor(settings, width, height, turn);
+  if (!aspectMatches(settings, width, height, turn != Turn::None)) return std::nullopt;
+  if (!settings.autoRotate) steps = factorsFor(settings, width, height, Turn::None);
+  return Placement{turn, steps};
 }
 
 // The picture scaled row by row as its JPEG bytes decode, onto a fresh
@@ -48,14 +43,14 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
   if (!placement || settings.targetWidth <= 0 || settings.targetHeight <= 0) return std::nullopt;
   PixelSurface target = PixelSurface::create(settings.targetWidth, settings.targetHeight);
   RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
-                     *placement, settings.rotateDirection);
+                     *placement);
   jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); });
   return target;
 }
 
 void passAndWrite(ModeRun& run, const std::string& name) {
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
+  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
 }
 
 // Fills TI from PI as placed, then the pass and the output.
@@ -63,7 +58,7 @@ void scaleAndWrite(ModeRun& run, const std::string& name, const Placement& place
   PictureRole& TI = run.pictures.TI;
   // A target without pixels has no position to visit.
   if (TI.width() > 0 && TI.height() > 0) {
-    resample(run.pictures.PI.surface(), TI.surface(), placement, run.settings.rotateDirection);
+    resample(run.pictures.PI.surface(), TI.surface(), placement);
   }
   passAndWrite(run, name);
 }
@@ -80,7 +75,7 @@ void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
       run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg);
+  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
 }
 
 // Scales the picture if it fits; false when it does not.
@@ -98,7 +93,7 @@ bool scaleIfMatching(ModeRun& run, const std::string& name) {
 
 void keenWork(ModeRun& run, const std::string& name) {
   bool pictureHandled = scaleIfMatching(run, name);
-  if (!pictureHandled && run.settings.mismatchAction == 0) {
+  if (!pictureHandled && run.settings.mismatchAction == MismatchAction::Edit) {
     editAndWrite(run, name);
     pictureHandled = true;
   }

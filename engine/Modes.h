@@ -1,9 +1,9 @@
 // The three resizing modes: Keen resizing, edit-all and resize-all.
 #pragma once
 
-#include "FrontEnd.h"
-#include "JobSettings.h"
-#include "Run.h"
+#include "engine/FrontEnd.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
 
 namespace batchfit {
 

@@ -1,8 +1,7 @@
-#include "Run.h"
+#include "engine/Run.h"
 
-#include <string>
-
-#include "Modes.h"
+#include "engine/Modes.h"
+#include "image/MemoryLimit.h"
 
 namespace batchfit {
 
@@ -11,27 +10,23 @@ void prepareTarget(const JobSettings& settings, PictureRole& TI) {
 }
 
 void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  const int count = static_cast<int>(settings.files.size());
-  const std::string label = "Picture 0 of " + std::to_string(count);
-  // The bar positions are left alone: they keep the last run's value until
-  // the first picture of this run passes its size test.
-  frontEnd.setProgressMaximum(Window::Main, count);
-  frontEnd.setLabel(Window::Main, label);
-  frontEnd.setProgressMaximum(Window::Editor, count);
-  frontEnd.setLabel(Window::Editor, label);
+  // The bars keep the last run's position until the first picture of this
+  // run passes its size test.
+  frontEnd.showProgress({0, static_cast<int>(settings.files.size())});
   prepareTarget(settings, pictures.TI);
+  measureAvailableMemory();
   switch (settings.mode) {
-    case 0:
+    case Mode::Keen:
       runKeenMode(settings, frontEnd, pictures);
       break;
-    case 1:
+    case Mode::EditAll:
       runEditAllMode(settings, frontEnd, pictures);
       break;
-    case 2:
+    case Mode::ResizeAll:
       runResizeAllMode(settings, frontEnd, pictures);
       break;
-    default:
-      break;  // no mode of that number: the run ends here, without a message
+    case Mode::None:
+      break;  // the run ends here, without a message
   }
 }
 

@@ -2,9 +2,9 @@
 // and the report at the end.
 #pragma once
 
-#include "FrontEnd.h"
-#include "JobSettings.h"
-#include "PictureRole.h"
+#include "engine/FrontEnd.h"
+#include "engine/JobSettings.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 

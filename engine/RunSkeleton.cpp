@@ -1,7 +1,7 @@
-#include "RunSkeleton.h"
+#include "engine/RunSkeleton.h"
 
-#include "PictureFile.h"
-#include "Scaling.h"
+#include "engine/Scaling.h"
+#include "image/PictureFile.h"
 
 namespace batchfit {
 
@@ -11,7 +11,7 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
   const std::int32_t height = PI.height();
   const std::int32_t tw = settings.targetWidth;
   const std::int32_t th = settings.targetHeight;
-  if (settings.autoRotate && !sameOrientation(settings, width, height)) {
+  if (placementTurn(settings, width, height) != Turn::None) {
     return th <= width && tw <= height;
   }
   return tw <= width && th <= height;
@@ -55,11 +55,7 @@ void letGoOfPicture(ModeRun& run) {
 }
 
 void showProgress(FrontEnd& frontEnd, int place, int count) {
-  const std::string label = "Picture " + std::to_string(place) + " of " + std::to_string(count);
-  frontEnd.setProgressPosition(Window::Main, place);
-  frontEnd.setProgressPosition(Window::Editor, place);
-  frontEnd.setLabel(Window::Main, label);
-  frontEnd.setLabel(Window::Editor, label);
+  frontEnd.showProgress({place, count});
   frontEnd.repaintMain();
 }
 
@@ -67,8 +63,9 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               const PictureWork& work, const ScaleAhead& scaleAhead) {
-  ModeRun run{settings, frontEnd, pictures, {}, {}, {}};
-  DecodeAhead ahead(settings, scaleAhead);
+  const ListedPhotos listed(settings.files);
+  ModeRun run{settings, frontEnd, pictures, {}, {}, listed, {}};
+  DecodeAhead ahead(settings, listed, scaleAhead);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "DecodeAhead.h"
-#include "FrontEnd.h"
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "PictureRole.h"
-#include "Run.h"
+#include "engine/DecodeAhead.h"
+#include "engine/FrontEnd.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "image/JpegObject.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 
@@ -24,14 +24,15 @@ struct ModeRun {
   WorkPictures& pictures;
   std::vector<std::string> skipReport;
   JpegObject runJpeg;
+  // The listed files as the run found them when it started.
+  const ListedPhotos& listed;
   // The current picture as a worker already scaled it onto the target, if
   // it did: then PI is not decoded again and the mode writes this.
   std::optional<PixelSurface> scaledAhead;
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
-// least the target's size: turned when autoRotate is on and the orientations
-// differ, straight otherwise.
+// least the target's size, placed as it would be scaled (placementTurn).
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
 
 // The source step of file `index`: the size test, then, for a picture large

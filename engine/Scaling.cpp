@@ -1,10 +1,10 @@
-#include "Scaling.h"
+#include "engine/Scaling.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "Arithmetic.h"
+#include "engine/Arithmetic.h"
 
 namespace batchfit {
 
@@ -12,6 +12,13 @@ bool sameOrientation(const JobSettings& settings, std::int32_t width, std::int32
   const std::int32_t tw = settings.targetWidth;
   const std::int32_t th = settings.targetHeight;
   return (tw > th && height < width) || (th > tw && width < height);
+}
+
+Turn placementTurn(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  if (settings.autoRotate && !sameOrientation(settings, width, height)) {
+    return settings.rotateDirection;
+  }
+  return Turn::None;
 }
 
 ScaleFactors straightFactors(const JobSettings& settings, std::int32_t width, std::int32_t height) {
@@ -51,32 +58,22 @@ std::vector<std::int64_t> sampleIndices(std::int32_t count, double step, bool mi
 
 }  // namespace
 
-void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement,
-              const std::string& rotateDirection) {
-  RowSampler sampler(target, source.width(), source.height(), placement, rotateDirection);
+void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement) {
+  RowSampler sampler(target, source.width(), source.height(), placement);
   // A picture without pixels still has rows: every sample of them is outside.
   for (std::int32_t y = 0; y < source.height(); ++y) {
     sampler.takeRow(y, source.empty() ? nullptr : source.row(y));
   }
 }
 
-void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps) {
-  resample(source, target, {false, steps}, "");
-}
-
-void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
-                    const std::string& rotateDirection) {
-  resample(source, target, {true, steps}, rotateDirection);
-}
-
 RowSampler::RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
-                       const Placement& placement, const std::string& rotateDirection)
-    : target_(target), turned_(placement.turned), width_(width) {
+                       const Placement& placement)
+    : target_(target), turned_(placement.turn != Turn::None), width_(width) {
   const std::int32_t tw = target.width();
   const std::int32_t th = target.height();
   const ScaleFactors steps = placement.steps;
   if (turned_) {
-    const bool clockwise = rotateDirection == "Right";
+    const bool clockwise = placement.turn == Turn::Right;
     along_ = sampleIndices(th, steps.stepX, !clockwise);
     for (std::int32_t x = 0; x < tw; ++x) {
       lines_.emplace_back(roundSample(clockwise ? std::int64_t(tw) - 1 - x : x, steps.stepY), x);

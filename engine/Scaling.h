@@ -3,12 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <utility>
 #include <vector>
 
-#include "JobSettings.h"
-#include "PixelSurface.h"
+#include "engine/JobSettings.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 
@@ -21,6 +20,12 @@ struct ScaleFactors {
 // Target and picture both strictly landscape or both strictly portrait.
 bool sameOrientation(const JobSettings& settings, std::int32_t width, std::int32_t height);
 
+// How a width x height picture is placed on the target, for the size test,
+// the factors and the sampling alike: with autoRotate on, turned in
+// rotateDirection whenever target and picture are not of the same orientation
+// (square ones never are); otherwise straight (None).
+Turn placementTurn(const JobSettings& settings, std::int32_t width, std::int32_t height);
+
 // W / tw and H / th: the target's width along the picture's width.
 ScaleFactors straightFactors(const JobSettings& settings, std::int32_t width, std::int32_t height);
 // W / th and H / tw: the target turned a quarter turn on the picture.
@@ -31,21 +36,16 @@ ScaleFactors turnedFactors(const JobSettings& settings, std::int32_t width, std:
 bool aspectMatches(const JobSettings& settings, std::int32_t width, std::int32_t height,
                    bool turned);
 
-// Where a picture goes on the target: turned or not, and the factors.
+// Where a picture goes on the target: straight or turned a quarter turn, and
+// the factors.
 struct Placement {
-  bool turned = false;
+  Turn turn = Turn::None;
   ScaleFactors steps;
 };
 
-// Fills every pixel of target from source by nearest-neighbour sampling,
-// turned a quarter turn where placed so: clockwise only for exactly "Right",
-// counter-clockwise for any other text. Samples outside the source are black.
-void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement,
-              const std::string& rotateDirection);
-// The same, straight or turned.
-void resampleStraight(const PixelSurface& source, PixelSurface& target, ScaleFactors steps);
-void resampleTurned(const PixelSurface& source, PixelSurface& target, ScaleFactors steps,
-                    const std::string& rotateDirection);
+// Fills every pixel of target from source by nearest-neighbour sampling, as
+// placed. Samples outside the source are black.
+void resample(const PixelSurface& source, PixelSurface& target, const Placement& placement);
 
 // Nearest-neighbour sampling fed the picture one row at a time, top down,
 // so that a picture need never be held whole; resample feeds it every row of
@@ -55,7 +55,7 @@ class RowSampler {
   // Sets every pixel of target that no row of a width x height picture
   // feeds (a sample outside the picture) to black, as a read outside does.
   RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
-             const Placement& placement, const std::string& rotateDirection);
+             const Placement& placement);
   // Row y of the picture, width pixels; every row comes once, in order.
   void takeRow(std::int32_t y, const ColorRef* row);
 

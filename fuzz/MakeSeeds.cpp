@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "CraftedFiles.h"
-#include "TestPictures.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 

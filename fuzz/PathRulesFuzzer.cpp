@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
-#include "PathRules.h"
+#include "fuzz/FuzzCheck.h"
+#include "image/PathRules.h"
 
 namespace {
 

@@ -11,16 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "AntiAlias.h"
-#include "Arithmetic.h"
-#include "Error.h"
-#include "FuzzCheck.h"
-#include "JobSettings.h"
-#include "JpegObject.h"
-#include "PixelSurface.h"
-#include "Run.h"
-#include "SampledDecode.h"
-#include "Scaling.h"
+#include "engine/AntiAlias.h"
+#include "engine/Arithmetic.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "engine/Scaling.h"
+#include "fuzz/FuzzCheck.h"
+#include "image/BmpFile.h"
+#include "image/Error.h"
+#include "image/JpegObject.h"
+#include "image/PixelSurface.h"
+#include "image/SampledDecode.h"
+#include "tests/support/WholeSampling.h"
 
 namespace {
 
@@ -32,20 +34,20 @@ constexpr std::size_t SettingsBytes = 4;
 JobSettings settingsFrom(const std::uint8_t* data) {
   static const char* const directions[] = {"Left", "Right", "right", ""};
   JobSettings s;
-  s.mode = 2;
+  s.mode = Mode::ResizeAll;
   s.targetWidth = data[0] % 96 - 8;
   s.targetHeight = data[1] % 96 - 8;
   s.autoRotate = data[2] & 1;
-  s.rotateDirection = directions[(data[2] >> 1) & 3];
+  s.rotateDirection = directionNamed(directions[(data[2] >> 1) & 3]);
   s.antiAlias = data[2] & 8;
-  s.saveFormat = (data[2] >> 4) & 1;
+  s.saveFormat = saveFormatAt((data[2] >> 4) & 1);
   s.jpegQuality = data[3] % 101;
   return s;
 }
 
 // The size test on the declared size, straight or turned as the run places it.
 bool largeEnough(const JobSettings& s, std::int32_t width, std::int32_t height) {
-  if (s.autoRotate && !sameOrientation(s, width, height)) {
+  if (placementTurn(s, width, height) != Turn::None) {
     return s.targetHeight <= width && s.targetWidth <= height;
   }
   return s.targetWidth <= width && s.targetHeight <= height;
@@ -56,7 +58,7 @@ PixelSurface sampledWhileDecoding(const JobSettings& s, const JpegObject& jpeg,
                                   const Placement& placement) {
   PixelSurface target = PixelSurface::create(s.targetWidth, s.targetHeight);
   RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
-                     placement, s.rotateDirection);
+                     placement);
   jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); });
   return target;
 }
@@ -79,34 +81,36 @@ std::optional<PixelSurface> sampledDecoding(const JobSettings& s, const JpegObje
                                             const Placement& placement) {
   if (s.targetWidth <= 0 || s.targetHeight <= 0) return std::nullopt;
   const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
-  const std::int32_t along = placement.turned ? s.targetHeight : s.targetWidth;
-  const std::int32_t across = placement.turned ? s.targetWidth : s.targetHeight;
+  const bool turned = placement.turn != Turn::None;
+  const std::int32_t along = turned ? s.targetHeight : s.targetWidth;
+  const std::int32_t across = turned ? s.targetWidth : s.targetHeight;
   const SamplePoints points{sampled(across, placement.steps.stepY, height),
                             sampled(along, placement.steps.stepX, width)};
   PixelSurface target = PixelSurface::create(s.targetWidth, s.targetHeight);
-  RowSampler sampler(target, width, height, placement, s.rotateDirection);
+  RowSampler sampler(target, width, height, placement);
   const auto take = [&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); };
   if (!decodeSampled(jpeg.bytes(), points, take, SampledDecodeUse::Always)) return std::nullopt;
   return target;
 }
 
 Placement placementOf(const JobSettings& s, std::int32_t width, std::int32_t height) {
-  const bool turned = s.autoRotate && !sameOrientation(s, width, height);
-  return {turned, turned ? turnedFactors(s, width, height) : straightFactors(s, width, height)};
+  const Turn turn = placementTurn(s, width, height);
+  return {turn,
+          turn != Turn::None ? turnedFactors(s, width, height) : straightFactors(s, width, height)};
 }
 
 void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jpeg,
               const std::optional<PixelSurface>& bySamples) {
   const PixelSurface& source = pictures.PI.surface();
-  const auto [turned, steps] = placementOf(s, source.width(), source.height());
+  const auto [turn, steps] = placementOf(s, source.width(), source.height());
   if (pictures.TI.width() <= 0 || pictures.TI.height() <= 0) return;
   PixelSurface& target = pictures.TI.surface();
-  if (turned) {
-    resampleTurned(source, target, steps, s.rotateDirection);
+  if (turn != Turn::None) {
+    testpics::resampleTurned(source, target, steps, turn);
   } else {
-    resampleStraight(source, target, steps);
+    testpics::resampleStraight(source, target, steps);
   }
-  const PixelSurface byRows = sampledWhileDecoding(s, jpeg, {turned, steps});
+  const PixelSurface byRows = sampledWhileDecoding(s, jpeg, {turn, steps});
   for (std::int32_t y = 0; y < target.height(); ++y) {
     for (std::int32_t x = 0; x < target.width(); ++x) {
       FUZZ_CHECK(byRows.getPixel(x, y) == target.getPixel(x, y));
@@ -118,7 +122,7 @@ void resample(const JobSettings& s, WorkPictures& pictures, const JpegObject& jp
 // The output in memory; a JPEG must read back at the target's size.
 void encode(const JobSettings& s, PictureRole& TI, JpegObject& jpeg) {
   const PixelSurface& target = TI.surface();
-  if (s.saveFormat != 0) {
+  if (s.saveFormat == SaveFormat::Bmp) {
     const std::vector<std::uint8_t> bmp = encodeBmp(target);
     FUZZ_CHECK(
         bmp.size() ==

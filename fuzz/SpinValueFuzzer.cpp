@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
-#include "SpinValue.h"
+#include "fuzz/FuzzCheck.h"
+#include "ui/SpinValue.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
+#include "image/BmpFile.h"
+
 #include <limits>
 
-#include "Error.h"
-#include "FileIo.h"
-#include "JpegObject.h"
+#include "image/Error.h"
+#include "image/FileIo.h"
 
 namespace batchfit {
 

@@ -3,7 +3,7 @@
 #ifndef BATCHFIT_COEFFICIENT_GUARD_H
 #define BATCHFIT_COEFFICIENT_GUARD_H
 
-#include "JpegGuard.h"
+#include "image/JpegGuard.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,4 +1,4 @@
-#include "Error.h"
+#include "image/Error.h"
 
 namespace batchfit {
 

@@ -1,7 +1,10 @@
 // Whole-file reading and writing with the user-facing messages for failures.
 #pragma once
 
+#include <compare>
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,18 @@ std::string absolutePath(const std::string& path);
 // The operating system's text for an error number, with trailing blanks,
 // control characters and full stops removed.
 std::string systemErrorText(int errorNumber);
+
+// A plain file as the file system knows it: the same whatever name reaches it
+// (a second hard link, a symbolic link, another spelling of the path).
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// The identity of the plain file that the path reaches, links followed; none
+// when there is no such file (missing, a folder, a device).
+std::optional<FileIdentity> plainFileIdentity(const std::string& path);
 
 // A file opened for reading. Opening throws "Cannot open file "%s". %s", also
 // for a folder or another thing that is no regular file.
@@ -40,8 +55,16 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path);
 // Creates or empties the file and writes all bytes. Throws
 // "Cannot create file "%s". %s" when it cannot be created, and
 // "Stream write error" when the device does not take every byte; a file cut
-// short that way is removed rather than left looking written, and a plain
-// file being replaced keeps its old bytes until the new ones are all written.
-void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// short that way is removed rather than left looking written. A plain file
+// being replaced keeps its old bytes until the new ones are all written
+// (where the folder and the disk allow a new file beside it, and with its
+// owner, group and mode); otherwise it is written in place. A file among
+// photos, however the path reaches it, is never written over: what the path
+// holds goes to the desktop's trash first, or where the trash cannot take
+// it, is replaced whole; failing both, it stays as it was and the write
+// fails with "Cannot replace photo "%s": the trash cannot take it (%s), and a
+// new file cannot take its place (%s)".
+void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                    const std::set<FileIdentity>& photos = {});
 
 }  // namespace batchfit

@@ -1,4 +1,4 @@
-#include "JpegGuard.h"
+#include "image/JpegGuard.h"
 
 #include <jerror.h>
 #include <stdlib.h>
@@ -95,12 +95,15 @@ static void bf_set_source(j_decompress_ptr cinfo, const unsigned char* data, siz
 
 /* ---- decompression ---- */
 
-int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo, long maxMemory) {
+int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo) {
   bf_init_errors(errors);
   cinfo->err = &errors->pub;
   BF_GUARD(cinfo);
   jpeg_create_decompress(cinfo);
-  cinfo->mem->max_memory_to_use = maxMemory;
+  /* libjpeg's cap only bounds its coefficient buffer, counting its smaller
+     buffers too, so it would refuse pictures that the caller's count lets
+     through; 0 is no cap, whatever the environment's JPEGMEM says. */
+  cinfo->mem->max_memory_to_use = 0;
   return 0;
 }
 

@@ -35,8 +35,9 @@ extern const J_COLOR_SPACE bf_pixel_color_space;
 
 /* Every function below returns 0 on success and 1 after a libjpeg error. */
 
-/* Creates the decompressor; libjpeg uses at most maxMemory bytes for its own work. */
-int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo, long maxMemory);
+/* Creates the decompressor, without a memory cap of libjpeg's own: the caller
+   counts what the picture takes against its limit before decoding starts. */
+int bf_create_decompress(struct bf_jpeg_errors* errors, j_decompress_ptr cinfo);
 struct bf_header_result {
   int multiple_scans; /* the file is progressive */
   int ran_out;        /* failed only for want of bytes beyond those given */

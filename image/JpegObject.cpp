@@ -1,33 +1,32 @@
-#include "JpegObject.h"
+#include "image/JpegObject.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
-#include "Error.h"
-#include "FileIo.h"
-#include "JpegGuard.h"
+#include "image/Error.h"
+#include "image/FileIo.h"
+#include "image/JpegGuard.h"
+// After jpeglib.h, which JpegGuard.h includes.
+#include <jerror.h>
 
 namespace batchfit {
 
 namespace {
 
+// Memory that libjpeg could not have is the system's shortage, not the file's fault.
 [[noreturn]] void throwJpegError(const bf_jpeg_errors& errors) {
-  throw Error(formatMessage("JPEG error #%d", {std::to_string(errors.pub.msg_code)}));
-}
-
-// libjpeg's own working memory (a progressive picture's coefficients) stays
-// within what one surface may take.
-long libjpegMemoryBound() {
-  return long(std::min<std::uint64_t>(surfaceMemoryLimit(), LONG_MAX));
+  const int code = errors.pub.msg_code;
+  if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE) {
+    throw Error("Out of system resources");
+  }
+  throw Error(formatMessage("JPEG error #%d", {std::to_string(code)}));
 }
 
 // One libjpeg decompressor, destroyed however the decoding ends.
 class Decompressor {
  public:
-  Decompressor() { check(bf_create_decompress(&errors_, &info_, libjpegMemoryBound())); }
+  Decompressor() { check(bf_create_decompress(&errors_, &info_)); }
   ~Decompressor() { jpeg_destroy_decompress(&info_); }
   Decompressor(const Decompressor&) = delete;
   Decompressor& operator=(const Decompressor&) = delete;
@@ -107,12 +106,37 @@ void setDecodingParameters(jpeg_decompress_struct& info) {
   info.dct_method = JDCT_FLOAT;
 }
 
-// Reads the header of the bytes and sets the decoder up: the row reader for
-// the picture's colour space.
+// What libjpeg keeps of a picture with more than one scan (progressive, or
+// its components in scans of their own) until the last scan is in: every
+// coefficient, 64 to a block, each component's blocks padded to whole
+// sampling units, as libjpeg's coefficient buffer asks for them.
+std::uint64_t coefficientBytes(const jpeg_decompress_struct& info) {
+  const auto padded = [](JDIMENSION blocks, int factor) {
+    return (std::uint64_t(blocks) + std::uint64_t(factor) - 1) / std::uint64_t(factor) *
+           std::uint64_t(factor);
+  };
+  std::uint64_t bytes = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    bytes += padded(component.width_in_blocks, component.h_samp_factor) *
+             padded(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
+// Reads the header of the bytes, checks that the picture fits the memory
+// limit with what libjpeg keeps of it, and sets the decoder up: the row
+// reader for the picture's colour space. The check comes before libjpeg
+// allocates anything for the picture and is the same whether the picture is
+// then held whole or only passed on row by row.
 RowReader readyToDecode(Decompressor& decompressor, const std::vector<std::uint8_t>& bytes) {
-  decompressor.readHeader(bytes);
-  setDecodingParameters(decompressor.info());
-  return chooseOutput(decompressor.info());
+  const JpegHeader header = *decompressor.readHeader(bytes);
+  jpeg_decompress_struct& info = decompressor.info();
+  // The header's progressive flag is libjpeg's "more than one scan".
+  checkSurfaceSize(std::int32_t(header.width), std::int32_t(header.height),
+                   header.progressive ? coefficientBytes(info) : 0);
+  setDecodingParameters(info);
+  return chooseOutput(info);
 }
 
 }  // namespace
@@ -187,7 +211,6 @@ PixelSurface JpegObject::decode() {
   Decompressor decompressor;
   const RowReader readRows = readyToDecode(decompressor, bytes_);
   jpeg_decompress_struct& info = decompressor.info();
-  // The size is checked here, before libjpeg allocates anything for the picture.
   PixelSurface surface = PixelSurface::createForOverwrite(
       std::int32_t(info.image_width), std::int32_t(info.image_height), std::move(spare_));
   decompressor.check(bf_start_decompress(&info));
@@ -201,8 +224,6 @@ void JpegObject::scanRows(const RowSink& take) const {
   Decompressor decompressor;
   const RowReader readRows = readyToDecode(decompressor, bytes_);
   jpeg_decompress_struct& info = decompressor.info();
-  // The same limit as for the decoded picture, though it is never made.
-  checkSurfaceSize(std::int32_t(info.image_width), std::int32_t(info.image_height));
   decompressor.check(bf_start_decompress(&info));
   std::vector<ColorRef> row(info.output_width);
   for (JDIMENSION y = 0; y < info.output_height; ++y) {

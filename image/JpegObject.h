@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 
@@ -67,7 +67,6 @@ class JpegObject {
   std::uint32_t headerHeight() const { return headerHeight_; }
   bool oneComponent() const { return oneComponent_; }
   std::uint8_t qualityValue() const { return qualityValue_; }
-  bool grayFlag() const { return grayFlag_; }
   bool progressiveFlag() const { return progressiveFlag_; }
 
  private:
@@ -84,17 +83,10 @@ class JpegObject {
   bool oneComponent_ = false;
   std::optional<PixelSurface> held_;
   std::uint8_t qualityValue_ = 90;
-  bool grayFlag_ = false;
   bool progressiveFlag_ = false;
   // The largest surface let go since the last decode; its buffer is reused
   // once no copy of it is left.
   PixelSurface spare_;
 };
-
-// Writes the surface as an uncompressed 32-bit BMP, bottom row first; a
-// surface without pixels gives a 0-byte file.
-void saveBmp(const PixelSurface& surface, const std::string& path);
-// The same BMP file's bytes, in memory.
-std::vector<std::uint8_t> encodeBmp(const PixelSurface& surface);
 
 }  // namespace batchfit

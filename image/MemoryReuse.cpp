@@ -1,4 +1,4 @@
-#include "MemoryReuse.h"
+#include "image/MemoryReuse.h"
 
 #if __has_include(<malloc.h>)
 #include <malloc.h>

@@ -1,4 +1,4 @@
-#include "PathRules.h"
+#include "image/PathRules.h"
 
 namespace batchfit {
 

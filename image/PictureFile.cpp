@@ -1,14 +1,14 @@
-#include "PictureFile.h"
+#include "image/PictureFile.h"
 
 #include <array>
 #include <cstdlib>
 #include <limits>
 #include <string_view>
 
-#include "Error.h"
-#include "FileIo.h"
-#include "JpegObject.h"
-#include "PathRules.h"
+#include "image/Error.h"
+#include "image/FileIo.h"
+#include "image/JpegObject.h"
+#include "image/PathRules.h"
 
 namespace batchfit {
 
@@ -78,33 +78,39 @@ std::int32_t screenPixels(std::int64_t length, std::int64_t unitsPerInch) {
 
 // ---- BMP ----
 
-bool isBitCount(std::uint32_t bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
+// Only a file without "BM" is no bitmap: any header declares a size. The
+// 12-byte core header has unsigned 16-bit sizes; every other header size is
+// read as the 40-byte info header. A depth no reader draws (2 bits, say)
+// still has rows of width x depth bits, padded to 4 bytes, so the size is
+// declared all the same: a bitmap never becomes a source picture, and one
+// large enough for the size test ends the run when it is read as a JPEG.
 struct BitmapHeader {
   std::int64_t width = 0, height = 0;
   std::uint32_t bitCount = 0, compression = 0, imageSize = 0;
 };
 
 BitmapHeader bitmapHeader(const Fields& f, std::uint32_t headerSize) {
-  if (headerSize == 12) {  // the core header: unsigned 16-bit sizes, never compressed
-    return BitmapHeader{f.u16(18), f.u16(20), f.u16(24), 0, 0};
-  }
-  if (headerSize < 40) invalid("Bitmap image is not valid");
+  if (headerSize == 12) return BitmapHeader{f.u16(18), f.u16(20), f.u16(24), 0, 0};
   f.need(14 + 40);
   return BitmapHeader{f.i32(18), f.i32(22), f.u16(28), f.u32(30), f.u32(34)};
 }
 
-// Bytes of pixel data the header promises.
+// Bytes of pixel data the header promises; a negative width has rows of its
+// magnitude, as the height has. More than any file holds is a read error.
 std::uint64_t pixelDataSize(const BitmapHeader& h) {
   const bool uncompressed = h.compression == 0 || h.compression == 3 || h.compression == 6;
   if (!uncompressed) return h.imageSize;
-  if (!isBitCount(h.bitCount)) invalid("Bitmap image is not valid");
-  const std::uint64_t rowBytes = (std::uint64_t(h.width) * h.bitCount + 31) / 32 * 4;
-  return rowBytes * std::uint64_t(std::llabs(h.height));
+  const std::uint64_t rowBytes = (std::uint64_t(std::llabs(h.width)) * h.bitCount + 31) / 32 * 4;
+  const std::uint64_t rows = std::uint64_t(std::llabs(h.height));
+  if (rows != 0 && rowBytes > std::numeric_limits<std::uint64_t>::max() / 2 / rows) {
+    throw Error("Stream read error");
+  }
+  return rowBytes * rows;
 }
 
+// The declared size: the width, and the magnitude of the height (bottom-up
+// rows have a positive one, top-down a negative one). The one height whose
+// magnitude a 32-bit size cannot hold is declared as the largest.
 Picture readBitmap(const std::vector<std::uint8_t>& bytes) {
   if (bytes.empty()) return Picture{PictureKind::Bitmap, 0, 0};
   const Fields f(bytes);
@@ -112,12 +118,12 @@ Picture readBitmap(const std::vector<std::uint8_t>& bytes) {
   if (bytes[0] != 'B' || bytes[1] != 'M') invalid("Bitmap image is not valid");
   const std::uint32_t headerSize = f.u32(14);
   const BitmapHeader h = bitmapHeader(f, headerSize);
-  if (h.width < 0 || h.height == std::numeric_limits<std::int32_t>::min()) {
-    invalid("Bitmap image is not valid");
-  }
-  const std::uint64_t dataStart = std::max<std::uint64_t>(f.u32(10), 14 + headerSize);
+  const std::uint64_t dataStart =
+      std::max<std::uint64_t>(f.u32(10), 14 + std::uint64_t(headerSize));
   f.need(dataStart + pixelDataSize(h));
-  return Picture{PictureKind::Bitmap, std::int32_t(h.width), std::int32_t(std::llabs(h.height))};
+  const std::int64_t height =
+      std::min<std::int64_t>(std::llabs(h.height), std::numeric_limits<std::int32_t>::max());
+  return Picture{PictureKind::Bitmap, std::int32_t(h.width), std::int32_t(height)};
 }
 
 // ---- icons ----

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "PictureRole.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 

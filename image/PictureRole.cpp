@@ -1,4 +1,4 @@
-#include "PictureRole.h"
+#include "image/PictureRole.h"
 
 namespace batchfit {
 

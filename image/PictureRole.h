@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

@@ -1,47 +1,16 @@
-#include "PixelSurface.h"
-
-#include <unistd.h>
+#include "image/PixelSurface.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <limits>
 #include <mutex>
-#include <sstream>
-#include <string>
 #include <vector>
 
-#include "Error.h"
+#include "image/Error.h"
 
 namespace batchfit {
 
 namespace {
-
-std::atomic<std::uint64_t> injectedLimit{0};
-
-// MemAvailable from /proc/meminfo in bytes, or 0 when it cannot be read.
-std::uint64_t memAvailable() {
-  std::ifstream in("/proc/meminfo");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("MemAvailable:", 0) != 0) continue;
-    std::istringstream fields(line.substr(13));
-    std::uint64_t kib = 0;
-    fields >> kib;
-    return kib * 1024;
-  }
-  return 0;
-}
-
-// What the system can give us now, from the kernel's own estimate when it has one.
-std::uint64_t availableMemory() {
-  if (const std::uint64_t bytes = memAvailable()) return bytes;
-  const long pages = sysconf(_SC_AVPHYS_PAGES);
-  const long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0) return std::uint64_t(pages) * std::uint64_t(pageSize);
-  return std::numeric_limits<std::uint64_t>::max();
-}
 
 // Bytes of a width x height surface; the sizes are checked to be 0 or more.
 std::uint64_t surfaceBytes(std::int32_t width, std::int32_t height) {
@@ -61,19 +30,12 @@ ColorRef PixelSurface::pixelAt(std::int64_t x, std::int64_t y) const {
   return getPixel(std::int32_t(x), std::int32_t(y));
 }
 
-void setSurfaceMemoryLimit(std::uint64_t bytes) {
-  injectedLimit = bytes;
-}
-
-void checkSurfaceSize(std::int32_t width, std::int32_t height) {
-  if (width < 0 || height < 0 || surfaceBytes(width, height) > surfaceMemoryLimit()) {
+void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t workingBytes) {
+  const std::uint64_t limit = surfaceMemoryLimit();
+  if (width < 0 || height < 0 || workingBytes > limit ||
+      surfaceBytes(width, height) > limit - workingBytes) {
     throw Error("Out of system resources");
   }
-}
-
-std::uint64_t surfaceMemoryLimit() {
-  if (const std::uint64_t bytes = injectedLimit) return bytes;
-  return availableMemory() / 4;
 }
 
 PixelSurface PixelSurface::create(std::int32_t width, std::int32_t height) {

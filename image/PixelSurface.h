@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "image/MemoryLimit.h"
+
 namespace batchfit {
 
 using ColorRef = std::uint32_t;
@@ -35,14 +37,10 @@ struct SurfaceRect {
   std::int32_t height() const { return bottom - top; }
 };
 
-// The most bytes one surface may take. 0 (the default) means: a quarter of
-// the memory the system has available, so that the copies a run holds of one
-// picture still fit. Tests set their own limit.
-void setSurfaceMemoryLimit(std::uint64_t bytes);
-std::uint64_t surfaceMemoryLimit();
 // Throws Error("Out of system resources") where a width x height surface
-// could not be made: a negative size or one over the limit.
-void checkSurfaceSize(std::int32_t width, std::int32_t height);
+// could not be made: a negative size, or one that with workingBytes more
+// (what decoding it takes besides) would exceed the memory limit.
+void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t workingBytes = 0);
 
 // Memory for pixels. A few freed photo-sized buffers are kept for the next
 // photo of the same size: a picture's memory then costs no page faults.
@@ -76,7 +74,7 @@ struct PixelAllocator {
 using PixelBuffer = std::vector<ColorRef, PixelAllocator<ColorRef>>;
 
 // Copies share their pixel buffer until one of them writes (copy on write),
-// so `assign` and copying are constant time yet fully independent. Pixel
+// so copying is constant time yet fully independent. Pixel
 // access is constant time; only the first write to a surface that still
 // shares its pixels with a copy allocates (once, for its own buffer).
 class PixelSurface {
@@ -110,9 +108,6 @@ class PixelSurface {
   // Copies src onto dest (same size) as if every source pixel were read
   // first; source pixels outside the surface arrive as InvalidColor, so black.
   void copyRect(const SurfaceRect& dest, const SurfaceRect& src);
-
-  // Becomes an independent copy of other.
-  void assign(const PixelSurface& other) { *this = other; }
 
   // Direct row access for the tight loops. The mutable form detaches first.
   const ColorRef* row(std::int32_t y) const { return pixels_->data() + std::size_t(y) * width_; }

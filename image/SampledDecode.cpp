@@ -1,4 +1,4 @@
-#include "SampledDecode.h"
+#include "image/SampledDecode.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,9 +6,9 @@
 #include <mutex>
 #include <optional>
 
-#include "CoefficientGuard.h"
-#include "FloatIdct.h"
-#include "JpegObject.h"
+#include "image/CoefficientGuard.h"
+#include "image/FloatIdct.h"
+#include "image/JpegObject.h"
 
 namespace batchfit {
 
@@ -63,7 +63,8 @@ class CoefficientReader {
   // libjpeg takes at most memoryBound bytes, as much as a whole decode would.
   CoefficientReader(std::span<const std::uint8_t> bytes, long memoryBound)
       : memoryBound_(memoryBound) {
-    if (bf_create_decompress(&errors_, &info_, memoryBound) != 0) return;
+    if (bf_create_decompress(&errors_, &info_) != 0) return;
+    info_.mem->max_memory_to_use = memoryBound;
     bf_count_warnings(&errors_);
     bf_header_result header{};
     ok_ = bf_read_header(&info_, bytes.data(), bytes.size(), 1, &header) == 0;

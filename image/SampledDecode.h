@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
 
 namespace batchfit {
 

@@ -1,4 +1,4 @@
-#include "ErrorBox.h"
+#include "ui/ErrorBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -6,7 +6,7 @@
 #include <cctype>
 #include <new>
 
-#include "PathRules.h"
+#include "image/PathRules.h"
 
 namespace batchfit {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "Error.h"
+#include "image/Error.h"
 
 namespace batchfit {
 

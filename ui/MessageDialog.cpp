@@ -1,4 +1,4 @@
-#include "MessageDialog.h"
+#include "ui/MessageDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "ErrorBox.h"
+#include "ui/ErrorBox.h"
 
 namespace batchfit {
 

@@ -29,7 +29,6 @@ class MessageDialog : public QDialog {
 
   const QString& message() const { return message_; }
   QLabel* textLabel() const { return label_; }
-  QPushButton* okButton() const { return ok_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

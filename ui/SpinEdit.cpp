@@ -1,4 +1,4 @@
-#include "SpinEdit.h"
+#include "ui/SpinEdit.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -11,8 +11,8 @@
 #include <QStyleOption>
 #include <QVBoxLayout>
 
-#include "ErrorBox.h"
-#include "SpinValue.h"
+#include "ui/ErrorBox.h"
+#include "ui/SpinValue.h"
 
 namespace batchfit {
 

@@ -1,4 +1,4 @@
-#include "SpinValue.h"
+#include "ui/SpinValue.h"
 
 #include <limits>
 

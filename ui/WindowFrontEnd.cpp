@@ -1,12 +1,12 @@
-#include "WindowFrontEnd.h"
+#include "ui/WindowFrontEnd.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
 
-#include "BGImageUnit.h"
-#include "MainUnit.h"
-#include "MessageDialog.h"
+#include "ui/CropEditor.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDialog.h"
 
 namespace batchfit {
 
@@ -16,31 +16,20 @@ void setBarMaximum(QProgressBar& bar, int maximum) {
   bar.setValue(std::clamp(position, 0, std::max(maximum, 0)));
 }
 
-WindowFrontEnd::WindowFrontEnd(TMainForm& mainForm, TBGImageForm& editor)
-    : mainForm_(mainForm), editor_(editor) {}
+WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
+    : mainWindow_(mainWindow), editor_(editor) {}
 
-QProgressBar& WindowFrontEnd::bar(Window window) const {
-  return window == Window::Main ? *mainForm_.ProgressBar1 : *editor_.ProgressBar1;
-}
-
-QLabel& WindowFrontEnd::label(Window window) const {
-  return window == Window::Main ? *mainForm_.Label9 : *editor_.Label9;
-}
-
-void WindowFrontEnd::setProgressMaximum(Window window, int maximum) {
-  setBarMaximum(bar(window), maximum);
-}
-
-void WindowFrontEnd::setProgressPosition(Window window, int position) {
-  bar(window).setValue(position);
-}
-
-void WindowFrontEnd::setLabel(Window window, const std::string& text) {
-  label(window).setText(QString::fromStdString(text));
+void WindowFrontEnd::showProgress(const Progress& progress) {
+  for (QProgressBar* bar : {mainWindow_.progressBar(), editor_.progressBar()}) {
+    setBarMaximum(*bar, progress.count);
+    if (progress.place > 0) bar->setValue(progress.place);
+  }
+  const QString text = QString::fromStdString(progress.text());
+  for (QLabel* label : {mainWindow_.progressLabel(), editor_.progressLabel()}) label->setText(text);
 }
 
 void WindowFrontEnd::repaintMain() {
-  mainForm_.repaintNow();
+  mainWindow_.repaintNow();
 }
 
 void WindowFrontEnd::showMessage(const std::string& text) {

@@ -2,34 +2,28 @@
 // crop editor, report messages in the message dialog, and the crop editor.
 #pragma once
 
-#include "FrontEnd.h"
+#include "engine/FrontEnd.h"
 
-class QLabel;
 class QProgressBar;
 
 namespace batchfit {
 
-class TMainForm;
-class TBGImageForm;
+class MainWindow;
+class CropEditor;
 
 class WindowFrontEnd : public FrontEnd {
  public:
-  WindowFrontEnd(TMainForm& mainForm, TBGImageForm& editor);
+  WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor);
 
-  void setProgressMaximum(Window window, int maximum) override;
-  void setProgressPosition(Window window, int position) override;
-  void setLabel(Window window, const std::string& text) override;
+  void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
   bool editPicture(const PixelSurface& source, PictureRole& target,
                    const JobSettings& settings) override;
 
  private:
-  QProgressBar& bar(Window window) const;
-  QLabel& label(Window window) const;
-
-  TMainForm& mainForm_;
-  TBGImageForm& editor_;
+  MainWindow& mainWindow_;
+  CropEditor& editor_;
 };
 
 // Sets a bar's maximum. The position stays, held within the new range; a

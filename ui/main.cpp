@@ -1,11 +1,11 @@
 // batchfit: resizes a batch of photographs to one small picture size.
 #include <QApplication>
 
-#include "BGImageUnit.h"
-#include "ErrorBox.h"
-#include "MainUnit.h"
-#include "MemoryReuse.h"
-#include "WindowFrontEnd.h"
+#include "image/MemoryReuse.h"
+#include "ui/CropEditor.h"
+#include "ui/ErrorBox.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowFrontEnd.h"
 
 int main(int argc, char** argv) {
   batchfit::keepFreedBuffersForReuse();
@@ -15,15 +15,14 @@ int main(int argc, char** argv) {
   QApplication application(qtArgc, qtArgv);
   QApplication::setApplicationName(batchfit::applicationTitle());
 
-  batchfit::TMainForm mainForm;
-  batchfit::MainForm = &mainForm;
-  batchfit::TBGImageForm editor;
+  batchfit::MainWindow mainWindow;
+  batchfit::CropEditor editor;
   // Only the main window's closing ends the program.
   editor.setAttribute(Qt::WA_QuitOnClose, false);
-  batchfit::WindowFrontEnd frontEnd(mainForm, editor);
-  mainForm.setFrontEnd(&frontEnd);
+  batchfit::WindowFrontEnd frontEnd(mainWindow, editor);
+  mainWindow.setFrontEnd(&frontEnd);
 
-  mainForm.show();
+  mainWindow.show();
   QApplication::exec();
   return 0;
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 using batchfit::CliRequest;
 using batchfit::parseCommandLine;
@@ -27,13 +27,13 @@ TEST(CliOptions, DefaultsMatchTheMainWindowWithMismatchesReported) {
   const auto s = parse({"a.jpg"});
   EXPECT_EQ(s.targetWidth, 176);
   EXPECT_EQ(s.targetHeight, 220);
-  EXPECT_EQ(s.saveFormat, 0);
+  EXPECT_EQ(s.saveFormat, batchfit::SaveFormat::Jpeg);
   EXPECT_EQ(s.jpegQuality, 100);
-  EXPECT_EQ(s.mode, 0);
+  EXPECT_EQ(s.mode, batchfit::Mode::Keen);
   EXPECT_EQ(s.aspectTolerance, 10);
-  EXPECT_EQ(s.mismatchAction, 1);
+  EXPECT_EQ(s.mismatchAction, batchfit::MismatchAction::Skip);
   EXPECT_TRUE(s.autoRotate);
-  EXPECT_EQ(s.rotateDirection, "Left");
+  EXPECT_EQ(s.rotateDirection, batchfit::Turn::Left);
   EXPECT_FALSE(s.antiAlias);
   EXPECT_EQ(s.outputPath, "/tmp/");
   EXPECT_EQ(s.jobs, 4);
@@ -47,15 +47,23 @@ TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
   EXPECT_EQ(s.outputPath, "out/");
   EXPECT_EQ(s.targetWidth, 200);
   EXPECT_EQ(s.targetHeight, -5);
-  EXPECT_EQ(s.saveFormat, 1);
+  EXPECT_EQ(s.saveFormat, batchfit::SaveFormat::Bmp);
   EXPECT_EQ(s.jpegQuality, 0);
-  EXPECT_EQ(s.mode, 2);
+  EXPECT_EQ(s.mode, batchfit::Mode::ResizeAll);
   EXPECT_EQ(s.aspectTolerance, -3);
   EXPECT_FALSE(s.autoRotate);
-  EXPECT_EQ(s.rotateDirection, "Right");
+  EXPECT_EQ(s.rotateDirection, batchfit::Turn::Right);
   EXPECT_TRUE(s.antiAlias);
   EXPECT_EQ(s.jobs, 1);
   EXPECT_EQ(s.files, (std::vector<std::string>{"x.jpg", "-y.jpg"}));
+}
+
+TEST(CliOptions, FlagsBundleAndLongNamesMayBeShortened) {
+  const auto s = parse({"-aj2", "--qual=7", "--no", "a"});
+  EXPECT_TRUE(s.antiAlias);
+  EXPECT_EQ(s.jobs, 2);
+  EXPECT_EQ(s.jpegQuality, 7);
+  EXPECT_FALSE(s.autoRotate);
 }
 
 TEST(CliOptions, OutputFolderWithOrWithoutTrailingSlashIsTheSameFolder) {

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "CliOptions.h"
-#include "Run.h"
-#include "TerminalFrontEnd.h"
-#include "TestPictures.h"
+#include "cli/CliOptions.h"
+#include "cli/TerminalFrontEnd.h"
+#include "engine/Run.h"
+#include "tests/support/TestPictures.h"
 
 extern char** environ;
 

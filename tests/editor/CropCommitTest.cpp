@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "CropCommit.h"
-#include "EditorTesting.h"
+#include "editor/CropCommit.h"
+#include "tests/editor/EditorTesting.h"
 
 using namespace batchfit;
 using editortest::colourAt;
@@ -70,7 +70,7 @@ TEST(CropCommit, ResizedFrameIsCutToTheCornerAndScaled) {
 
 TEST(CropCommit, TurnedFrameClockwiseOnlyForExactlyRight) {
   JobSettings s;
-  s.rotateDirection = "Right";
+  s.rotateDirection = directionNamed("Right");
   Commit c(400, 220, s, 50, 10);  // 220 x 200 at (50, 10): sx = 1, sy = 200 / 176
   c.run(s);
   expectTarget(c.target, s, [](int x, int y) {
@@ -80,7 +80,7 @@ TEST(CropCommit, TurnedFrameClockwiseOnlyForExactlyRight) {
   EXPECT_EQ(c.target.surface().getPixel(0, 0), colourAt(50, 10 + 199));
 
   for (const char* direction : {"Left", "right", "Right ", ""}) {
-    s.rotateDirection = direction;
+    s.rotateDirection = directionNamed(direction);
     Commit d(400, 220, s, 50, 10);
     d.run(s);
     expectTarget(d.target, s, [](int x, int y) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "CropFrame.h"
-#include "EditorTesting.h"
+#include "editor/CropFrame.h"
+#include "tests/editor/EditorTesting.h"
 
 using namespace batchfit;
 using editortest::errorOf;

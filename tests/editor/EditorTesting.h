@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "Error.h"
-#include "PixelSurface.h"
+#include "image/Error.h"
+#include "image/PixelSurface.h"
 
 namespace editortest {
 

@@ -1,4 +1,4 @@
-#include "Batch.h"
+#include "tests/engine/Batch.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "FakeFrontEnd.h"
-#include "JobSettings.h"
-#include "PixelSurface.h"
-#include "Run.h"
-#include "TestPictures.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "image/PixelSurface.h"
+#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/TestPictures.h"
 
 namespace enginetest {
 

@@ -7,14 +7,18 @@
 #include <filesystem>
 #include <map>
 
-#include "Batch.h"
-#include "Error.h"
+#include "image/Error.h"
+#include "tests/engine/Batch.h"
 
 namespace {
 
+using batchfit::Turn;
 using enginetest::Batch;
 using enginetest::EditorAnswer;
 using testpics::JpegKind;
+constexpr batchfit::Mode Keen = batchfit::Mode::Keen;
+constexpr batchfit::Mode ResizeAll = batchfit::Mode::ResizeAll;
+constexpr batchfit::MismatchAction Skip = batchfit::MismatchAction::Skip;
 
 struct Observed {
   std::vector<std::string> calls;
@@ -25,11 +29,11 @@ struct Observed {
 
 // How the mixed batch is run, beyond the number of jobs.
 struct Variant {
-  int mode = 0;
+  batchfit::Mode mode = batchfit::Mode::Keen;
   bool autoRotate = true;
-  std::string rotateDirection = "Left";
-  int mismatchAction = 0;
-  int saveFormat = 0;
+  batchfit::Turn rotateDirection = batchfit::Turn::Left;
+  batchfit::MismatchAction mismatchAction = batchfit::MismatchAction::Edit;
+  batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg;
 };
 
 std::vector<batchfit::ColorRef> pixelsOf(batchfit::PictureRole& role) {
@@ -106,7 +110,7 @@ void expectSame(const Observed& one, const Observed& many, int jobs) {
 }
 
 TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
-  for (int format : {0, 1}) {
+  for (batchfit::SaveFormat format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Observed one = runMixed(1, {.saveFormat = format}, false);
     EXPECT_EQ(one.error, "");
     EXPECT_FALSE(one.lastTarget.empty());
@@ -118,16 +122,18 @@ TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
 // leave the rest whole to the run: every mode and turn ends as one at a time.
 TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
   const std::vector<Variant> variants = {
-      {.mode = 2},
-      {.mode = 2, .rotateDirection = "Right"},
-      {.mode = 2, .autoRotate = false},
-      {.mode = 0, .autoRotate = false, .mismatchAction = 1},
-      {.mode = 0, .rotateDirection = "Right", .mismatchAction = 1},
-      {.mode = 1},
+      {.mode = ResizeAll},
+      {.mode = ResizeAll, .rotateDirection = Turn::Right},
+      {.mode = ResizeAll, .autoRotate = false},
+      {.mode = Keen, .autoRotate = false, .mismatchAction = Skip},
+      {.mode = Keen, .rotateDirection = Turn::Right, .mismatchAction = Skip},
+      {.mode = batchfit::Mode::EditAll},
   };
   for (const Variant& variant : variants) {
-    SCOPED_TRACE("mode " + std::to_string(variant.mode) + ", turn " +
-                 (variant.autoRotate ? variant.rotateDirection : "off"));
+    SCOPED_TRACE("mode " + std::to_string(int(variant.mode)) + ", turn " +
+                 (!variant.autoRotate                      ? "off"
+                  : variant.rotateDirection == Turn::Right ? "Right"
+                                                           : "Left"));
     const Observed one = runMixed(1, variant, false);
     EXPECT_EQ(one.error, "");
     for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, variant, false), jobs);
@@ -135,7 +141,7 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
 }
 
 TEST(DecodeAhead, AnErrorStopsAtTheSameFileWithTheSameOutputsBeforeIt) {
-  for (int mode : {0, 2}) {
+  for (batchfit::Mode mode : {Keen, ResizeAll}) {
     const Observed one = runMixed(1, {.mode = mode}, true);
     EXPECT_EQ(one.error, "JPEG error #53");
     EXPECT_EQ(one.outputs.count("later.jpg"), 1u);  // made before the run, untouched
@@ -150,9 +156,26 @@ TEST(DecodeAhead, AnInputReplacedByAnEarlierOutputIsReadAfterThatWrite) {
   // it would have been the 330 x 400 picture made before the run.
   const Observed one = runMixed(1, {}, false);
   const Observed four = runMixed(4, {}, false);
-  EXPECT_NE(std::find(one.calls.begin(), one.calls.end(), "label main Picture 8 of 8"),
+  EXPECT_NE(std::find(one.calls.begin(), one.calls.end(), "progress Picture 8 of 8"),
             one.calls.end());
   EXPECT_EQ(one.outputs.at("later.jpg"), four.outputs.at("later.jpg"));
+}
+
+// The later input is a second name (a hard link) of the file an earlier
+// output replaces: it is the same file all the same, read after that write.
+TEST(DecodeAhead, AnInputUnderASecondNameIsReadAfterTheOutputThatReplacesIt) {
+  const auto outputOfSecondName = [](int jobs) {
+    Batch b;
+    b.settings.jobs = jobs;
+    b.addJpeg("x.jpg", 300, 400);
+    testpics::writeFile(b.output("x.jpg"), testpics::makeJpeg(330, 400, JpegKind::Baseline, other));
+    std::filesystem::create_hard_link(b.output("x.jpg"), b.dir.file("h.jpg"));
+    b.settings.files.push_back(b.dir.file("h.jpg"));
+    b.run();
+    return testpics::readFile(b.output("h.jpg"));
+  };
+  const std::vector<std::uint8_t> one = outputOfSecondName(1);
+  for (int jobs : {2, 4}) EXPECT_TRUE(outputOfSecondName(jobs) == one) << jobs << " jobs";
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "Batch.h"
-#include "ReferenceDecode.h"
+#include "tests/engine/Batch.h"
+#include "tests/support/ReferenceDecode.h"
 
 using batchfit::ColorRef;
 using batchfit::makeColor;
@@ -140,10 +140,10 @@ const Input MixedBatch[] = {
     {"exact.jpeg", 176, 220, JpegKind::Baseline},
 };
 
-void runMixedBatch(const std::string& direction, bool antiAlias) {
+void runMixedBatch(batchfit::Turn direction, bool antiAlias) {
   Batch batch;
-  batch.settings.mode = 2;
-  batch.settings.saveFormat = 1;
+  batch.settings.mode = batchfit::Mode::ResizeAll;
+  batch.settings.saveFormat = batchfit::SaveFormat::Bmp;
   batch.settings.rotateDirection = direction;
   batch.settings.antiAlias = antiAlias;
   std::string small;
@@ -161,7 +161,7 @@ void runMixedBatch(const std::string& direction, bool antiAlias) {
     const PixelSurface picture =
         testpics::referenceDecode(testpics::readFile(batch.dir.file("in/" + input.name)));
     const PixelSurface expected =
-        expectedOutput(picture, 176, 220, direction == "Right", antiAlias);
+        expectedOutput(picture, 176, 220, direction == batchfit::Turn::Right, antiAlias);
     const std::string bmpName = input.name.substr(0, input.name.find('.')) + ".bmp";
     const PixelSurface written = readBmp(batch.output(bmpName));
     ASSERT_EQ(written.width(), 176) << bmpName;
@@ -176,11 +176,11 @@ void runMixedBatch(const std::string& direction, bool antiAlias) {
 }
 
 TEST(ResizeAllRun, EveryBmpPixelMatchesTurningLeft) {
-  runMixedBatch("Left", false);
+  runMixedBatch(batchfit::Turn::Left, false);
 }
 
 TEST(ResizeAllRun, EveryBmpPixelMatchesTurningRightWithAntiAliasing) {
-  runMixedBatch("Right", true);
+  runMixedBatch(batchfit::Turn::Right, true);
 }
 
 bool progressiveFile(const std::string& path) {
@@ -196,7 +196,7 @@ bool progressiveFile(const std::string& path) {
 
 TEST(ResizeAllRun, JpegOutputsKeepTheInputNamesAndFollowEachInputsProgression) {
   Batch batch;
-  batch.settings.mode = 2;
+  batch.settings.mode = batchfit::Mode::ResizeAll;
   for (const Input& input : MixedBatch) {
     batch.addJpeg(input.name, input.width, input.height, input.kind);
   }

@@ -1,16 +1,8 @@
-#include "FakeFrontEnd.h"
+#include "tests/engine/FakeFrontEnd.h"
 
 #include <gtest/gtest.h>
 
-using batchfit::Window;
-
 namespace enginetest {
-
-namespace {
-std::string nameOf(Window window) {
-  return window == Window::Main ? "main" : "editor";
-}
-}  // namespace
 
 EditorAnswer EditorAnswer::confirm(batchfit::ColorRef colour) {
   EditorAnswer answer;
@@ -23,18 +15,9 @@ EditorAnswer EditorAnswer::confirm(batchfit::ColorRef colour) {
   return answer;
 }
 
-void FakeFrontEnd::setProgressMaximum(Window window, int maximum) {
-  calls.push_back("max " + nameOf(window) + " " + std::to_string(maximum));
-}
-
-void FakeFrontEnd::setProgressPosition(Window window, int position) {
-  calls.push_back("pos " + nameOf(window) + " " + std::to_string(position));
-  (window == Window::Main ? mainPosition : editorPosition) = position;
-}
-
-void FakeFrontEnd::setLabel(Window window, const std::string& text) {
-  calls.push_back("label " + nameOf(window) + " " + text);
-  if (window == Window::Main) mainLabels.push_back(text);
+void FakeFrontEnd::showProgress(const batchfit::Progress& progress) {
+  calls.push_back("progress " + progress.text());
+  labels.push_back(progress.text());
 }
 
 void FakeFrontEnd::repaintMain() {

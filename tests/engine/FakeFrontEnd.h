@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FrontEnd.h"
+#include "engine/FrontEnd.h"
 
 namespace enginetest {
 
@@ -22,9 +22,7 @@ struct EditorAnswer {
 
 class FakeFrontEnd : public batchfit::FrontEnd {
  public:
-  void setProgressMaximum(batchfit::Window window, int maximum) override;
-  void setProgressPosition(batchfit::Window window, int position) override;
-  void setLabel(batchfit::Window window, const std::string& text) override;
+  void showProgress(const batchfit::Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
   bool editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
@@ -32,12 +30,11 @@ class FakeFrontEnd : public batchfit::FrontEnd {
 
   void script(EditorAnswer answer) { answers_.push_back(std::move(answer)); }
 
-  // Every call as one line, e.g. "label main Picture 1 of 3", "edit 800x600".
+  // Every call as one line, e.g. "progress Picture 1 of 3", "edit 800x600".
   std::vector<std::string> calls;
   std::vector<std::string> messages;
-  std::vector<std::string> mainLabels;
-  int mainPosition = -1;
-  int editorPosition = -1;
+  // The progress texts the labels showed, in order.
+  std::vector<std::string> labels;
 
  private:
   std::deque<EditorAnswer> answers_;

@@ -1,9 +1,10 @@
 // The Keen resizing and edit-all modes through the scripted front end.
 #include <gtest/gtest.h>
 
-#include "Batch.h"
-#include "Error.h"
-#include "Scaling.h"
+#include "engine/Scaling.h"
+#include "image/Error.h"
+#include "tests/engine/Batch.h"
+#include "tests/support/WholeSampling.h"
 
 using namespace batchfit;
 using enginetest::Batch;
@@ -11,25 +12,27 @@ using enginetest::callsStartingWith;
 using enginetest::EditorAnswer;
 using enginetest::readBmp;
 using enginetest::tooSmallLine;
+using testpics::resampleStraight;
+using testpics::resampleTurned;
 
 namespace {
 
-constexpr int Keen = 0;
-constexpr int EditAll = 1;
+constexpr Mode Keen = Mode::Keen;
+constexpr Mode EditAll = Mode::EditAll;
 constexpr ColorRef Red = makeColor(255, 0, 0);
 
 std::string wrongAspectLine(const std::string& path) {
   return "\"" + path + "\" was not resized, reason: wrong aspect ratio!";
 }
 
-Batch& bmpBatch(Batch& batch, int mode) {
+Batch& bmpBatch(Batch& batch, Mode mode) {
   batch.settings.mode = mode;
-  batch.settings.saveFormat = 1;
+  batch.settings.saveFormat = SaveFormat::Bmp;
   return batch;
 }
 
 // TI as a scaling of the last decoded picture with the given placement.
-void expectScaledFromPI(Batch& batch, bool turned, const std::string& direction = "Left") {
+void expectScaledFromPI(Batch& batch, bool turned, Turn direction = Turn::Left) {
   const PixelSurface& picture = batch.pictures.PI.surface();
   const JobSettings& s = batch.settings;
   PixelSurface expected = PixelSurface::create(s.targetWidth, s.targetHeight);
@@ -61,7 +64,7 @@ TEST(KeenMode, MatchingPicturesAreScaledStraightOrTurnedWithoutTheEditor) {
   landscape.run();
   EXPECT_TRUE(callsStartingWith(landscape.frontEnd, "edit").empty());
   EXPECT_EQ(landscape.outputs(), std::vector<std::string>{"landscape.jpg"});
-  expectScaledFromPI(landscape, true, "Left");
+  expectScaledFromPI(landscape, true, Turn::Left);
 }
 
 TEST(KeenMode, MismatchGoesToTheEditorOrIntoTheReport) {
@@ -75,7 +78,7 @@ TEST(KeenMode, MismatchGoesToTheEditorOrIntoTheReport) {
   EXPECT_EQ(readBmp(edited.output("wide.bmp")).getPixel(100, 100), Red);
 
   Batch reported;
-  reported.settings.mismatchAction = 1;
+  reported.settings.mismatchAction = MismatchAction::Skip;
   const std::string wide = reported.addJpeg("wide.jpg", 1200, 800);
   const std::string tall = reported.addJpeg("tall.jpg", 800, 1200);
   reported.addJpeg("fits.jpg", 600, 800);
@@ -90,7 +93,7 @@ TEST(KeenMode, OnlyOneAspectTestIsMadePerPicture) {
   // test (|0.99 - 0.8| >= 0.176) though it would pass the turned one.
   Batch batch;
   batch.settings.aspectTolerance = 22;
-  batch.settings.mismatchAction = 1;
+  batch.settings.mismatchAction = MismatchAction::Skip;
   const std::string nearlySquare = batch.addJpeg("near.jpg", 990, 1000);
   batch.run();
   EXPECT_EQ(batch.frontEnd.messages, std::vector<std::string>{wrongAspectLine(nearlySquare)});
@@ -108,7 +111,7 @@ TEST(KeenMode, OnlyOneAspectTestIsMadePerPicture) {
 TEST(KeenMode, ToleranceZeroMatchesNothing) {
   Batch batch;
   batch.settings.aspectTolerance = 0;
-  batch.settings.mismatchAction = 1;
+  batch.settings.mismatchAction = MismatchAction::Skip;
   const std::string exact = batch.addJpeg("exact.jpg", 352, 440);
   batch.run();
   EXPECT_EQ(batch.frontEnd.messages, std::vector<std::string>{wrongAspectLine(exact)});
@@ -121,7 +124,7 @@ TEST(KeenMode, SquareTargetTurnsEveryMatchingPicture) {
   batch.addJpeg("square.jpg", 300, 300);
   batch.run();
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"square.jpg"});
-  expectScaledFromPI(batch, true, "Left");
+  expectScaledFromPI(batch, true, Turn::Left);
   // Counter-clockwise: the top-left pixel comes from the top-right corner.
   EXPECT_EQ(batch.pictures.TI.surface().getPixel(0, 0),
             batch.pictures.PI.surface().getPixel(298, 0));
@@ -161,7 +164,7 @@ TEST(KeenMode, ZeroTargetSizes) {
   Batch straight;
   straight.settings.autoRotate = false;
   straight.settings.targetWidth = 0;
-  straight.settings.mismatchAction = 1;
+  straight.settings.mismatchAction = MismatchAction::Skip;
   const std::string path = straight.addJpeg("portrait.jpg", 600, 800);
   straight.run();
   EXPECT_EQ(straight.frontEnd.messages, std::vector<std::string>{wrongAspectLine(path)});
@@ -185,15 +188,14 @@ TEST(EditAllMode, LabelsCountTheListPlaceWhenTheFirstFileIsTooSmall) {
 
   std::vector<std::string> seen;
   for (const std::string& call : batch.frontEnd.calls) {
-    if (call.rfind("label editor", 0) == 0 || call.rfind("edit ", 0) == 0 ||
+    if (call.rfind("progress", 0) == 0 || call.rfind("edit ", 0) == 0 ||
         call.rfind("message", 0) == 0) {
       seen.push_back(call);
     }
   }
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{"label editor Picture 0 of 3", "label editor Picture 2 of 3",
-                                      "edit 300x400", "label editor Picture 3 of 3", "edit 640x480",
-                                      "message " + tooSmallLine(small)}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"progress Picture 0 of 3", "progress Picture 2 of 3",
+                                            "edit 300x400", "progress Picture 3 of 3",
+                                            "edit 640x480", "message " + tooSmallLine(small)}));
   EXPECT_EQ(readBmp(batch.output("second.bmp")).getPixel(0, 0), Red);
   EXPECT_EQ(readBmp(batch.output("third.bmp")).getPixel(0, 0), makeColor(0, 0, 255));
 }

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "Error.h"
-#include "OutputWriter.h"
-#include "PathRules.h"
-#include "TestPictures.h"
+#include "engine/OutputWriter.h"
+#include "image/Error.h"
+#include "image/PathRules.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 
@@ -51,9 +51,10 @@ TEST(PathRules, LastDelimiterPosition) {
   EXPECT_EQ(lastDelimiterPosition("/\0"sv, "a/b\0c"sv), 2u);
 }
 
-JobSettings output(int saveFormat, const std::string& outputPath) {
+// The format as the main window's item index gives it: 0 JPEG, 1 BMP.
+JobSettings output(int formatIndex, const std::string& outputPath) {
   JobSettings settings;
-  settings.saveFormat = saveFormat;
+  settings.saveFormat = saveFormatAt(formatIndex);
   settings.outputPath = outputPath;
   return settings;
 }
@@ -69,7 +70,7 @@ TEST(OutputNames, JpegKeepsTheInputNameAndBmpReplacesItsExtension) {
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\noext", Win), "C:\\Temp\\noext.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\trail.", Win), "C:\\Temp\\trail.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics.old\\photo", Win), "C:\\Temp\\photo.bmp");
-  // Any saveFormat but 0 is BMP.
+  // Any format index but 0 is BMP.
   EXPECT_EQ(outputFilePath(output(7, "C:\\Temp\\x"), "D:\\p.jpg", Win), "C:\\Temp\\p.bmp");
 }
 
@@ -81,6 +82,9 @@ TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
   EXPECT_EQ(outputFilePath(output(1, "/srv/out/"), "/home/u.v/photo", Posix), "/srv/out/photo.bmp");
   EXPECT_EQ(outputFilePath(output(1, "/srv/out/x"), "/home/p.jpg"), "/srv/out/p.bmp");
 }
+
+// Outputs written outside a run, where no photo is listed.
+const ListedPhotos noneListed({});
 
 PictureRole redTarget(int width, int height) {
   PictureRole TI;
@@ -98,7 +102,7 @@ TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
   const std::string existing = dir.file("photo.bmp");
   testpics::writeFile(existing, std::vector<std::uint8_t>(1000, 1));
 
-  writeOutput(output(1, dir.file("x.txt")), "/elsewhere/photo.jpg", TI, jpeg);
+  writeOutput(output(1, dir.file("x.txt")), "/elsewhere/photo.jpg", TI, jpeg, noneListed);
   const auto bmp = testpics::readFile(existing);
   ASSERT_EQ(bmp.size(), 54u + 4 * 4 * 3);
   EXPECT_EQ(bmp[54], 0);  // blue, green, red, 0
@@ -107,7 +111,7 @@ TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
 
   JobSettings settings = output(0, dir.file("x.txt"));
   settings.jpegQuality = 0;
-  writeOutput(settings, "/elsewhere/photo.jpg", TI, jpeg);
+  writeOutput(settings, "/elsewhere/photo.jpg", TI, jpeg, noneListed);
   EXPECT_EQ(jpeg.qualityValue(), 0);
   EXPECT_EQ(testpics::readFile(dir.file("photo.jpg")), jpeg.bytes());
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.txt")));
@@ -119,7 +123,7 @@ TEST(WriteOutput, MissingFolderFailsWithTheCreateMessage) {
   JpegObject jpeg;
   for (int format : {0, 1}) {
     try {
-      writeOutput(output(format, dir.file("gone/x")), "/in/a.jpg", TI, jpeg);
+      writeOutput(output(format, dir.file("gone/x")), "/in/a.jpg", TI, jpeg, noneListed);
       ADD_FAILURE() << "wrote into a folder that does not exist";
     } catch (const Error& error) {
       const std::string expected =

@@ -2,10 +2,10 @@
 // and how errors end a run.
 #include <gtest/gtest.h>
 
-#include "Batch.h"
-#include "Error.h"
-#include "RunSkeleton.h"
-#include "Scaling.h"
+#include "engine/RunSkeleton.h"
+#include "engine/Scaling.h"
+#include "image/Error.h"
+#include "tests/engine/Batch.h"
 
 using batchfit::Error;
 using batchfit::JobSettings;
@@ -15,19 +15,14 @@ using testpics::JpegKind;
 
 namespace {
 
-constexpr int ResizeAll = 2;
+constexpr batchfit::Mode ResizeAll = batchfit::Mode::ResizeAll;
 
 std::vector<std::string> runStart(int count) {
-  const std::string label = "Picture 0 of " + std::to_string(count);
-  return {"max main " + std::to_string(count), "label main " + label,
-          "max editor " + std::to_string(count), "label editor " + label};
+  return {"progress Picture 0 of " + std::to_string(count)};
 }
 
 std::vector<std::string> progress(int place, int count) {
-  const std::string label = "Picture " + std::to_string(place) + " of " + std::to_string(count);
-  const std::string n = std::to_string(place);
-  return {"pos main " + n, "pos editor " + n, "label main " + label, "label editor " + label,
-          "repaint"};
+  return {"progress Picture " + std::to_string(place) + " of " + std::to_string(count), "repaint"};
 }
 
 template <typename... Parts>
@@ -40,14 +35,14 @@ std::vector<std::string> joined(const Parts&... parts) {
 TEST(RunDriver, TooSmallFileLeavesAGapAndIsReportedAtTheEnd) {
   Batch batch;
   batch.settings.mode = ResizeAll;
-  batch.settings.saveFormat = 1;
+  batch.settings.saveFormat = batchfit::SaveFormat::Bmp;
   batch.addJpeg("first.jpg", 300, 400);
   const std::string small = batch.addJpeg("small.jpg", 100, 100);
   batch.addJpeg("third.jpg", 176, 220);
   batch.run();
 
-  // The run start touches no bar position, and the too-small file shows no
-  // progress at all: the bars and labels jump from 1 to 3.
+  // The too-small file shows no progress at all: the bars and labels jump
+  // from 1 to 3.
   EXPECT_EQ(batch.frontEnd.calls,
             joined(runStart(3), progress(1, 3), progress(3, 3),
                    std::vector<std::string>{"message " + tooSmallLine(small)}));
@@ -67,9 +62,10 @@ TEST(RunDriver, EmptyListOnlyStartsTheRunAndPreparesTheTarget) {
 }
 
 TEST(RunDriver, UnknownModeTouchesNoFile) {
+  // Item indexes the mode group does not have.
   for (int mode : {3, -1}) {
     Batch batch;
-    batch.settings.mode = mode;
+    batch.settings.mode = batchfit::modeAt(mode);
     batch.settings.files = {batch.dir.file("missing.jpg"), batch.dir.file("other.xyz")};
     EXPECT_NO_THROW(batch.run());
     EXPECT_EQ(batch.frontEnd.calls, runStart(2)) << "mode " << mode;
@@ -84,7 +80,7 @@ TEST(RunDriver, SamePathTwiceIsProcessedAndReportedTwice) {
   const std::string small = batch.addJpeg("small.jpg", 20, 30);
   batch.settings.files = {photo, small, photo, small};
   batch.run();
-  EXPECT_EQ(batch.frontEnd.mainLabels,
+  EXPECT_EQ(batch.frontEnd.labels,
             (std::vector<std::string>{"Picture 0 of 4", "Picture 1 of 4", "Picture 3 of 4"}));
   EXPECT_EQ(batch.frontEnd.messages,
             (std::vector<std::string>{tooSmallLine(small), tooSmallLine(small)}));
@@ -105,7 +101,7 @@ TEST(RunDriver, BitmapPassingTheSizeTestEndsTheRunWithTheJpegError) {
     EXPECT_STREQ(error.what(), "JPEG error #53");
   }
   // Progress was shown for the bitmap; the collected line was not.
-  EXPECT_EQ(batch.frontEnd.mainLabels.back(), "Picture 3 of 4");
+  EXPECT_EQ(batch.frontEnd.labels.back(), "Picture 3 of 4");
   EXPECT_TRUE(batch.frontEnd.messages.empty());
   EXPECT_EQ(batch.outputs(), (std::vector<std::string>{"before.jpg"}));
 }

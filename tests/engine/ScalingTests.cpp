@@ -4,11 +4,14 @@
 
 #include <cmath>
 
-#include "AntiAlias.h"
-#include "Error.h"
-#include "Scaling.h"
+#include "engine/AntiAlias.h"
+#include "engine/Scaling.h"
+#include "image/Error.h"
+#include "tests/support/WholeSampling.h"
 
 using namespace batchfit;
+using testpics::resampleStraight;
+using testpics::resampleTurned;
 
 namespace {
 
@@ -80,6 +83,14 @@ TEST(AspectTest, ToleranceIsAPercentageOfTheTargetRatio) {
   EXPECT_FALSE(aspectMatches(target(176, 220, -5), 176, 220, false));
 }
 
+// Exactly on the tolerance is outside it: 1.5 lies 0.5 from 1, and 50 % of
+// 1 is 0.5, both exact.
+TEST(AspectTest, ADifferenceEqualToTheToleranceDoesNotMatch) {
+  EXPECT_FALSE(aspectMatches(target(100, 100, 50), 150, 100, false));
+  EXPECT_FALSE(aspectMatches(target(100, 100, 50), 150, 100, true));
+  EXPECT_TRUE(aspectMatches(target(100, 100, 50), 149, 100, false));
+}
+
 TEST(AspectTest, ExtendedPrecisionDecidesOnTheBoundary) {
   EXPECT_TRUE(aspectMatches(target(176, 220), 880, 1000, false));
   EXPECT_TRUE(aspectMatches(target(176, 220), 720, 1000, false));
@@ -111,7 +122,7 @@ TEST(Resampling, StraightPicksTheNearestSourcePixelRoundingHalvesToEven) {
 TEST(Resampling, ClockwiseTurnPutsTheTopLeftCornerAtTheTopRight) {
   const PixelSurface source = placeCoded(220, 176);
   PixelSurface target = PixelSurface::create(176, 220);
-  resampleTurned(source, target, {1.0, 1.0}, "Right");
+  resampleTurned(source, target, {1.0, 1.0}, Turn::Right);
   EXPECT_EQ(target.getPixel(0, 0), place(0, 175));  // bottom-left corner
   EXPECT_EQ(target.getPixel(175, 0), place(0, 0));  // top-left corner
   EXPECT_EQ(target.getPixel(175, 219), place(219, 0));
@@ -124,7 +135,7 @@ TEST(Resampling, AnyOtherDirectionTurnsCounterClockwise) {
   const PixelSurface source = placeCoded(220, 176);
   for (const char* direction : {"Left", "right", "Right ", ""}) {
     PixelSurface target = PixelSurface::create(176, 220);
-    resampleTurned(source, target, {1.0, 1.0}, direction);
+    resampleTurned(source, target, {1.0, 1.0}, directionNamed(direction));
     EXPECT_EQ(target.getPixel(0, 0), place(219, 0)) << direction;  // top-right corner
     EXPECT_EQ(target.getPixel(0, 219), place(0, 0)) << direction;  // top-left corner
     for (int y = 0; y < 220; ++y) {
@@ -137,8 +148,8 @@ TEST(Resampling, TurningRightThenLeftGivesThePictureBack) {
   const PixelSurface source = placeCoded(40, 40);
   PixelSurface turned = PixelSurface::create(40, 40);
   PixelSurface back = PixelSurface::create(40, 40);
-  resampleTurned(source, turned, {1.0, 1.0}, "Right");
-  resampleTurned(turned, back, {1.0, 1.0}, "Left");
+  resampleTurned(source, turned, {1.0, 1.0}, Turn::Right);
+  resampleTurned(turned, back, {1.0, 1.0}, Turn::Left);
   for (int y = 0; y < 40; ++y) {
     for (int x = 0; x < 40; ++x) ASSERT_EQ(back.getPixel(x, y), source.getPixel(x, y));
   }
@@ -165,10 +176,11 @@ TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
   for (const auto& [tw, th] : targets) {
     for (const ScaleFactors steps : factors) {
       for (const bool turned : {false, true}) {
-        for (const std::string direction : {"Left", "Right"}) {
-          SCOPED_TRACE(std::to_string(tw) + "x" + std::to_string(th) + " steps " +
-                       std::to_string(steps.stepX) + "/" + std::to_string(steps.stepY) +
-                       (turned ? " turned " + direction : " straight"));
+        for (const Turn direction : {Turn::Left, Turn::Right}) {
+          SCOPED_TRACE(
+              std::to_string(tw) + "x" + std::to_string(th) + " steps " +
+              std::to_string(steps.stepX) + "/" + std::to_string(steps.stepY) +
+              (turned ? direction == Turn::Right ? " turned right" : " turned left" : " straight"));
           PixelSurface whole = PixelSurface::create(tw, th);
           if (turned) {
             resampleTurned(source, whole, steps, direction);
@@ -176,7 +188,8 @@ TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
             resampleStraight(source, whole, steps);
           }
           PixelSurface byRows = PixelSurface::create(tw, th);
-          RowSampler sampler(byRows, source.width(), source.height(), {turned, steps}, direction);
+          RowSampler sampler(byRows, source.width(), source.height(),
+                             {turned ? direction : Turn::None, steps});
           for (int y = 0; y < source.height(); ++y) sampler.takeRow(y, source.row(y));
           for (int y = 0; y < th; ++y) {
             for (int x = 0; x < tw; ++x) ASSERT_EQ(byRows.getPixel(x, y), whole.getPixel(x, y));

@@ -1,11 +1,14 @@
-#include "FaultRun.h"
+#include "tests/faults/FaultRun.h"
 
 #include <jpeglib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 
-#include "Error.h"
+#include "image/Error.h"
 
 namespace faults {
 
@@ -81,7 +84,7 @@ std::string FaultRunTest::input(const std::string& name, const Bytes& bytes) con
 }
 
 batchfit::JobSettings FaultRunTest::settings(const std::vector<std::string>& files,
-                                             int saveFormat) const {
+                                             batchfit::SaveFormat saveFormat) const {
   batchfit::JobSettings s;
   s.files = files;
   s.saveFormat = saveFormat;
@@ -113,7 +116,7 @@ Bytes FaultRunTest::output(const std::string& name) const {
   return testpics::readFile(out / name);
 }
 
-Bytes FaultRunTest::referenceOutput(const std::string& inputPath, int saveFormat) {
+Bytes FaultRunTest::referenceOutput(const std::string& inputPath, batchfit::SaveFormat saveFormat) {
   const fs::path folder = root.path() / "reference";
   fs::remove_all(folder);
   fs::create_directory(folder);
@@ -122,15 +125,16 @@ Bytes FaultRunTest::referenceOutput(const std::string& inputPath, int saveFormat
   const Outcome outcome = run(s);
   EXPECT_FALSE(outcome.failed) << outcome.message;
   const fs::path written = folder / fs::path(inputPath).filename();
-  return testpics::readFile(saveFormat == 0 ? written
-                                            : fs::path(written).replace_extension(".bmp"));
+  return testpics::readFile(saveFormat == batchfit::SaveFormat::Jpeg
+                                ? written
+                                : fs::path(written).replace_extension(".bmp"));
 }
 
 void FaultRunTest::expectStopped(const Outcome& outcome, const std::string& message,
                                  const std::string& lastLabel) {
   EXPECT_TRUE(outcome.failed);
   EXPECT_EQ(outcome.message, message);
-  const std::vector<std::string> labels = outcome.frontEnd.mainLabels;
+  const std::vector<std::string> labels = outcome.frontEnd.labels;
   ASSERT_FALSE(labels.empty());
   EXPECT_EQ(labels.back(), lastLabel);
   EXPECT_TRUE(outcome.frontEnd.messages.empty()) << "the report must not be shown";
@@ -145,11 +149,27 @@ void FaultRunTest::expectGoodRunAfterwards() {
   s.outputPath = (folder / "x").string();
   const Outcome outcome = run(s);
   EXPECT_FALSE(outcome.failed) << outcome.message;
-  EXPECT_EQ(outcome.frontEnd.mainLabels.back(), "Picture 1 of 1");
+  EXPECT_EQ(outcome.frontEnd.labels.back(), "Picture 1 of 1");
   const StrictRead read = readStrictly(testpics::readFile(folder / "afterwards.jpg"));
   EXPECT_TRUE(read.ok && read.warnings == 0);
   EXPECT_EQ(read.width, 176);
   EXPECT_EQ(read.height, 220);
+}
+
+void FaultRunTest::inChild(const std::function<void()>& body) {
+  enum : int { Passed = 0, Failed = 1, Skipped = 77 };
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    body();
+    std::fflush(nullptr);
+    std::_Exit(IsSkipped() ? Skipped : HasFailure() ? Failed : Passed);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  if (WEXITSTATUS(status) == Skipped) GTEST_SKIP() << "see the child's reason above";
+  EXPECT_EQ(WEXITSTATUS(status), Passed) << "the child's checks failed (see above)";
 }
 
 }  // namespace faults

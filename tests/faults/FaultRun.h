@@ -7,14 +7,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "FakeFrontEnd.h"
-#include "JobSettings.h"
-#include "Run.h"
-#include "TestPictures.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/TestPictures.h"
 
 namespace faults {
 
@@ -51,7 +52,9 @@ class FaultRunTest : public ::testing::TestWithParam<int> {
   // Writes in/name and gives its full path.
   std::string input(const std::string& name, const Bytes& bytes) const;
   // Default settings over files, writing into out/ in the given format.
-  batchfit::JobSettings settings(const std::vector<std::string>& files, int saveFormat = 0) const;
+  batchfit::JobSettings settings(
+      const std::vector<std::string>& files,
+      batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg) const;
   // The run, with the error that ended it, if any.
   Outcome run(const batchfit::JobSettings& settings);
 
@@ -59,7 +62,8 @@ class FaultRunTest : public ::testing::TestWithParam<int> {
   std::set<std::string> outputs() const;
   Bytes output(const std::string& name) const;
   // What a run over this one input alone writes (into a folder of its own).
-  Bytes referenceOutput(const std::string& inputPath, int saveFormat = 0);
+  Bytes referenceOutput(const std::string& inputPath,
+                        batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg);
 
   // The run ended with exactly this message, with this label the last one
   // shown, and without showing its report.
@@ -67,6 +71,10 @@ class FaultRunTest : public ::testing::TestWithParam<int> {
                             const std::string& lastLabel);
   // A run over a good picture, after the fault, writes its output in full.
   void expectGoodRunAfterwards();
+  // Runs body in a child process, which may change what this process must
+  // not (its user, its mounts). The body's checks count for this test; a body
+  // that skips skips the test.
+  void inChild(const std::function<void()>& body);
 
   testpics::TempDir root;
   std::filesystem::path in;

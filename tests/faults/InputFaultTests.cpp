@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "CraftedFiles.h"
-#include "FaultRun.h"
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
+#include "tests/faults/FaultRun.h"
+#include "tests/support/CraftedFiles.h"
 
 namespace faults {
 namespace {
@@ -92,6 +92,23 @@ TEST_P(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
     fs::remove(empty);
   }
   expectGoodRunAfterwards();
+}
+
+// A bitmap declares its width and the magnitude of its height whatever the
+// rest of its header says: a negative width or an unusual depth is no error.
+TEST_P(InputFaults, BitmapsWithNegativeWidthOrTwoBitsAreReportedTooSmall) {
+  Bytes negativeWidth = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 300, 24);
+  for (int i = 0; i < 4; ++i) negativeWidth[18 + i] = std::uint8_t(std::uint32_t(-400) >> 8 * i);
+  const Bytes twoBits = crafted::makeBmp(crafted::BmpHeader::Info40, 100, 120, 2);
+  for (const Bytes& bitmap : {negativeWidth, twoBits}) {
+    const std::string odd = input("odd.bmp", bitmap);
+    const Outcome outcome = runAround(odd);
+    EXPECT_FALSE(outcome.failed) << outcome.message;
+    ASSERT_EQ(outcome.frontEnd.messages.size(), 2u);
+    EXPECT_EQ(outcome.frontEnd.messages[1],
+              "\"" + odd + "\" has too small size and can not be resized!");
+    EXPECT_EQ(outputs(), (std::set<std::string>{"first.jpg", "last.jpg"}));
+  }
 }
 
 TEST_P(InputFaults, EmptyIconsAndMetafilesStopTheRunAtThem) {
@@ -185,20 +202,15 @@ TEST_P(InputFaults, HugeHeaderFailsAsOutOfResourcesUnderALimit) {
   expectGoodRunAfterwards();
 }
 
-// The sanitizers reserve terabytes of address space, so there the cap on
-// it cannot be set; the limit itself still holds.
-bool canCapAddressSpace() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  return false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-  return false;
-#else
-  return true;
-#endif
-#else
-  return true;
-#endif
+// A progressive picture needs libjpeg's coefficients besides its pixels:
+// 1000 x 1000 without subsampling, 4 MB of pixels and 6 MB of coefficients.
+TEST_P(InputFaults, ProgressivePictureBeyondTheLimitFailsAsOutOfResources) {
+  const LimitGuard limit(5'000'000);
+  const Bytes progressive = testpics::makeJpeg(1000, 1000, testpics::JpegKind::Progressive444);
+  const Outcome outcome = runAround(input("progressive.jpg", progressive));
+  expectStopped(outcome, "Out of system resources", "Picture 3 of 4");
+  expectOnlyFirstOutput();
+  expectGoodRunAfterwards();
 }
 
 // The run in a child process whose address space is capped at 2 GiB, where
@@ -207,7 +219,7 @@ bool canCapAddressSpace() {
 class CappedRun : public InputFaults {
  protected:
   [[noreturn]] void runCapped(const std::string& file) {
-    if (canCapAddressSpace()) {
+    if (testpics::canCapAddressSpace()) {
       const rlimit cap{2ull << 30, 2ull << 30};
       setrlimit(RLIMIT_AS, &cap);
     }

@@ -1,10 +1,10 @@
-#include "ImageTestSupport.h"
+#include "tests/image/ImageTestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
-#include "TestPictures.h"
+#include "tests/support/TestPictures.h"
 // jpeglib.h needs FILE and size_t first.
 #include <jpeglib.h>
 

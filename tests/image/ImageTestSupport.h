@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Error.h"
-#include "PixelSurface.h"
-#include "ReferenceDecode.h"
+#include "image/Error.h"
+#include "image/PixelSurface.h"
+#include "tests/support/ReferenceDecode.h"
 
 namespace imagetest {
 

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
-#include "FileIo.h"
-#include "ImageTestSupport.h"
-#include "JpegObject.h"
-#include "PictureFile.h"
-#include "TestPictures.h"
+#include "image/FileIo.h"
+#include "image/JpegObject.h"
+#include "image/PictureFile.h"
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 using imagetest::messageOf;
@@ -213,12 +217,20 @@ TEST_F(Reading, BitmapHeaders) {
   EXPECT_EQ(loaded("c.bmp", v4Bmp(5, 7)), std::pair(5, 7));  // negative height: top down
   EXPECT_EQ(loaded("empty.bmp", {}), std::pair(0, 0));
 
+  // Only a missing "BM" makes a file no bitmap; the rest of the header
+  // declares a size, however odd: an unknown header size is read as the
+  // 40-byte one, a negative width stays negative, any depth has rows.
   Bytes notBm = testpics::makeBmp(9, 4);
   notBm[0] = 'X';
   EXPECT_EQ(loadMessage("d.bmp", notBm), "Bitmap image is not valid");
   Bytes oddHeader = testpics::makeBmp(9, 4);
   put(oddHeader, 14, 20, 4);
-  EXPECT_EQ(loadMessage("e.bmp", oddHeader), "Bitmap image is not valid");
+  EXPECT_EQ(loaded("e.bmp", oddHeader), std::pair(9, 4));
+  Bytes negativeWidth = testpics::makeBmp(9, 4);
+  put(negativeWidth, 18, std::uint32_t(-9), 4);
+  EXPECT_EQ(loaded("e2.bmp", negativeWidth), std::pair(-9, 4));
+  EXPECT_EQ(loaded("e3.bmp", crafted::makeBmp(crafted::BmpHeader::Info40, 300, 200, 2)),
+            std::pair(300, 200));
 
   Bytes cut = testpics::makeBmp(9, 4);
   cut.pop_back();  // one byte of pixel data missing
@@ -458,6 +470,51 @@ TEST_F(Reading, HugeHeaderFailsBeforeAnythingIsAllocated) {
     EXPECT_EQ(messageOf([&] { jpeg.decodeTo(pi); }), "Out of system resources");
   }
   setSurfaceMemoryLimit(0);
+}
+
+// A picture within the limit decodes, whole or row by row; one byte less
+// fails before anything is allocated. A progressive picture counts libjpeg's
+// coefficients too: 2 bytes for each of 64 in 3 x 125 x 125 blocks.
+TEST_F(Reading, ProgressivePictureCountsItsCoefficientsAgainstTheLimit) {
+  const Bytes progressive = testpics::makeJpeg(1000, 1000, JpegKind::Progressive444);
+  const std::uint64_t need = 1000 * 1000 * 4 + 3 * 125 * 125 * 128;
+  JpegObject jpeg;
+  jpeg.loadBytes(progressive);
+  const auto decodeMessage = [&] {
+    PictureRole pi;
+    jpeg.loadBytes(progressive);
+    return messageOf([&] { jpeg.decodeTo(pi); });
+  };
+  const auto scanMessage = [&] {
+    return messageOf([&] { jpeg.scanRows([](std::int32_t, const ColorRef*) {}); });
+  };
+  for (const std::uint64_t limit : {need - 1, need}) {
+    SCOPED_TRACE(limit);
+    setSurfaceMemoryLimit(limit);
+    const std::string expected = limit < need ? "Out of system resources" : "(no error)";
+    EXPECT_EQ(decodeMessage(), expected);
+    EXPECT_EQ(scanMessage(), expected);
+  }
+  setSurfaceMemoryLimit(0);
+}
+
+// libjpeg finding no memory for a picture within the limit (here one set far
+// beyond it, in a child whose address space is capped) is out of resources too.
+TEST_F(Reading, LibjpegOutOfMemoryIsOutOfSystemResources) {
+  if (!testpics::canCapAddressSpace()) GTEST_SKIP() << "the sanitizers take the address space";
+  JpegObject jpeg;
+  jpeg.loadBytes(
+      imagetest::withFrameSize(testpics::makeJpeg(16, 16, JpegKind::Progressive), 65500, 65500));
+  const auto scanCapped = [&] {
+    const rlimit cap{2ull << 30, 2ull << 30};
+    setrlimit(RLIMIT_AS, &cap);
+    setSurfaceMemoryLimit(std::uint64_t(1) << 62);
+    const std::string message =
+        messageOf([&] { jpeg.scanRows([](std::int32_t, const ColorRef*) {}); });
+    std::fprintf(stderr, "[%s]\n", message.c_str());
+    std::exit(0);
+  };
+  EXPECT_EXIT(scanCapped(), ::testing::ExitedWithCode(0), "\\[Out of system resources\\]");
 }
 
 // The rows a scan hands out, as one surface.

@@ -9,12 +9,12 @@
 #include <string>
 #include <thread>
 
-#include "Arithmetic.h"
-#include "CraftedFiles.h"
-#include "ImageTestSupport.h"
-#include "JpegObject.h"
-#include "SampledDecode.h"
-#include "TestPictures.h"
+#include "engine/Arithmetic.h"
+#include "image/JpegObject.h"
+#include "image/SampledDecode.h"
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 

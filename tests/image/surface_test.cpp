@@ -2,11 +2,14 @@
 #include <malloc.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
-#include "ImageTestSupport.h"
-#include "MemoryReuse.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "image/MemoryReuse.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 using imagetest::messageOf;
@@ -110,7 +113,7 @@ TEST(Surface, CopyFromOutsideStoresBlackAndDestinationIsClipped) {
 TEST(Surface, CopiesAreIndependent) {
   PixelSurface a = numbered(4, 3);
   PixelSurface b;
-  b.assign(a);
+  b = a;
   PixelSurface c = a;
   b.setPixel(1, 1, 0x00AABBCC);
   c.mutableRow(2)[0] = 0x00010203;
@@ -134,6 +137,42 @@ TEST(Surface, MemoryLimit) {
   EXPECT_EQ(messageOf([] { PixelSurface::create(1, -1); }), "Out of system resources");
   EXPECT_EQ(messageOf([] { PixelSurface::createForOverwrite(16, 16, PixelSurface()); }),
             "Out of system resources");
+}
+
+// A container's memory limit bounds what is available even where the
+// machine has more: its room is the limit less what its cgroup uses, file
+// pages it has not used lately aside; the tightest cgroup on the way up
+// counts. The system's files are laid out in a folder of the test's own.
+TEST(AvailableMemory, ContainerLimitsBoundTheMachinesFigure) {
+  const testpics::TempDir root;
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::filesystem::create_directories((root.path() / name).parent_path());
+    std::ofstream(root.path() / name) << text;
+  };
+  constexpr std::uint64_t MiB = 1 << 20;
+  write("proc/meminfo", "MemTotal: 16000000 kB\nMemAvailable: 8000000 kB\n");
+  EXPECT_EQ(availableMemory(root.path().string()), std::uint64_t{8000000} * 1024);
+
+  // cgroup v2, no cgroup namespace: the limit is set on the parent.
+  write("proc/self/cgroup", "0::/machine/app\n");
+  write("proc/self/mountinfo",
+        "30 22 0:26 / /sys/fs/cgroup rw,nosuid shared:4 - cgroup2 cgroup2 rw\n");
+  write("sys/fs/cgroup/machine/app/memory.max", "max\n");
+  write("sys/fs/cgroup/machine/memory.max", std::to_string(512 * MiB) + "\n");
+  write("sys/fs/cgroup/machine/memory.current", std::to_string(200 * MiB) + "\n");
+  write("sys/fs/cgroup/machine/memory.stat",
+        "anon 1\ninactive_file " + std::to_string(50 * MiB) + "\nactive_file 7\n");
+  EXPECT_EQ(availableMemory(root.path().string()), 362 * MiB);
+
+  // cgroup v1 mounted at the container's own cgroup, with a tighter limit.
+  write("proc/self/cgroup", "4:memory:/docker/c1\n1:cpu,cpuacct:/docker/c1\n");
+  write("proc/self/mountinfo",
+        "34 30 0:31 /docker/c1 /sys/fs/cgroup/memory rw - cgroup cgroup rw,memory\n");
+  write("sys/fs/cgroup/memory/memory.limit_in_bytes", std::to_string(256 * MiB) + "\n");
+  write("sys/fs/cgroup/memory/memory.usage_in_bytes", std::to_string(100 * MiB) + "\n");
+  write("sys/fs/cgroup/memory/memory.stat",
+        "inactive_file 1\ntotal_inactive_file " + std::to_string(40 * MiB) + "\n");
+  EXPECT_EQ(availableMemory(root.path().string()), 196 * MiB);
 }
 
 TEST(Surface, OverwriteReusesOnlyAnUnsharedBuffer) {

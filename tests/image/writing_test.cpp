@@ -7,9 +7,10 @@
 // jpeglib.h needs FILE and size_t first.
 #include <jpeglib.h>
 
-#include "ImageTestSupport.h"
-#include "JpegObject.h"
-#include "TestPictures.h"
+#include "image/BmpFile.h"
+#include "image/JpegObject.h"
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/TestPictures.h"
 
 using namespace batchfit;
 using imagetest::messageOf;

@@ -1,4 +1,4 @@
-#include "CraftedFiles.h"
+#include "tests/support/CraftedFiles.h"
 
 #include <cstdlib>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ReferenceDecode.h"
+#include "tests/support/ReferenceDecode.h"
 
 #include <gtest/gtest.h>
 

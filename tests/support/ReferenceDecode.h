@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "PixelSurface.h"
+#include "image/PixelSurface.h"
 
 namespace testpics {
 

@@ -1,4 +1,4 @@
-#include "TestPictures.h"
+#include "tests/support/TestPictures.h"
 
 #include <jpeglib.h>
 #include <unistd.h>
@@ -82,7 +82,14 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
       width, height, components, space,
       [&](jpeg_compress_struct& cinfo) {
         jpeg_set_quality(&cinfo, quality, TRUE);
-        if (kind == JpegKind::Progressive) jpeg_simple_progression(&cinfo);
+        if (kind == JpegKind::Progressive444) {
+          for (int c = 0; c < cinfo.num_components; ++c) {
+            cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+          }
+        }
+        if (kind == JpegKind::Progressive || kind == JpegKind::Progressive444) {
+          jpeg_simple_progression(&cinfo);
+        }
       },
       [&](int y, std::vector<std::uint8_t>& row) { fillRow(kind, pattern, y, width, row); });
 }
@@ -104,6 +111,20 @@ void put(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int size
   for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
 }
 }  // namespace
+
+bool canCapAddressSpace() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  return false;
+#else
+  return true;
+#endif
+#else
+  return true;
+#endif
+}
 
 std::vector<std::uint8_t> makeBmp(int width, int height) {
   const std::size_t rowBytes = (std::size_t(width) * 3 + 3) / 4 * 4;
@@ -145,6 +166,40 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
+}
+
+namespace {
+
+// The home folder of this test process, made before any test runs and
+// removed when the process ends (not when a child of it does).
+class ProcessHome {
+ public:
+  ProcessHome() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "batchfit-home-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    // GLib reads them once, when a file first goes to the trash.
+    setenv("HOME", path_.c_str(), 1);
+    setenv("XDG_DATA_HOME", path_.c_str(), 1);
+  }
+  ~ProcessHome() {
+    std::error_code ignored;
+    if (getpid() == owner_) std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  const pid_t owner_ = getpid();
+};
+
+const ProcessHome processHome;
+
+}  // namespace
+
+std::filesystem::path trashFolder() {
+  return processHome.path() / "Trash";
 }
 
 }  // namespace testpics

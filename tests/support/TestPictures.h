@@ -23,7 +23,8 @@ using Pattern = std::function<Rgb(int x, int y)>;
 // A pattern whose every pixel differs from its neighbours, to check sampling.
 Rgb gradient(int x, int y);
 
-enum class JpegKind { Baseline, Progressive, Gray, Cmyk };
+// Progressive444 is progressive without subsampling: every component at full size.
+enum class JpegKind { Baseline, Progressive, Progressive444, Gray, Cmyk };
 
 // The bytes libjpeg writes for a width x height picture of `components`
 // samples a pixel in colour space `inSpace` (a J_COLOR_SPACE): `configure`
@@ -45,8 +46,17 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind = JpegKi
 // Minimal BMP file (24-bit, 40-byte info header) of the given size.
 std::vector<std::uint8_t> makeBmp(int width, int height);
 
+// Whether a test may cap its process's address space: not under the
+// sanitizers, which reserve terabytes of it.
+bool canCapAddressSpace();
+
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// The desktop's trash of this test process. Every test process has a home of
+// its own in the temp folder, on the file system of every TempDir, so that
+// no run under test moves a file into the trash of whoever runs the tests.
+std::filesystem::path trashFolder();
 
 // A fresh folder under the system's temp folder, removed with the object.
 class TempDir {

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,46 +13,48 @@
 #include <QToolButton>
 #include <set>
 
-#include "BGImageUnit.h"
-#include "MainUnit.h"
-#include "UiTesting.h"
-#include "WindowFrontEnd.h"
+#include "tests/ui/UiTesting.h"
+#include "ui/CropEditor.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowFrontEnd.h"
 
 using namespace batchfit;
 
 namespace {
 
 struct MainWindowTest : ::testing::Test {
-  TMainForm form;
-  TBGImageForm editor;
-  WindowFrontEnd frontEnd{form, editor};
+  MainWindow window;
+  CropEditor editor;
+  WindowFrontEnd frontEnd{window, editor};
 
   void SetUp() override {
-    form.setFrontEnd(&frontEnd);
-    form.show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    window.setFrontEnd(&frontEnd);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   }
 
   void fillList(int count) {
-    for (int i = 0; i < count; ++i) form.ListBox1->addItem(QString("/photos/%1.jpg").arg(i));
+    for (int i = 0; i < count; ++i) window.fileList()->addItem(QString("/photos/%1.jpg").arg(i));
   }
   void select(const std::set<int>& rows) {
-    for (int row : rows) form.ListBox1->item(row)->setSelected(true);
+    for (int row : rows) window.fileList()->item(row)->setSelected(true);
   }
   QStringList items() const {
     QStringList result;
-    for (int i = 0; i < form.ListBox1->count(); ++i) result << form.ListBox1->item(i)->text();
+    for (int i = 0; i < window.fileList()->count(); ++i) {
+      result << window.fileList()->item(i)->text();
+    }
     return result;
   }
   std::set<int> selectedRows() const {
     std::set<int> rows;
-    for (int i = 0; i < form.ListBox1->count(); ++i) {
-      if (form.ListBox1->item(i)->isSelected()) rows.insert(i);
+    for (int i = 0; i < window.fileList()->count(); ++i) {
+      if (window.fileList()->item(i)->isSelected()) rows.insert(i);
     }
     return rows;
   }
-  void clickRemove() { QTest::mouseClick(form.SpeedButton2, Qt::LeftButton); }
+  void clickRemove() { QTest::mouseClick(window.removeFilesButton(), Qt::LeftButton); }
 };
 
 // A radio button takes clicks on its circle and caption only, near its left edge.
@@ -78,32 +81,32 @@ TEST_F(MainWindowTest, RemovalOfEverythingOrOfNothingLeavesAnEmptyList) {
   fillList(3);
   select({0, 1, 2});
   clickRemove();
-  EXPECT_EQ(form.ListBox1->count(), 0);
+  EXPECT_EQ(window.fileList()->count(), 0);
   clickRemove();
-  EXPECT_EQ(form.ListBox1->count(), 0);
-  EXPECT_TRUE(form.ListBox1->selectedItems().isEmpty());
+  EXPECT_EQ(window.fileList()->count(), 0);
+  EXPECT_TRUE(window.fileList()->selectedItems().isEmpty());
 }
 
 TEST_F(MainWindowTest, DeleteKeyRemovesWhateverModifiersAreHeld) {
   const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
                                              Qt::AltModifier};
   for (Qt::KeyboardModifiers held : modifiers) {
-    form.ListBox1->clear();
+    window.fileList()->clear();
     fillList(3);
     select({1});
-    form.ListBox1->setFocus();
-    QTest::keyClick(form.ListBox1, Qt::Key_Delete, held);
+    window.fileList()->setFocus();
+    QTest::keyClick(window.fileList(), Qt::Key_Delete, held);
     EXPECT_EQ(items(), QStringList({"/photos/0.jpg", "/photos/2.jpg"})) << held;
   }
 }
 
 TEST_F(MainWindowTest, OtherKeysStayWithTheList) {
   fillList(3);
-  form.ListBox1->setFocus();
-  form.ListBox1->setCurrentRow(0);
-  QTest::keyClick(form.ListBox1, Qt::Key_Down);
-  EXPECT_EQ(form.ListBox1->currentRow(), 1);
-  EXPECT_EQ(form.ListBox1->count(), 3);
+  window.fileList()->setFocus();
+  window.fileList()->setCurrentRow(0);
+  QTest::keyClick(window.fileList(), Qt::Key_Down);
+  EXPECT_EQ(window.fileList()->currentRow(), 1);
+  EXPECT_EQ(window.fileList()->count(), 3);
 }
 
 TEST_F(MainWindowTest, AddedFilesAreAppendedAsChosenEvenTwice) {
@@ -111,15 +114,15 @@ TEST_F(MainWindowTest, AddedFilesAreAppendedAsChosenEvenTwice) {
   select({0});
   QStringList openedWith;
   QStringList answer = {"/a/b.jpg", "/a/c.JPG"};
-  form.openFiles = [&](QWidget*, const QString& fileName) {
+  window.openFiles = [&](QWidget*, const QString& fileName) {
     openedWith << fileName;
     return answer;
   };
-  QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(window.addFilesButton(), Qt::LeftButton);
   answer = {"/a/b.jpg"};
-  QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(window.addFilesButton(), Qt::LeftButton);
   answer = {};  // cancelled
-  QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(window.addFilesButton(), Qt::LeftButton);
   EXPECT_EQ(items(), QStringList({"/photos/0.jpg", "/a/b.jpg", "/a/c.JPG", "/a/b.jpg"}));
   EXPECT_EQ(selectedRows(), std::set<int>{0});
   // The dialog opens where the previous selection began.
@@ -127,7 +130,7 @@ TEST_F(MainWindowTest, AddedFilesAreAppendedAsChosenEvenTwice) {
 }
 
 TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
-  const JobSettings settings = form.jobSettings();
+  const JobSettings settings = window.jobSettings();
   const JobSettings defaults;
   EXPECT_EQ(settings.targetWidth, defaults.targetWidth);
   EXPECT_EQ(settings.targetHeight, defaults.targetHeight);
@@ -141,77 +144,78 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
-  EXPECT_EQ(form.windowTitle(), "Options");
-  EXPECT_EQ(form.Edit1->text(), "/tmp");
-  EXPECT_EQ(form.Label9->text(), "Picture 0 of 0");
-  EXPECT_EQ(form.ProgressBar1->value(), 0);
-  EXPECT_EQ(form.ProgressBar1->maximum(), 100);
+  EXPECT_EQ(window.windowTitle(), "Options");
+  EXPECT_EQ(window.outputDirEdit()->text(), "/tmp");
+  EXPECT_EQ(window.progressLabel()->text(), "Picture 0 of 0");
+  EXPECT_EQ(window.progressBar()->value(), 0);
+  EXPECT_EQ(window.progressBar()->maximum(), 100);
 }
 
 TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
-  form.SpinEdit1->setFocus();
-  form.SpinEdit1->editor()->selectAll();
-  QTest::keyClicks(form.SpinEdit1->editor(), "200");
-  form.SpinEdit2->setText("-3");
-  clickRadio(form.RadioGroup2->button(1));
-  QTest::mouseClick(form.SpinEdit3->downButton(), Qt::LeftButton);
-  clickRadio(form.RadioGroup1->button(2));
-  QTest::mouseClick(form.SpinEdit4->downButton(), Qt::LeftButton);
-  clickRadio(form.RadioGroup3->button(1));
-  QTest::mouseClick(form.SR, Qt::LeftButton);
-  QTest::mouseClick(form.CheckBox1, Qt::LeftButton);
-  form.ComboBox1->lineEdit()->selectAll();
-  QTest::keyClicks(form.ComboBox1->lineEdit(), "right");
-  QTest::keyClick(form.ComboBox1->lineEdit(), Qt::Key_Return);
+  window.targetWidthBox()->setFocus();
+  window.targetWidthBox()->editor()->selectAll();
+  QTest::keyClicks(window.targetWidthBox()->editor(), "200");
+  window.targetHeightBox()->setText("-3");
+  clickRadio(window.formatGroup()->button(1));
+  QTest::mouseClick(window.qualityBox()->downButton(), Qt::LeftButton);
+  clickRadio(window.modeGroup()->button(2));
+  QTest::mouseClick(window.toleranceBox()->downButton(), Qt::LeftButton);
+  clickRadio(window.mismatchGroup()->button(1));
+  QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
+  window.rotateDirectionBox()->lineEdit()->selectAll();
+  QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
+  QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
 
-  const JobSettings settings = form.jobSettings();
+  const JobSettings settings = window.jobSettings();
   EXPECT_EQ(settings.targetWidth, 200);
   EXPECT_EQ(settings.targetHeight, -3);
-  EXPECT_EQ(settings.saveFormat, 1);
+  EXPECT_EQ(settings.saveFormat, batchfit::SaveFormat::Bmp);
   EXPECT_EQ(settings.jpegQuality, 99);
-  EXPECT_EQ(settings.mode, 2);
+  EXPECT_EQ(settings.mode, batchfit::Mode::ResizeAll);
   EXPECT_EQ(settings.aspectTolerance, 9);
-  EXPECT_EQ(settings.mismatchAction, 1);
+  EXPECT_EQ(settings.mismatchAction, batchfit::MismatchAction::Skip);
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
-  // Typed text stands as typed: no completion to "Right", no new item.
-  EXPECT_EQ(settings.rotateDirection, "right");
-  EXPECT_EQ(form.ComboBox1->count(), 2);
+  // Typed text stands as typed: no completion to "Right" (which would turn
+  // clockwise), no new item.
+  EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
+  EXPECT_EQ(window.rotateDirectionBox()->count(), 2);
 }
 
 TEST_F(MainWindowTest, OutputDialogSetsTheOutputPathAndShowsItsFolder) {
   QStringList openedWith;
   QString answer = "/srv/out/x.jpg";
-  form.saveFile = [&](QWidget*, const QString& fileName) {
+  window.saveFile = [&](QWidget*, const QString& fileName) {
     openedWith << fileName;
     return answer;
   };
-  QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
-  EXPECT_EQ(form.Edit1->text(), "/srv/out/");
-  EXPECT_EQ(form.jobSettings().outputPath, "/srv/out/x.jpg");
+  QTest::mouseClick(window.outputFolderButton(), Qt::LeftButton);
+  EXPECT_EQ(window.outputDirEdit()->text(), "/srv/out/");
+  EXPECT_EQ(window.jobSettings().outputPath, "/srv/out/x.jpg");
   answer = "";  // cancelled: nothing changes
-  QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
-  EXPECT_EQ(form.Edit1->text(), "/srv/out/");
-  EXPECT_EQ(form.jobSettings().outputPath, "/srv/out/x.jpg");
+  QTest::mouseClick(window.outputFolderButton(), Qt::LeftButton);
+  EXPECT_EQ(window.outputDirEdit()->text(), "/srv/out/");
+  EXPECT_EQ(window.jobSettings().outputPath, "/srv/out/x.jpg");
   EXPECT_EQ(openedWith, QStringList({"/tmp/Save Your Resized Files Here", "/srv/out/x.jpg"}));
 }
 
 TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
-  form.RadioGroup2->setItemIndex(1);  // the chosen item is the group's tab stop
-  const std::vector<QWidget*> expected = {form.ListBox1,
-                                          form.Edit1,
-                                          form.RadioGroup1->button(0),
-                                          form.SpinEdit4->editor(),
-                                          form.RadioGroup3->button(0),
-                                          form.SpinEdit1->editor(),
-                                          form.SpinEdit2->editor(),
-                                          form.RadioGroup2->button(1),
-                                          form.SpinEdit3->editor(),
-                                          form.SR,
-                                          form.ComboBox1,
-                                          form.CheckBox1,
-                                          form.ListBox1};
-  form.ListBox1->setFocus();
+  window.formatGroup()->setItemIndex(1);  // the chosen item is the group's tab stop
+  const std::vector<QWidget*> expected = {window.fileList(),
+                                          window.outputDirEdit(),
+                                          window.modeGroup()->button(0),
+                                          window.toleranceBox()->editor(),
+                                          window.mismatchGroup()->button(0),
+                                          window.targetWidthBox()->editor(),
+                                          window.targetHeightBox()->editor(),
+                                          window.formatGroup()->button(1),
+                                          window.qualityBox()->editor(),
+                                          window.rotateCheck(),
+                                          window.rotateDirectionBox(),
+                                          window.antiAliasCheck(),
+                                          window.fileList()};
+  window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};
   for (std::size_t i = 1; i < expected.size(); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -224,20 +228,29 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
 }
 
 TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
-  for (QToolButton* button :
-       {form.SpeedButton1, form.SpeedButton2, form.SpeedButton3, form.SpeedButton4}) {
+  for (QToolButton* button : {window.addFilesButton(), window.removeFilesButton(),
+                              window.outputFolderButton(), window.startButton()}) {
     EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(button->autoRaise());
     EXPECT_FALSE(button->icon().isNull());
   }
-  EXPECT_EQ(form.SpeedButton4->text(), "Start");
-  for (QLabel* label : {form.Label1, form.Label2, form.Label3, form.Label4, form.Label5,
-                        form.Label6, form.Label7, form.Label8, form.Label9}) {
+  EXPECT_EQ(window.startButton()->text(), "Start");
+  // The eight captions and the progress label.
+  const QList<QLabel*> labels = window.findChildren<QLabel*>();
+  EXPECT_EQ(labels.size(), 9);
+  EXPECT_TRUE(labels.contains(window.progressLabel()));
+  for (QLabel* label : labels) {
     EXPECT_EQ(label->font().pixelSize(), 16) << label->text().toStdString();
   }
+  QGroupBox* keenOptions = nullptr;
+  for (QGroupBox* box : window.findChildren<QGroupBox*>()) {
+    if (box->title() == "Keen Resize Options") keenOptions = box;
+  }
+  ASSERT_NE(keenOptions, nullptr);
   for (QWidget* control : std::initializer_list<QWidget*>{
-           form.Edit1, form.ListBox1, form.SpinEdit1->editor(), form.RadioGroup1->button(0),
-           form.SR, form.ComboBox1, form.CheckBox1, form.GroupBox1, form.SpeedButton4}) {
+           window.outputDirEdit(), window.fileList(), window.targetWidthBox()->editor(),
+           window.modeGroup()->button(0), window.rotateCheck(), window.rotateDirectionBox(),
+           window.antiAliasCheck(), keenOptions, window.startButton()}) {
     EXPECT_EQ(control->font().pixelSize(), 11) << control->metaObject()->className();
   }
 }

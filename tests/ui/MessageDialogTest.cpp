@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <QTest>
 
-#include "ErrorBox.h"
-#include "MessageDialog.h"
-#include "PathRules.h"
-#include "UiTesting.h"
+#include "image/PathRules.h"
+#include "tests/ui/UiTesting.h"
+#include "ui/ErrorBox.h"
+#include "ui/MessageDialog.h"
 
 using namespace batchfit;
 

@@ -16,13 +16,13 @@
 #include <filesystem>
 #include <utility>
 
-#include "BGImageUnit.h"
-#include "ErrorBox.h"
-#include "MainUnit.h"
-#include "MessageDialog.h"
-#include "TestPictures.h"
-#include "UiTesting.h"
-#include "WindowFrontEnd.h"
+#include "tests/support/TestPictures.h"
+#include "tests/ui/UiTesting.h"
+#include "ui/CropEditor.h"
+#include "ui/ErrorBox.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDialog.h"
+#include "ui/WindowFrontEnd.h"
 
 using namespace batchfit;
 namespace fs = std::filesystem;
@@ -31,15 +31,18 @@ namespace {
 
 struct RunFromWindowTest : ::testing::Test {
   testpics::TempDir dir;
-  TMainForm form;
-  TBGImageForm editor;
-  WindowFrontEnd frontEnd{form, editor};
+  MainWindow window;
+  CropEditor editor;
+  WindowFrontEnd frontEnd{window, editor};
 
   void SetUp() override {
-    form.setFrontEnd(&frontEnd);
-    form.SaveDialog1.fileName = QString::fromStdString(dir.file("out/chosen"));
+    window.setFrontEnd(&frontEnd);
+    window.saveFile = [this](QWidget*, const QString&) {
+      return QString::fromStdString(dir.file("out/chosen"));
+    };
+    window.outputFolderButton()->click();
     fs::create_directory(dir.path() / "out");
-    form.show();
+    window.show();
   }
 
   std::string picture(const std::string& name, int width, int height) {
@@ -47,10 +50,10 @@ struct RunFromWindowTest : ::testing::Test {
     return dir.file(name);
   }
   void list(const std::vector<std::string>& paths) {
-    form.ListBox1->clear();
-    for (const std::string& path : paths) form.ListBox1->addItem(QString::fromStdString(path));
+    window.fileList()->clear();
+    for (const std::string& path : paths) window.fileList()->addItem(QString::fromStdString(path));
   }
-  void start() { QTest::mouseClick(form.SpeedButton4, Qt::LeftButton); }
+  void start() { QTest::mouseClick(window.startButton(), Qt::LeftButton); }
   bool written(const std::string& name) const { return fs::exists(dir.path() / "out" / name); }
 };
 
@@ -74,10 +77,12 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
   }
   EXPECT_EQ(buttons, 1);
   EXPECT_TRUE(written("fits.jpg"));
-  EXPECT_EQ(form.Label9->text(), "Picture 2 of 3");
-  EXPECT_EQ(editor.Label9->text(), "Picture 2 of 3");
-  EXPECT_EQ(form.ProgressBar1->value(), 2);
-  EXPECT_EQ(form.ProgressBar1->maximum(), 3);
+  EXPECT_EQ(window.progressLabel()->text(), "Picture 2 of 3");
+  EXPECT_EQ(editor.progressLabel()->text(), "Picture 2 of 3");
+  EXPECT_EQ(window.progressBar()->value(), 2);
+  EXPECT_EQ(window.progressBar()->maximum(), 3);
+  EXPECT_EQ(editor.progressBar()->value(), 2);
+  EXPECT_EQ(editor.progressBar()->maximum(), 3);
 }
 
 TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {
@@ -94,28 +99,28 @@ TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarl
   EXPECT_TRUE(written("b.jpg"));
   EXPECT_FALSE(written("c.bmp"));
   EXPECT_FALSE(written("e.jpg"));
-  EXPECT_EQ(form.Label9->text(), "Picture 3 of 5");
-  EXPECT_EQ(form.ListBox1->count(), 5);
+  EXPECT_EQ(window.progressLabel()->text(), "Picture 3 of 5");
+  EXPECT_EQ(window.fileList()->count(), 5);
 
   // The window is usable again at once.
-  EXPECT_FALSE(form.running());
+  EXPECT_FALSE(window.running());
   list({picture("f.jpg", 300, 400)});
   start();
   EXPECT_EQ(answerer.seen.size(), 1u);
   EXPECT_TRUE(written("f.jpg"));
-  EXPECT_EQ(form.Label9->text(), "Picture 1 of 1");
+  EXPECT_EQ(window.progressLabel()->text(), "Picture 1 of 1");
 }
 
 TEST_F(RunFromWindowTest, FilesGoToTheChosenFolderNotToTheTypedOne) {
   fs::create_directory(dir.path() / "typed");
   fs::create_directory(dir.path() / "dest");
-  form.saveFile = [&](QWidget*, const QString&) {
+  window.saveFile = [&](QWidget*, const QString&) {
     return QString::fromStdString(dir.file("dest/x.jpg"));
   };
-  QTest::mouseClick(form.SpeedButton3, Qt::LeftButton);
-  EXPECT_EQ(form.Edit1->text().toStdString(), dir.file("dest/"));
-  form.Edit1->selectAll();
-  QTest::keyClicks(form.Edit1, QString::fromStdString(dir.file("typed/")));
+  QTest::mouseClick(window.outputFolderButton(), Qt::LeftButton);
+  EXPECT_EQ(window.outputDirEdit()->text().toStdString(), dir.file("dest/"));
+  window.outputDirEdit()->selectAll();
+  QTest::keyClicks(window.outputDirEdit(), QString::fromStdString(dir.file("typed/")));
   list({picture("in.jpg", 300, 400)});
   uitest::ModalAnswerer answerer;
   start();
@@ -127,10 +132,10 @@ TEST_F(RunFromWindowTest, FilesGoToTheChosenFolderNotToTheTypedOne) {
 
 TEST_F(RunFromWindowTest, OnlyTheExactTextRightTurnsClockwise) {
   list({picture("wide.jpg", 400, 300)});
-  form.RadioGroup2->setItemIndex(1);  // BMP
+  window.formatGroup()->setItemIndex(1);  // BMP
   auto runWith = [&](const QString& direction) {
-    form.ComboBox1->lineEdit()->selectAll();
-    QTest::keyClicks(form.ComboBox1->lineEdit(), direction);
+    window.rotateDirectionBox()->lineEdit()->selectAll();
+    QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), direction);
     start();
     return testpics::readFile(dir.path() / "out" / "wide.bmp");
   };
@@ -146,23 +151,23 @@ TEST_F(RunFromWindowTest, BarKeepsItsPositionWithinANewRangeAndNeverShowsBusy) {
   const std::string fits = picture("fits.jpg", 300, 400);
   list({fits, fits});
   start();
-  EXPECT_EQ(form.ProgressBar1->value(), 2);
+  EXPECT_EQ(window.progressBar()->value(), 2);
 
   // No file passes: the old position stays, held within the new range.
   list({picture("small.jpg", 20, 20)});
   uitest::ModalAnswerer answerer;
   start();
   EXPECT_EQ(answerer.seen.size(), 1u);
-  EXPECT_EQ(form.Label9->text(), "Picture 0 of 1");
-  EXPECT_EQ(form.ProgressBar1->maximum(), 1);
-  EXPECT_EQ(form.ProgressBar1->value(), 1);
+  EXPECT_EQ(window.progressLabel()->text(), "Picture 0 of 1");
+  EXPECT_EQ(window.progressBar()->maximum(), 1);
+  EXPECT_EQ(window.progressBar()->value(), 1);
 
   // An empty list: an empty bar, not the busy animation of a 0..0 range.
   list({});
   start();
-  EXPECT_EQ(form.Label9->text(), "Picture 0 of 0");
-  EXPECT_EQ(editor.Label9->text(), "Picture 0 of 0");
-  for (QProgressBar* bar : {form.ProgressBar1, editor.ProgressBar1}) {
+  EXPECT_EQ(window.progressLabel()->text(), "Picture 0 of 0");
+  EXPECT_EQ(editor.progressLabel()->text(), "Picture 0 of 0");
+  for (QProgressBar* bar : {window.progressBar(), editor.progressBar()}) {
     EXPECT_LT(bar->minimum(), bar->maximum());
     EXPECT_EQ(bar->value(), bar->minimum());
   }
@@ -184,27 +189,27 @@ void postKey(QWidget* widget, int key) {
 
 TEST_F(RunFromWindowTest, InputDuringARunIsDroppedNotQueued) {
   list({"/one.jpg", "/two.jpg"});
-  form.ListBox1->item(0)->setSelected(true);
+  window.fileList()->item(0)->setSelected(true);
   int runs = 0;
   bool closed = true;
-  form.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&) {
+  window.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&) {
     if (++runs > 1) return;
-    postClick(form.SpeedButton4);
-    postKey(form.ListBox1, Qt::Key_Delete);
+    postClick(window.startButton());
+    postKey(window.fileList(), Qt::Key_Delete);
     frontEnd.repaintMain();  // lets the window system through
-    closed = form.close();
-    postClick(form.SpeedButton4);  // still queued when the run ends
-    postClick(form.SpeedButton2);
+    closed = window.close();
+    postClick(window.startButton());  // still queued when the run ends
+    postClick(window.removeFilesButton());
   };
   start();
   QCoreApplication::processEvents();
   EXPECT_EQ(runs, 1);
   EXPECT_FALSE(closed);
-  EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(form.ListBox1->count(), 2);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.fileList()->count(), 2);
 
   // Once the run is over the same input works again.
-  postClick(form.SpeedButton4);
+  postClick(window.startButton());
   QCoreApplication::processEvents();
   EXPECT_EQ(runs, 2);
 }
@@ -213,7 +218,7 @@ TEST_F(RunFromWindowTest, StartDuringAReportMessageNeverStartsASecondRun) {
   list({picture("small.jpg", 20, 20)});
   bool clicked = false;
   uitest::ModalAnswerer answerer([&](QWidget* modal) {
-    if (!std::exchange(clicked, true)) postClick(form.SpeedButton4);
+    if (!std::exchange(clicked, true)) postClick(window.startButton());
     QCoreApplication::processEvents();
     static_cast<QDialog*>(modal)->accept();
   });

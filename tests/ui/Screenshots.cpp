@@ -12,9 +12,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "BGImageUnit.h"
-#include "MainUnit.h"
-#include "WindowFrontEnd.h"
+#include "ui/CropEditor.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowFrontEnd.h"
 
 namespace {
 
@@ -44,38 +44,34 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString folder = argv[1];
-  batchfit::TMainForm form;
-  batchfit::TBGImageForm editor;
-  batchfit::WindowFrontEnd frontEnd(form, editor);
-  form.setFrontEnd(&frontEnd);
-  form.ListBox1->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
-                           "/home/ana/Photos/2024-05-03 Lisbon/IMG_4712.JPG",
-                           "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG",
-                           "/home/ana/Photos/2024-05-04 Sintra/IMG_4802.JPG"});
-  form.ListBox1->item(2)->setSelected(true);
-  form.show();
-  frontEnd.setProgressMaximum(batchfit::Window::Main, 4);
-  frontEnd.setProgressPosition(batchfit::Window::Main, 2);
-  frontEnd.setLabel(batchfit::Window::Main, "Picture 2 of 4");
-  frontEnd.setProgressMaximum(batchfit::Window::Editor, 4);
-  frontEnd.setProgressPosition(batchfit::Window::Editor, 3);
-  frontEnd.setLabel(batchfit::Window::Editor, "Picture 3 of 4");
+  batchfit::MainWindow window;
+  batchfit::CropEditor editor;
+  batchfit::WindowFrontEnd frontEnd(window, editor);
+  window.setFrontEnd(&frontEnd);
+  window.fileList()->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
+                               "/home/ana/Photos/2024-05-03 Lisbon/IMG_4712.JPG",
+                               "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG",
+                               "/home/ana/Photos/2024-05-04 Sintra/IMG_4802.JPG"});
+  window.fileList()->item(2)->setSelected(true);
+  window.show();
+  frontEnd.showProgress({2, 4});
 
   QTimer::singleShot(500, [&] {
-    form.grab().save(folder + "/main-window.png");
+    window.grab().save(folder + "/main-window.png");
+    frontEnd.showProgress({3, 4});
     QTimer::singleShot(500, [&] {
       // Make the frame larger with its handle, then put it over the sun.
-      const QPoint handle = editor.Shape2->rect().center();
-      QTest::mousePress(editor.Shape2, Qt::LeftButton, {}, handle);
-      QTest::mouseMove(editor.Shape2, handle + QPoint(110, 140));
-      QTest::mouseRelease(editor.Shape2, Qt::LeftButton, {}, handle + QPoint(110, 140));
+      const QPoint handle = editor.handleShape()->rect().center();
+      QTest::mousePress(editor.handleShape(), Qt::LeftButton, {}, handle);
+      QTest::mouseMove(editor.handleShape(), handle + QPoint(110, 140));
+      QTest::mouseRelease(editor.handleShape(), Qt::LeftButton, {}, handle + QPoint(110, 140));
       const QPoint grip(30, 30);
-      QTest::mousePress(editor.Shape1, Qt::LeftButton, {}, grip);
-      QTest::mouseMove(editor.Shape1, grip + QPoint(700, 30));
-      QTest::mouseRelease(editor.Shape1, Qt::LeftButton, {}, grip + QPoint(700, 30));
+      QTest::mousePress(editor.frameShape(), Qt::LeftButton, {}, grip);
+      QTest::mouseMove(editor.frameShape(), grip + QPoint(700, 30));
+      QTest::mouseRelease(editor.frameShape(), Qt::LeftButton, {}, grip + QPoint(700, 30));
       QTimer::singleShot(300, [&] {
         editor.grab().save(folder + "/crop-editor.png");
-        editor.Button1->click();  // SKIP
+        editor.skipButton()->click();  // SKIP
       });
     });
     batchfit::PictureRole target;

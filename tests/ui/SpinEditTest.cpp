@@ -7,8 +7,8 @@
 #include <QTest>
 #include <memory>
 
-#include "SpinEdit.h"
-#include "UiTesting.h"
+#include "tests/ui/UiTesting.h"
+#include "ui/SpinEdit.h"
 
 using batchfit::SpinArrow;
 using batchfit::SpinEdit;

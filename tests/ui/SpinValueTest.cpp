@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "SpinValue.h"
+#include "ui/SpinValue.h"
 
 using batchfit::clampSpinValue;
 using batchfit::parseSpinText;

@@ -1,9 +1,9 @@
-#include "UiTesting.h"
+#include "tests/ui/UiTesting.h"
 
 #include <QDialog>
 #include <QLabel>
 
-#include "MessageDialog.h"
+#include "ui/MessageDialog.h"
 
 namespace uitest {
 

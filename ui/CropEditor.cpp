@@ -1,5 +1,6 @@
-#include "BGImageUnit.h"
+#include "ui/CropEditor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
@@ -15,15 +16,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "CropCommit.h"
-#include "Error.h"
-#include "ErrorBox.h"
+#include "editor/CropCommit.h"
+#include "image/Error.h"
+#include "ui/ErrorBox.h"
 
 namespace batchfit {
 
 namespace {
 
-constexpr int PanelHeight = 41;
+constexpr int BottomBarHeight = 41;
 
 PointerEvent pointerOf(const QMouseEvent& event) {
   const QPointF p = event.position();
@@ -56,6 +57,9 @@ QPushButton* makeButton(const char* caption, int left, QWidget* parent) {
   button->setGeometry(left, 8, 89, 25);
   button->setAutoDefault(false);
   button->setDefault(false);
+  // The focus moves by key alone, where the style shows it: a click, even one
+  // the editor drops, leaves it where it was.
+  button->setFocusPolicy(Qt::TabFocus);
   return button;
 }
 
@@ -124,157 +128,176 @@ void FrameShape::mouseMoveEvent(QMouseEvent* event) {
   if (onMove) onMove(*event);
 }
 
-TBGImageForm::TBGImageForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+CropEditor::CropEditor(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   setWindowTitle(QStringLiteral("Select part of image."));
   setWindowModality(Qt::ApplicationModal);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   buildPictureArea();
-  buildPanel();
-  layout->addWidget(ScrollBox1, 1);
-  layout->addWidget(Panel1);
+  buildBottomBar();
+  layout->addWidget(scrollArea_, 1);
+  layout->addWidget(bottomBar_);
 }
 
-void TBGImageForm::buildPanel() {
-  Panel1 = new QWidget(this);
-  Panel1->setFixedHeight(PanelHeight);
-  Button2 = makeButton("Hor/Ver Rotate", 8, Panel1);
-  Button1 = makeButton("SKIP", 104, Panel1);
-  Button3 = makeButton("OK/NEXT", 200, Panel1);
-  setTabOrder(Button1, Button2);
-  setTabOrder(Button2, Button3);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+void CropEditor::buildBottomBar() {
+  bottomBar_ = new QWidget(this);
+  bottomBar_->setFixedHeight(BottomBarHeight);
+  rotateFrameButton_ = makeButton("Hor/Ver Rotate", 8, bottomBar_);
+  skipButton_ = makeButton("SKIP", 104, bottomBar_);
+  okButton_ = makeButton("OK/NEXT", 200, bottomBar_);
+  setTabOrder(skipButton_, rotateFrameButton_);
+  setTabOrder(rotateFrameButton_, okButton_);
+  connect(skipButton_, &QPushButton::clicked, this, [this] { skipPicture(); });
+  connect(rotateFrameButton_, &QPushButton::clicked, this, [this] { turnFrame(); });
+  connect(okButton_, &QPushButton::clicked, this, [this] { confirmCrop(); });
+  for (QPushButton* button : {skipButton_, rotateFrameButton_, okButton_}) {
+    button->installEventFilter(this);
+  }
 
-  ProgressBar1 = new QProgressBar(Panel1);
-  ProgressBar1->setGeometry(296, 12, 321, 17);
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->setRange(0, 100);
-  ProgressBar1->setValue(0);
+  progressBar_ = new QProgressBar(bottomBar_);
+  progressBar_->setGeometry(296, 12, 321, 17);
+  progressBar_->setTextVisible(false);
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
 
-  Label9 = new QLabel(QStringLiteral("Picture 0 of 0"), Panel1);
-  QFont font = Label9->font();
+  progressLabel_ = new QLabel(QStringLiteral("Picture 0 of 0"), bottomBar_);
+  QFont font = progressLabel_->font();
   font.setPixelSize(16);
-  Label9->setFont(font);
-  Label9->move(624, 9);
-  Label9->adjustSize();
+  progressLabel_->setFont(font);
+  progressLabel_->move(624, 9);
+  progressLabel_->adjustSize();
 }
 
-void TBGImageForm::buildPictureArea() {
-  ScrollBox1 = new QScrollArea(this);
-  ScrollBox1->setFocusPolicy(Qt::NoFocus);
-  ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Canvas = new QWidget;
-  Image1 = new PictureView(Canvas);
-  Shape1 = new FrameShape(FrameShape::Look::Outline, Canvas);
-  Shape2 = new FrameShape(FrameShape::Look::Filled, Canvas);
-  Shape2->raise();  // where the handle lies over the frame, the handle gets the pointer
-  ScrollBox1->setWidget(Canvas);
+void CropEditor::buildPictureArea() {
+  scrollArea_ = new QScrollArea(this);
+  scrollArea_->setFocusPolicy(Qt::NoFocus);
+  scrollArea_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  canvas_ = new QWidget;
+  pictureView_ = new PictureView(canvas_);
+  frameShape_ = new FrameShape(FrameShape::Look::Outline, canvas_);
+  handleShape_ = new FrameShape(FrameShape::Look::Filled, canvas_);
+  handleShape_->raise();  // where the handle lies over the frame, the handle gets the pointer
+  scrollArea_->setWidget(canvas_);
 
-  Shape1->onPress = [this](const QMouseEvent& e) { Shape1MouseDown(e); };
-  Shape1->onMove = [this](const QMouseEvent& e) { Shape1MouseMove(e); };
-  Shape2->onPress = [this](const QMouseEvent& e) { Shape2MouseDown(e); };
-  Shape2->onMove = [this](const QMouseEvent& e) { Shape2MouseMove(e); };
+  frameShape_->onPress = [this](const QMouseEvent& e) { grabFrame(e); };
+  frameShape_->onMove = [this](const QMouseEvent& e) { moveFrame(e); };
+  handleShape_->onPress = [this](const QMouseEvent& e) { grabHandle(e); };
+  handleShape_->onMove = [this](const QMouseEvent& e) { resizeFrame(e); };
 }
 
-bool TBGImageForm::editPicture(const PixelSurface& source, PictureRole& target,
-                               const JobSettings& s) {
-  picture_.assign(source);
+bool CropEditor::editPicture(const PixelSurface& source, PictureRole& target,
+                             const JobSettings& s) {
+  picture_ = source;
   settings_ = s;
   target_ = &target;
-  Image1->setPicture(picture_);
-  Label9->adjustSize();
+  pictureView_->setPicture(picture_);
+  progressLabel_->adjustSize();
   // Each picture starts with its top-left corner in view.
-  ScrollBox1->horizontalScrollBar()->setValue(0);
-  ScrollBox1->verticalScrollBar()->setValue(0);
+  scrollArea_->horizontalScrollBar()->setValue(0);
+  scrollArea_->verticalScrollBar()->setValue(0);
   setGeometry(screen()->availableGeometry());
 
   QEventLoop loop;
   loop_ = &loop;
   show();
+  // Every picture starts as the first did, with the focus on no button, so
+  // that a key hit as it comes up presses nothing; Tab reaches the buttons.
+  setFocus();
+  // With no window manager to move it away on hide, the keyboard may still be
+  // on this window, so the window system announces nothing; the widgets would
+  // then not know themselves active, and the style would draw no focus.
+  if (QGuiApplication::focusWindow() == windowHandle()) QApplication::setActiveWindow(this);
   loop.exec();
   loop_ = nullptr;
   target_ = nullptr;
   return editorSkipped_;
 }
 
-void TBGImageForm::showEvent(QShowEvent* event) {
+void CropEditor::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!event->spontaneous()) FormShow();
+  if (!event->spontaneous()) placeFrame();
 }
 
-void TBGImageForm::closeEvent(QCloseEvent* event) {
+void CropEditor::closeEvent(QCloseEvent* event) {
   event->ignore();
 }
 
-PictureSize TBGImageForm::pictureSize() const {
+bool CropEditor::eventFilter(QObject* watched, QEvent* event) {
+  // Input that reaches the buttons between two pictures is meant for neither.
+  if (event->isInputEvent() && !isVisible()) return true;
+  // The first click of a double click on "OK/NEXT" or "SKIP" has closed the
+  // editor, and the next picture comes up at once with the same button under
+  // the pointer: the second click is not meant for a picture not yet seen.
+  if (event->type() == QEvent::MouseButtonDblClick && watched != rotateFrameButton_) return true;
+  return QWidget::eventFilter(watched, event);
+}
+
+PictureSize CropEditor::pictureSize() const {
   return {picture_.width(), picture_.height()};
 }
 
-void TBGImageForm::showFrame() {
-  Shape1->setGeometry(frame_.left(), frame_.top(), frame_.width(), frame_.height());
-  Shape2->setGeometry(frame_.handleLeft(), frame_.handleTop(), HandleSize, HandleSize);
-  applyCursor(Shape1, frame_.frameCursor());
-  applyCursor(Shape2, frame_.handleCursor());
+void CropEditor::showFrame() {
+  frameShape_->setGeometry(frame_.left(), frame_.top(), frame_.width(), frame_.height());
+  handleShape_->setGeometry(frame_.handleLeft(), frame_.handleTop(), HandleSize, HandleSize);
+  applyCursor(frameShape_, frame_.frameCursor());
+  applyCursor(handleShape_, frame_.handleCursor());
   // The scrolled area reaches as far right and down as the picture or the frame.
-  Canvas->resize(std::max({picture_.width(), Shape1->geometry().right() + 1, 0}),
-                 std::max({picture_.height(), Shape1->geometry().bottom() + 1, 0}));
+  canvas_->resize(std::max({picture_.width(), frameShape_->geometry().right() + 1, 0}),
+                  std::max({picture_.height(), frameShape_->geometry().bottom() + 1, 0}));
 }
 
-void TBGImageForm::closeEditor() {
+void CropEditor::closeEditor() {
   hide();
   if (loop_) loop_->quit();
 }
 
-void TBGImageForm::FormShow() {
+void CropEditor::placeFrame() {
   guarded([this] { frame_.placeAtShow(pictureSize(), settings_); });
   showFrame();
 }
 
-void TBGImageForm::Shape1MouseDown(const QMouseEvent& event) {
+void CropEditor::grabFrame(const QMouseEvent& event) {
   guarded([&] {
     const PointerEvent p = pointerOf(event);
     frame_.framePress(p.x, p.y);
   });
 }
 
-void TBGImageForm::Shape1MouseMove(const QMouseEvent& event) {
+void CropEditor::moveFrame(const QMouseEvent& event) {
   guarded([&] { frame_.frameMove(pointerOf(event), pictureSize()); });
   showFrame();
 }
 
-void TBGImageForm::Shape2MouseDown(const QMouseEvent&) {
+void CropEditor::grabHandle(const QMouseEvent&) {
   guarded([this] { frame_.handlePress(); });
 }
 
-void TBGImageForm::Shape2MouseMove(const QMouseEvent& event) {
+void CropEditor::resizeFrame(const QMouseEvent& event) {
   // A failing move has already changed the handle's cursor; show it.
   guarded([&] { frame_.handleMove(pointerOf(event), pictureSize(), settings_); });
   showFrame();
 }
 
-void TBGImageForm::Button1Click() {
+void CropEditor::skipPicture() {
   guarded([this] {
     skipCrop(editorSkipped_);
     closeEditor();
   });
 }
 
-void TBGImageForm::Button2Click() {
+void CropEditor::turnFrame() {
   guarded([this] { frame_.rotate(pictureSize(), settings_); });
   showFrame();
 }
 
-void TBGImageForm::Button3Click() {
+void CropEditor::confirmCrop() {
   guarded([this] {
     commitCrop(picture_, frame_, settings_, *target_, editorSkipped_);
     closeEditor();
   });
   // A commit that failed stays open with the cut made; the picture shows it.
-  if (isVisible()) Image1->refresh(picture_, QRect(0, 0, frame_.width(), frame_.height()));
+  if (isVisible()) pictureView_->refresh(picture_, QRect(0, 0, frame_.width(), frame_.height()));
 }
 
 }  // namespace batchfit

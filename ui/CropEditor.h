@@ -6,10 +6,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "CropFrame.h"
-#include "JobSettings.h"
-#include "PictureRole.h"
-#include "PixelSurface.h"
+#include "editor/CropFrame.h"
+#include "engine/JobSettings.h"
+#include "image/PictureRole.h"
+#include "image/PixelSurface.h"
 
 class QEventLoop;
 class QLabel;
@@ -58,11 +58,11 @@ class FrameShape : public QWidget {
   Look look_;
 };
 
-class TBGImageForm : public QWidget {
+class CropEditor : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TBGImageForm(QWidget* parent = nullptr);
+  explicit CropEditor(QWidget* parent = nullptr);
 
   // The editor's picture becomes a copy of source; shows the window
   // application-modal and waits until "OK/NEXT" or "SKIP" closes it;
@@ -73,36 +73,36 @@ class TBGImageForm : public QWidget {
   bool editorSkipped() const { return editorSkipped_; }
   const PixelSurface& picture() const { return picture_; }
 
-  // The controls, set up once; the run sets the progress bar and the label.
-  QWidget* Panel1;
-  QPushButton* Button1;  // "SKIP"
-  QPushButton* Button2;  // "Hor/Ver Rotate"
-  QPushButton* Button3;  // "OK/NEXT"
-  QProgressBar* ProgressBar1;
-  QLabel* Label9;
-  QScrollArea* ScrollBox1;
-  QWidget* Canvas;  // what ScrollBox1 scrolls: the picture, the frame, the handle
-  PictureView* Image1;
-  FrameShape* Shape1;  // the frame
-  FrameShape* Shape2;  // the handle
+  // The controls that the run's progress and the tests reach.
+  QWidget* bottomBar() const { return bottomBar_; }
+  QPushButton* rotateFrameButton() const { return rotateFrameButton_; }
+  QPushButton* skipButton() const { return skipButton_; }
+  QPushButton* okButton() const { return okButton_; }
+  QProgressBar* progressBar() const { return progressBar_; }
+  QLabel* progressLabel() const { return progressLabel_; }
+  PictureView* pictureView() const { return pictureView_; }
+  FrameShape* frameShape() const { return frameShape_; }
+  FrameShape* handleShape() const { return handleShape_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
   // Only "OK/NEXT" and "SKIP" close the editor; every other close request is refused.
   void closeEvent(QCloseEvent* event) override;
+  // Keeps from the buttons what is not meant for the picture shown.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void buildPanel();
+  void buildBottomBar();
   void buildPictureArea();
 
-  void FormShow();
-  void Shape1MouseDown(const QMouseEvent& event);
-  void Shape1MouseMove(const QMouseEvent& event);
-  void Shape2MouseDown(const QMouseEvent& event);
-  void Shape2MouseMove(const QMouseEvent& event);
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
+  void placeFrame();
+  void grabFrame(const QMouseEvent& event);
+  void moveFrame(const QMouseEvent& event);
+  void grabHandle(const QMouseEvent& event);
+  void resizeFrame(const QMouseEvent& event);
+  void skipPicture();
+  void turnFrame();
+  void confirmCrop();
 
   PictureSize pictureSize() const;
   // Puts the frame, the handle, their cursors and the scrolled area where the model has them.
@@ -115,6 +115,18 @@ class TBGImageForm : public QWidget {
   JobSettings settings_;
   PictureRole* target_ = nullptr;
   QEventLoop* loop_ = nullptr;
+
+  QWidget* bottomBar_;
+  QPushButton* rotateFrameButton_;  // "Hor/Ver Rotate"
+  QPushButton* skipButton_;         // "SKIP"
+  QPushButton* okButton_;           // "OK/NEXT"
+  QProgressBar* progressBar_;
+  QLabel* progressLabel_;
+  QScrollArea* scrollArea_;
+  QWidget* canvas_;  // what the scroll area scrolls: the picture, the frame, the handle
+  PictureView* pictureView_;
+  FrameShape* frameShape_;
+  FrameShape* handleShape_;
 };
 
 }  // namespace batchfit

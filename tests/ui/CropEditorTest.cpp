@@ -1,0 +1,260 @@
+// The crop editor window with simulated mouse and keys: its layout, the frame
+// and the handle dragged, "Hor/Ver Rotate", the two commands that close it, a
+// failing "OK/NEXT", and input not meant for the picture shown.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <memory>
+
+#include "tests/editor/EditorTesting.h"
+#include "ui/CropEditor.h"
+
+using namespace batchfit;
+using editortest::colourAt;
+using editortest::patterned;
+using editortest::sampleOf;
+
+namespace {
+
+class CropEditorTest : public ::testing::Test {
+ protected:
+  // Shows the editor modally; once it runs, does actions and then clicks closer.
+  bool edit(const PixelSurface& picture, const std::function<void()>& actions,
+            QPushButton* closer) {
+    QTimer::singleShot(0, editor.get(), [&] {
+      actions();
+      QTest::mouseClick(closer, Qt::LeftButton);
+    });
+    return editor->editPicture(picture, target, settings);
+  }
+
+  // Clicks OK on the error box as soon as one shows, and keeps its text.
+  void answerErrorBox(QString& text) {
+    auto* poll = new QTimer(editor.get());
+    QObject::connect(poll, &QTimer::timeout, [poll, &text] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      text = box->text();
+      box->button(QMessageBox::Ok)->click();
+      poll->deleteLater();
+    });
+    poll->start(10);
+  }
+
+  std::unique_ptr<CropEditor> editor = std::make_unique<CropEditor>();
+  JobSettings settings;
+  PictureRole target;
+};
+
+QRgb shown(ColorRef c) {
+  return qRgb(redOf(c), greenOf(c), blueOf(c));
+}
+
+}  // namespace
+
+TEST_F(CropEditorTest, FillsTheWorkAreaWithTheBarBelow) {
+  CropEditor& f = *editor;
+  edit(
+      patterned(300, 400),
+      [&] {
+        EXPECT_EQ(f.windowTitle(), "Select part of image.");
+        EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(f.geometry(), f.screen()->availableGeometry());
+        EXPECT_EQ(f.bottomBar()->geometry(), QRect(0, f.height() - 41, f.width(), 41));
+        EXPECT_EQ(f.rotateFrameButton()->geometry(), QRect(8, 8, 89, 25));
+        EXPECT_EQ(f.skipButton()->geometry(), QRect(104, 8, 89, 25));
+        EXPECT_EQ(f.okButton()->geometry(), QRect(200, 8, 89, 25));
+        EXPECT_EQ(f.progressBar()->geometry(), QRect(296, 12, 321, 17));
+        EXPECT_EQ(f.progressLabel()->pos(), QPoint(624, 9));
+        EXPECT_EQ(f.progressLabel()->font().pixelSize(), 16);
+        EXPECT_EQ(f.skipButton()->nextInFocusChain(), f.rotateFrameButton());
+        EXPECT_EQ(f.rotateFrameButton()->nextInFocusChain(), f.okButton());
+        for (QPushButton* b : {f.skipButton(), f.rotateFrameButton(), f.okButton()}) {
+          EXPECT_FALSE(b->isDefault() || b->autoDefault());
+        }
+      },
+      f.skipButton());
+}
+
+TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
+  CropEditor& f = *editor;
+  const PixelSurface picture = patterned(700, 800);
+  target.prepare(176, 220);
+  const bool skipped = edit(
+      picture,
+      [&] {
+        EXPECT_EQ(f.pictureView()->size(), QSize(700, 800));
+        EXPECT_EQ(f.pictureView()->image().pixel(123, 456), shown(colourAt(123, 456)));
+        // The frame follows the pointer; the press point stays under it.
+        QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, QPoint(50, 60));
+        QTest::mouseMove(f.frameShape(), QPoint(80, 100));
+        QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, QPoint(50, 60));
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(30, 40, 176, 220));
+        EXPECT_EQ(f.frameShape()->cursor().shape(), Qt::SizeAllCursor);
+        // The handle drags the frame's right edge; the move ends outside the handle.
+        QTest::mousePress(f.handleShape(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(f.handleShape(), QPoint(134, 5));
+        QTest::mouseRelease(f.handleShape(), Qt::LeftButton, {}, QPoint(10, -150));
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(30, 40, 300, 375));
+        EXPECT_EQ(f.handleShape()->geometry(), QRect(320, 405, 10, 10));
+        EXPECT_EQ(f.handleShape()->cursor().shape(), Qt::SizeFDiagCursor);
+      },
+      f.okButton());
+  EXPECT_FALSE(skipped);
+  EXPECT_FALSE(f.isVisible());
+  const PixelSurface& t = target.surface();
+  for (int x = 0; x < 176; ++x) {
+    for (int y = 0; y < 220; ++y) {
+      ASSERT_EQ(t.getPixel(x, y), colourAt(30 + sampleOf(x, 300, 176), 40 + sampleOf(y, 375, 220)));
+    }
+  }
+  EXPECT_EQ(picture.getPixel(0, 0), colourAt(0, 0));  // the editor cut its own copy
+}
+
+TEST_F(CropEditorTest, MovesWithoutAButtonReachTheFrame) {
+  CropEditor& f = *editor;
+  edit(
+      patterned(100, 150),
+      [&] {
+        EXPECT_FALSE(f.frameShape()->testAttribute(Qt::WA_SetCursor));
+        QTest::mouseMove(f.frameShape(), QPoint(150, 100));
+        EXPECT_EQ(f.frameShape()->cursor().shape(), Qt::SizeAllCursor);
+        EXPECT_EQ(f.frame().left(), -120);  // clamped, sticking out at the left and top
+        EXPECT_EQ(f.frame().top(), -50);
+      },
+      f.skipButton());
+}
+
+TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
+  CropEditor& f = *editor;
+  settings.rotateDirection = batchfit::Turn::Right;
+  target.prepare(176, 220);
+  edit(
+      patterned(400, 300),
+      [&] {
+        QTest::mouseClick(f.rotateFrameButton(), Qt::LeftButton);
+        EXPECT_TRUE(f.frame().frameSwapped());
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(0, 0, 220, 200));
+      },
+      f.okButton());
+  const PixelSurface& t = target.surface();
+  EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 199));
+  EXPECT_EQ(t.getPixel(175, 0), colourAt(0, 0));
+  EXPECT_EQ(t.getPixel(175, 219), colourAt(219, 0));
+}
+
+TEST_F(CropEditorTest, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
+  CropEditor& f = *editor;
+  target.prepare(176, 220);
+  target.surface().setPixel(3, 3, 0x010203);
+  const bool skipped = edit(
+      patterned(300, 400),
+      [&] {
+        QTest::keyClick(&f, Qt::Key_Escape);
+        EXPECT_FALSE(f.close());
+        EXPECT_FALSE(f.windowHandle()->close());  // as the window manager asks
+        QTest::keyClick(&f, Qt::Key_F4, Qt::AltModifier);
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_FALSE(f.editorSkipped());
+      },
+      f.skipButton());
+  EXPECT_TRUE(skipped);
+  EXPECT_EQ(target.surface().getPixel(3, 3), 0x010203u);
+  EXPECT_EQ(target.surface().getPixel(0, 0), White);
+  EXPECT_FALSE(edit(
+      patterned(300, 400), [] {}, f.okButton()));
+}
+
+TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
+  CropEditor& f = *editor;
+  EXPECT_TRUE(edit(
+      patterned(300, 400), [] {}, f.skipButton()));
+  settings.targetWidth = 0;
+  target.prepare(0, 220);
+  QString message;
+  const bool skipped = edit(
+      patterned(300, 400),
+      [&] {
+        QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(f.frameShape(), QPoint(40, 50));
+        QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
+        answerErrorBox(message);
+        QTest::mouseClick(f.okButton(), Qt::LeftButton);
+        EXPECT_EQ(message, "Floating point division by zero.");
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_FALSE(f.editorSkipped());
+        EXPECT_EQ(f.picture().getPixel(0, 0), colourAt(30, 40));
+        EXPECT_EQ(f.pictureView()->image().pixel(0, 0), shown(colourAt(30, 40)));
+      },
+      f.skipButton());
+  EXPECT_TRUE(skipped);
+  EXPECT_FALSE(target.holdsSurface());
+}
+
+// The next picture comes up at once in the same place, so the second click of
+// a double click that closed the editor would land on its button.
+TEST_F(CropEditorTest, DoubleClickOnACommandLeavesTheNextPictureAlone) {
+  CropEditor& f = *editor;
+  target.prepare(176, 220);
+  for (QPushButton* command : {f.okButton(), f.skipButton()}) {
+    const auto click = [&](int delay) {
+      const QPoint at = command->mapTo(&f, command->rect().center());
+      QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, at, delay);
+    };
+    QTimer::singleShot(0, &f, [&] { click(-1); });
+    f.editPicture(patterned(300, 400), target, settings);
+    QTimer::singleShot(0, &f, [&] {
+      // QTest spaces clicks so that they never pair; these two are 120 ms apart.
+      QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+      click(120);
+      QTest::keyClick(f.windowHandle(), Qt::Key_Space);
+      EXPECT_TRUE(f.isVisible()) << command->text().toStdString();
+      click(-1);  // a click of its own acts
+    });
+    f.editPicture(patterned(300, 400), target, settings);
+  }
+}
+
+// Input that reaches the editor while it is hidden between two pictures.
+TEST_F(CropEditorTest, ButtonsTakeNoInputBetweenPictures) {
+  CropEditor& f = *editor;
+  target.prepare(176, 220);
+  EXPECT_TRUE(edit(
+      patterned(300, 400), [] {}, f.skipButton()));
+  QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.okButton()->mapTo(&f, QPoint(5, 5)));
+  EXPECT_TRUE(f.editorSkipped());
+  EXPECT_EQ(target.surface().getPixel(0, 0), White);
+}
+
+// A key hit as the next picture comes up finds no button to press: the focus
+// starts where the first picture had it, and Tab shows it on the buttons.
+TEST_F(CropEditorTest, KeysRightAfterAPictureComesUpPressNoCommand) {
+  CropEditor& f = *editor;
+  target.prepare(176, 220);
+  const auto keysThen = [&](const std::function<void()>& then) {
+    QTimer::singleShot(0, &f, [&] {
+      for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(f.windowHandle(), key);
+      EXPECT_TRUE(f.isVisible());
+      then();
+    });
+    return f.editPicture(patterned(300, 400), target, settings);
+  };
+  EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.okButton(), Qt::LeftButton); }));
+  EXPECT_TRUE(keysThen([&] {
+    QTest::keyClick(f.windowHandle(), Qt::Key_Tab);
+    EXPECT_TRUE(f.skipButton()->hasFocus());
+    EXPECT_TRUE(f.testAttribute(Qt::WA_KeyboardFocusChange));  // the style draws the focus
+    QTest::keyClick(f.windowHandle(), Qt::Key_Space);
+  }));
+  EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.skipButton(), Qt::LeftButton); }));
+}

@@ -1,0 +1,411 @@
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include "image/PathRules.h"
+#include "ui/ErrorBox.h"
+#include "ui/Glyphs.h"
+
+namespace batchfit {
+
+namespace {
+
+constexpr int WindowFontPixels = 11;
+constexpr int LabelFontPixels = 16;
+constexpr int SpinEditWidth = 60;
+
+QStringList chooseInputFiles(QWidget* parent, const QString& fileName) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilter("Graphic Files (*.jpg *.bmp *.jpeg)");
+  dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
+  if (!fileName.isEmpty()) dialog.selectFile(fileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+QString chooseOutputFile(QWidget* parent, const QString& fileName) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.selectFile(fileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
+// File names go to the engine in the file system's own encoding.
+std::string filePath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QToolButton* toolButton(const QIcon& glyph, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(glyph);
+  button->setIconSize(QSize(GlyphSize, GlyphSize));
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+bool isInputEvent(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+// While a run goes on, input that reaches the main window is thrown away, so
+// that nothing the user did meanwhile takes effect once the run is over.
+class MainWindow::InputDrop : public QObject {
+ public:
+  explicit InputDrop(MainWindow& window) : QObject(&window), window_(window) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!isInputEvent(event->type())) return false;
+    if (watched->isWidgetType()) return static_cast<QWidget*>(watched)->window() == &window_;
+    return watched == static_cast<QObject*>(window_.windowHandle());
+  }
+
+ private:
+  MainWindow& window_;
+};
+
+// Marks the window busy for one run. Input that queued up during the run is
+// delivered, and dropped, before the window takes input again.
+class MainWindow::RunScope {
+ public:
+  explicit RunScope(MainWindow& window) : window_(window) {
+    window_.running_ = true;
+    qApp->installEventFilter(window_.inputDrop_);
+  }
+  ~RunScope() {
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(window_.inputDrop_);
+    window_.running_ = false;
+  }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+
+ private:
+  MainWindow& window_;
+};
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent),
+      openFiles(chooseInputFiles),
+      saveFile(chooseOutputFile),
+      inputDrop_(new InputDrop(*this)) {
+  setWindowTitle("Options");
+  outputPath_ = DefaultOutputPath;
+  createControls();
+  setFonts();
+  setTabOrder();
+  guarded([this] { createDefaultOutputFolder(); });
+}
+
+void MainWindow::createControls() {
+  auto* column = new QVBoxLayout(this);
+  column->setSizeConstraint(QLayout::SetFixedSize);
+  column->setContentsMargins(8, 6, 8, 8);
+  column->setSpacing(6);
+  column->addLayout(firstRow());
+  fileList_ = new QListWidget(this);
+  fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  fileList_->installEventFilter(this);
+  column->addWidget(fileList_);
+  column->addLayout(sizeRow());
+  column->addLayout(rotateRow());
+  column->addLayout(optionsRow());
+  column->addLayout(progressRow());
+}
+
+QLayout* MainWindow::firstRow() {
+  filesLabel_ = new QLabel("Files to Resize:", this);
+  addFilesButton_ = toolButton(addFilesGlyph(), this);
+  removeFilesButton_ = toolButton(removeFilesGlyph(), this);
+  outputDirLabel_ = new QLabel("Output Dir", this);
+  outputDirEdit_ = new QLineEdit(DefaultOutputFolder, this);
+  outputFolderButton_ = toolButton(outputFolderGlyph(), this);
+  connect(addFilesButton_, &QToolButton::clicked, this, [this] { addFiles(); });
+  connect(removeFilesButton_, &QToolButton::clicked, this, [this] { removeFiles(); });
+  connect(outputFolderButton_, &QToolButton::clicked, this, [this] { chooseOutputFolder(); });
+  auto* row = new QHBoxLayout;
+  row->addWidget(filesLabel_);
+  row->addWidget(addFilesButton_);
+  row->addWidget(removeFilesButton_);
+  row->addSpacing(16);
+  row->addWidget(outputDirLabel_);
+  row->addWidget(outputDirEdit_, 1);
+  row->addWidget(outputFolderButton_);
+  return row;
+}
+
+QLayout* MainWindow::sizeRow() {
+  sizeLabel_ = new QLabel("Picture Size:", this);
+  targetWidthBox_ = new SpinEdit(0, 0, true, this);
+  targetWidthBox_->setValue(176);
+  sizeCrossLabel_ = new QLabel("X", this);
+  targetHeightBox_ = new SpinEdit(0, 0, true, this);
+  targetHeightBox_->setValue(220);
+  formatGroup_ = new RadioGroup("Picture Save Format", {"JPG", "BMP"}, 2, this);
+  formatGroup_->setItemIndex(0);
+  qualityLabel_ = new QLabel("JPEG Quality:", this);
+  qualityBox_ = new SpinEdit(0, 100, false, this);
+  qualityBox_->setValue(100);
+  qualityPercentLabel_ = new QLabel("%", this);
+  auto* row = new QHBoxLayout;
+  for (QWidget* widget :
+       {static_cast<QWidget*>(sizeLabel_), static_cast<QWidget*>(targetWidthBox_),
+        static_cast<QWidget*>(sizeCrossLabel_), static_cast<QWidget*>(targetHeightBox_)}) {
+    row->addWidget(widget);
+  }
+  row->addStretch();
+  row->addWidget(formatGroup_);
+  row->addStretch();
+  row->addWidget(qualityLabel_);
+  row->addWidget(qualityBox_);
+  row->addWidget(qualityPercentLabel_);
+  return row;
+}
+
+QLayout* MainWindow::rotateRow() {
+  rotateCheck_ = new QCheckBox("KeenRotate", this);
+  rotateCheck_->setChecked(true);
+  rotateDirectionBox_ = new QComboBox(this);
+  rotateDirectionBox_->setEditable(true);
+  rotateDirectionBox_->addItems({"Left", "Right"});
+  rotateDirectionBox_->setCurrentText("Left");
+  // What the user types stands as typed: no completion, and Enter adds no item.
+  rotateDirectionBox_->setCompleter(nullptr);
+  rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
+  antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
+  auto* row = new QHBoxLayout;
+  row->addWidget(rotateCheck_);
+  row->addWidget(rotateDirectionBox_);
+  row->addSpacing(24);
+  row->addWidget(antiAliasCheck_);
+  row->addStretch();
+  return row;
+}
+
+QLayout* MainWindow::optionsRow() {
+  modeGroup_ =
+      new RadioGroup("Resizing Options",
+                     {"Keen Resizing", "Give User to Edit All Files", "Resize All Files"}, 1, this);
+  modeGroup_->setItemIndex(0);
+  keenOptionsBox_ = new QGroupBox("Keen Resize Options", this);
+  toleranceLabel_ = new QLabel("Aspect Ratio Accurancy ±", keenOptionsBox_);
+  toleranceBox_ = new SpinEdit(0, 0, false, keenOptionsBox_);
+  toleranceBox_->setValue(10);
+  tolerancePercentLabel_ = new QLabel("%", keenOptionsBox_);
+  mismatchGroup_ = new RadioGroup("If Aspect Ratio does not Match.",
+                                  {"Give User to Edit", "Skip File"}, 2, keenOptionsBox_);
+  mismatchGroup_->setItemIndex(0);
+  auto* tolerance = new QHBoxLayout;
+  tolerance->addWidget(toleranceLabel_);
+  tolerance->addWidget(toleranceBox_);
+  tolerance->addWidget(tolerancePercentLabel_);
+  tolerance->addStretch();
+  auto* keen = new QVBoxLayout(keenOptionsBox_);
+  keen->addLayout(tolerance);
+  keen->addWidget(mismatchGroup_);
+  auto* row = new QHBoxLayout;
+  row->addWidget(modeGroup_);
+  row->addWidget(keenOptionsBox_, 1);
+  return row;
+}
+
+QLayout* MainWindow::progressRow() {
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  progressBar_->setTextVisible(false);
+  progressLabel_ = new QLabel("Picture 0 of 0", this);
+  startButton_ = toolButton(startGlyph(), this);
+  startButton_->setText("Start");
+  startButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  connect(startButton_, &QToolButton::clicked, this, [this] { start(); });
+  auto* row = new QHBoxLayout;
+  row->addWidget(progressBar_, 1);
+  row->addWidget(progressLabel_);
+  row->addSpacing(16);
+  row->addWidget(startButton_);
+  return row;
+}
+
+void MainWindow::setFonts() {
+  QFont windowFont = font();
+  windowFont.setPixelSize(WindowFontPixels);
+  setFont(windowFont);
+  QFont labelFont = windowFont;
+  labelFont.setPixelSize(LabelFontPixels);
+  for (QLabel* label :
+       {filesLabel_, outputDirLabel_, sizeLabel_, sizeCrossLabel_, qualityLabel_,
+        qualityPercentLabel_, toleranceLabel_, tolerancePercentLabel_, progressLabel_}) {
+    label->setFont(labelFont);
+  }
+  for (SpinEdit* box : {targetWidthBox_, targetHeightBox_, qualityBox_, toleranceBox_}) {
+    box->setFixedWidth(SpinEditWidth);
+  }
+  fileList_->setFixedHeight(6 * fileList_->fontMetrics().lineSpacing() +
+                            2 * fileList_->frameWidth() + 6);
+  fileList_->setMinimumWidth(560);
+}
+
+void MainWindow::setTabOrder() {
+  QList<QWidget*> chain = {fileList_, outputDirEdit_};
+  auto addGroup = [&chain](RadioGroup* group) {
+    for (int i = 0; i < group->count(); ++i) chain.append(group->button(i));
+  };
+  addGroup(modeGroup_);
+  chain.append(toleranceBox_);
+  addGroup(mismatchGroup_);
+  chain.append({targetWidthBox_, targetHeightBox_});
+  addGroup(formatGroup_);
+  chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_});
+  for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+JobSettings MainWindow::jobSettings() const {
+  JobSettings settings;
+  settings.targetWidth = targetWidthBox_->value();
+  settings.targetHeight = targetHeightBox_->value();
+  settings.saveFormat = saveFormatAt(formatGroup_->itemIndex());
+  settings.jpegQuality = qualityBox_->value();
+  settings.mode = modeAt(modeGroup_->itemIndex());
+  settings.aspectTolerance = toleranceBox_->value();
+  settings.mismatchAction = mismatchActionAt(mismatchGroup_->itemIndex());
+  settings.autoRotate = rotateCheck_->isChecked();
+  settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
+  settings.antiAlias = antiAliasCheck_->isChecked();
+  settings.outputPath = filePath(outputPath_);
+  for (int i = 0; i < fileList_->count(); ++i) {
+    settings.files.push_back(filePath(fileList_->item(i)->text()));
+  }
+  // The next pictures decode on every core while this one is worked on or
+  // shown in the crop editor; what the run writes and shows stays the same.
+  settings.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
+  return settings;
+}
+
+void MainWindow::repaintNow() {
+  repaint();
+  QCoreApplication::processEvents();
+}
+
+// The default output folder; one level only, and whether it worked is not
+// looked at: a run that then cannot write there says so itself.
+void MainWindow::createDefaultOutputFolder() {
+  std::error_code ignored;
+  std::filesystem::create_directory(DefaultOutputFolder, ignored);
+}
+
+void MainWindow::addFiles() {
+  guarded([this] {
+    const QStringList paths = openFiles(this, openDialogFile_);
+    if (paths.isEmpty()) return;
+    fileList_->addItems(paths);
+    openDialogFile_ = paths.first();
+  });
+}
+
+void MainWindow::removeFiles() {
+  guarded([this] {
+    int i = 0;
+    while (i < fileList_->count()) {
+      if (fileList_->item(i)->isSelected()) {
+        delete fileList_->takeItem(i);
+      } else {
+        ++i;
+      }
+    }
+    if (fileList_->count() > 0) fileList_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+  });
+}
+
+void MainWindow::chooseOutputFolder() {
+  guarded([this] {
+    const QString chosen = saveFile(this, outputPath_);
+    if (chosen.isEmpty()) return;
+    outputPath_ = chosen;
+    outputDirEdit_->setText(QString::fromStdString(folderPart(chosen.toStdString())));
+  });
+}
+
+void MainWindow::start() {
+  guarded([this] {
+    RunScope scope(*this);
+    run(jobSettings(), *frontEnd_, pictures_);
+  });
+}
+
+bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
+  if (event.key() != Qt::Key_Delete) return false;
+  removeFiles();
+  return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == fileList_ && event->type() == QEvent::KeyPress) {
+    return removeFilesOnDelete(static_cast<const QKeyEvent&>(*event));
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace batchfit

@@ -1,0 +1,137 @@
+// The main window "Options": the file list, the output folder, the target
+// size, format and quality, the resizing mode and its options, and "Start".
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+#include "engine/FrontEnd.h"
+#include "engine/JobSettings.h"
+#include "engine/Run.h"
+#include "ui/RadioGroup.h"
+#include "ui/SpinEdit.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QToolButton;
+
+namespace batchfit {
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+
+  // The open dialog: given the file name it opens with, the full paths the
+  // user chose (empty when cancelled). Tests put their own choice here.
+  std::function<QStringList(QWidget* parent, const QString& fileName)> openFiles;
+  // The save dialog: given the file name it opens with, the full file name
+  // the user chose (empty when cancelled).
+  std::function<QString(QWidget* parent, const QString& fileName)> saveFile;
+  // The batch run that "Start" calls.
+  std::function<void(const JobSettings&, FrontEnd&, WorkPictures&)> run = runBatch;
+
+  // The windows the run reports to; set once both windows exist.
+  void setFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
+
+  // The settings of a run, read from the controls.
+  JobSettings jobSettings() const;
+  bool running() const { return running_; }
+  // Repaints the window at once, and lets the window system through while
+  // its own input is dropped.
+  void repaintNow();
+
+  // The controls that the run's progress and the tests reach.
+  QToolButton* addFilesButton() const { return addFilesButton_; }
+  QToolButton* removeFilesButton() const { return removeFilesButton_; }
+  QLineEdit* outputDirEdit() const { return outputDirEdit_; }
+  QToolButton* outputFolderButton() const { return outputFolderButton_; }
+  QListWidget* fileList() const { return fileList_; }
+  SpinEdit* targetWidthBox() const { return targetWidthBox_; }
+  SpinEdit* targetHeightBox() const { return targetHeightBox_; }
+  RadioGroup* formatGroup() const { return formatGroup_; }
+  SpinEdit* qualityBox() const { return qualityBox_; }
+  QCheckBox* rotateCheck() const { return rotateCheck_; }
+  QComboBox* rotateDirectionBox() const { return rotateDirectionBox_; }
+  QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
+  RadioGroup* modeGroup() const { return modeGroup_; }
+  SpinEdit* toleranceBox() const { return toleranceBox_; }
+  RadioGroup* mismatchGroup() const { return mismatchGroup_; }
+  QProgressBar* progressBar() const { return progressBar_; }
+  QLabel* progressLabel() const { return progressLabel_; }
+  QToolButton* startButton() const { return startButton_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class RunScope;
+  class InputDrop;
+
+  void createControls();
+  QLayout* firstRow();
+  QLayout* sizeRow();
+  QLayout* rotateRow();
+  QLayout* optionsRow();
+  QLayout* progressRow();
+  void setFonts();
+  void setTabOrder();
+
+  void createDefaultOutputFolder();
+  void addFiles();
+  void removeFiles();
+  void chooseOutputFolder();
+  void start();
+  // True when the key was the list's Delete command.
+  bool removeFilesOnDelete(const QKeyEvent& event);
+
+  QLabel* filesLabel_;  // "Files to Resize:"
+  QToolButton* addFilesButton_;
+  QToolButton* removeFilesButton_;
+  QLabel* outputDirLabel_;  // "Output Dir"
+  QLineEdit* outputDirEdit_;
+  QToolButton* outputFolderButton_;
+  QListWidget* fileList_;
+  QLabel* sizeLabel_;  // "Picture Size:"
+  SpinEdit* targetWidthBox_;
+  QLabel* sizeCrossLabel_;  // "X"
+  SpinEdit* targetHeightBox_;
+  RadioGroup* formatGroup_;
+  QLabel* qualityLabel_;  // "JPEG Quality:"
+  SpinEdit* qualityBox_;
+  QLabel* qualityPercentLabel_;  // "%"
+  QCheckBox* rotateCheck_;
+  QComboBox* rotateDirectionBox_;
+  QCheckBox* antiAliasCheck_;
+  RadioGroup* modeGroup_;
+  QGroupBox* keenOptionsBox_;
+  QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"
+  SpinEdit* toleranceBox_;
+  QLabel* tolerancePercentLabel_;  // "%"
+  RadioGroup* mismatchGroup_;
+  QProgressBar* progressBar_;
+  QLabel* progressLabel_;
+  QToolButton* startButton_;
+
+  // The file name the open dialog opens with: the first of the last files added.
+  QString openDialogFile_;
+  // The save dialog's file name: the run's output path, and where the dialog opens.
+  QString outputPath_;
+  // The run's working pictures, never shown: PI and TI.
+  WorkPictures pictures_;
+
+  FrontEnd* frontEnd_ = nullptr;
+  bool running_ = false;
+  InputDrop* inputDrop_;
+};
+
+}  // namespace batchfit
