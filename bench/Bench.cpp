@@ -1,14 +1,19 @@
-// Measures a run against a bare libjpeg decode of the same generated photos:
-// (a) bare decode, (b) batchfit-cli one picture at a time, (c) batchfit-cli on
-// every core. Prints the ratios b/a and a/c and the peak memory of (c).
+// make bench: batchfit-cli against a bare libjpeg decode of the same photos,
+// with the run's decoder settings, on two batches this program makes (sixteen
+// 12-megapixel photos, and a batch of mixed sizes and kinds): (a) the bare
+// decode of the batch in a process of its own, (b) batchfit-cli -j 1 in the
+// resize-all mode, (c) batchfit-cli on every core; on the mixed batch also
+// (d) the bare decode and (e) batchfit-cli at its default jobs, both in a
+// process per photo. Prints the ratios from the best times and, in brackets,
+// the median of the rounds' own ratios, and the peak memory of each.
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +21,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "bench/CameraScene.h"
 #include "tests/support/TestPictures.h"
 
 extern char** environ;
@@ -25,49 +31,112 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int Rounds = 11;
 
-struct Photo {
-  std::string path;
+enum class Kind { Baseline, Progressive, Gray, Baseline422, Baseline444 };
+
+struct Shot {
   int width, height;
+  Kind kind;
 };
 
-// Smooth shading with fine noise, so the files compress like photos do; each
-// shot of a batch is shaded a little differently.
-testpics::Pattern photoPattern(int shot) {
-  return [shot](int x, int y) {
-    const unsigned noise = (unsigned(x) * 2654435761u ^ unsigned(y + shot) * 40503u) >> 27;
-    return testpics::Rgb{std::uint8_t(128 + 100 * std::sin((x + 97 * shot) / 300.0) + noise),
-                         std::uint8_t(128 + 90 * std::cos((y + 61 * shot) / 250.0) + noise),
-                         std::uint8_t((x + y + 13 * shot) / 40 % 256)};
-  };
+// Camera photos at quality 90: 4:2:0 unless the kind says otherwise.
+std::vector<std::uint8_t> makePhoto(const Shot& s, int shot) {
+  const testpics::Pattern scene = bench::cameraScene(s.width, s.height, shot);
+  switch (s.kind) {
+    case Kind::Baseline:
+      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Baseline, scene, 90);
+    case Kind::Progressive:
+      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Progressive, scene, 90);
+    case Kind::Gray:
+      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Gray, scene, 90);
+    default:
+      break;
+  }
+  const bool full = s.kind == Kind::Baseline444;
+  return testpics::compressJpeg(
+      s.width, s.height, 3, JCS_RGB,
+      [&](jpeg_compress_struct& c) {
+        jpeg_set_quality(&c, 90, TRUE);
+        c.comp_info[0].h_samp_factor = full ? 1 : 2;
+        c.comp_info[0].v_samp_factor = 1;
+      },
+      [&](int y, std::vector<std::uint8_t>& row) {
+        for (int x = 0; x < s.width; ++x) {
+          const testpics::Rgb c = scene(x, y);
+          row[3 * std::size_t(x)] = c.r;
+          row[3 * std::size_t(x) + 1] = c.g;
+          row[3 * std::size_t(x) + 2] = c.b;
+        }
+      });
 }
 
-// A batch as users bring them: landscape and portrait, baseline and
-// progressive, in turn, Shots of each. A batch of only a few photos would
-// measure mostly how long the last one takes, not the run.
-constexpr int Shots = 4;
-
-std::vector<Photo> makePhotos(const std::filesystem::path& dir) {
-  std::vector<Photo> photos;
-  for (int shot = 0; shot < Shots; ++shot) {
+// 4000 x 3000 and 3000 x 4000, baseline and progressive, in turn. A batch of
+// only a few photos would measure mostly how long the last one takes.
+std::vector<Shot> twelveMegapixelShots() {
+  std::vector<Shot> shots;
+  for (int shot = 0; shot < 4; ++shot) {
     for (auto [w, h] : {std::pair{4000, 3000}, std::pair{3000, 4000}}) {
-      for (auto kind : {testpics::JpegKind::Baseline, testpics::JpegKind::Progressive}) {
-        const std::string name = std::to_string(w) + "x" + std::to_string(h) +
-                                 (kind == testpics::JpegKind::Progressive ? "-prog" : "") + "-" +
-                                 std::to_string(shot + 1) + ".jpg";
-        const std::string path = (dir / name).string();
-        testpics::writeFile(path, testpics::makeJpeg(w, h, kind, photoPattern(shot), 90));
-        photos.push_back({path, w, h});
-      }
+      shots.push_back({w, h, Kind::Baseline});
+      shots.push_back({w, h, Kind::Progressive});
     }
   }
-  return photos;
+  return shots;
 }
 
-// A bare decode with the run's settings, rows into one buffer.
-void bareDecode(const std::string& path) {
-  testpics::decompressJpeg(testpics::readFile(path), [](jpeg_decompress_struct& cinfo) {
+// A camera card or a downloads folder: small to 12 megapixels, landscape and
+// portrait, baseline (4:2:0, 4:2:2, 4:4:4), progressive and gray.
+std::vector<Shot> mixedShots() {
+  return {{300, 200, Kind::Baseline},      {200, 300, Kind::Progressive},
+          {640, 480, Kind::Gray},          {1600, 1200, Kind::Baseline},
+          {1200, 1600, Kind::Progressive}, {2048, 1536, Kind::Baseline422},
+          {2560, 1920, Kind::Progressive}, {1920, 2560, Kind::Baseline},
+          {2592, 1944, Kind::Gray},        {1280, 960, Kind::Baseline444},
+          {4000, 3000, Kind::Baseline422}, {3000, 4000, Kind::Progressive},
+          {4000, 3000, Kind::Baseline},    {2400, 1600, Kind::Baseline}};
+}
+
+struct Batch {
+  std::string name;
+  std::vector<std::string> files;
+  std::uint64_t largestPixels = 0;
+  double bitsPerPixel = 0;  // of the colour photos of 12 megapixels
+};
+
+Batch writeBatch(const std::filesystem::path& dir, const std::string& name,
+                 const std::vector<Shot>& shots) {
+  Batch batch{name, {}, 0, 0};
+  double bits = 0, pixels = 0;
+  for (std::size_t i = 0; i < shots.size(); ++i) {
+    const Shot& s = shots[i];
+    const std::string path = (dir / (name + "-" + std::to_string(i) + ".jpg")).string();
+    const std::vector<std::uint8_t> bytes = makePhoto(s, int(i));
+    testpics::writeFile(path, bytes);
+    batch.files.push_back(path);
+    const std::uint64_t area = std::uint64_t(s.width) * std::uint64_t(s.height);
+    batch.largestPixels = std::max(batch.largestPixels, area);
+    if (area == 12'000'000 && s.kind != Kind::Gray) {
+      bits += 8.0 * double(bytes.size());
+      pixels += double(area);
+    }
+  }
+  batch.bitsPerPixel = pixels > 0 ? bits / pixels : 0;
+  return batch;
+}
+
+// ---- the bare decode, in a process of its own ----
+
+// With the run's decoder settings: gray through the 236-level dithering
+// quantizer, colour as RGBX; rows into one buffer.
+void bareDecode(const std::vector<std::uint8_t>& bytes) {
+  testpics::decompressJpeg(bytes, [](jpeg_decompress_struct& cinfo) {
     cinfo.dct_method = JDCT_FLOAT;
     cinfo.do_block_smoothing = TRUE;
+    if (cinfo.jpeg_color_space == JCS_GRAYSCALE) {
+      cinfo.quantize_colors = TRUE;
+      cinfo.desired_number_of_colors = 236;
+      cinfo.dither_mode = JDITHER_FS;
+    } else {
+      cinfo.out_color_space = JCS_EXT_RGBX;
+    }
     jpeg_start_decompress(&cinfo);
     std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -78,10 +147,12 @@ void bareDecode(const std::string& path) {
   });
 }
 
+// ---- measuring ----
+
 struct ProcessRun {
   double seconds = 0;
   long peakKiB = 0;
-  int status = -1;
+  bool ok = false;
 };
 
 ProcessRun runProcess(std::vector<std::string> args) {
@@ -97,13 +168,20 @@ ProcessRun runProcess(std::vector<std::string> args) {
   wait4(pid, &status, 0, &usage);
   run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   run.peakKiB = usage.ru_maxrss;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return run;
 }
 
-ProcessRun runCli(std::vector<std::string> args) {
-  args.insert(args.begin(), BATCHFIT_CLI_PATH);
-  return runProcess(std::move(args));
+// Runs one after the other, as a script does: the times add up.
+ProcessRun runEach(const std::vector<std::vector<std::string>>& commands) {
+  ProcessRun all{0, 0, true};
+  for (const auto& command : commands) {
+    const ProcessRun one = runProcess(command);
+    all.seconds += one.seconds;
+    all.peakKiB = std::max(all.peakKiB, one.peakKiB);
+    all.ok = all.ok && one.ok;
+  }
+  return all;
 }
 
 double best(const std::vector<double>& values) {
@@ -115,88 +193,127 @@ double median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-template <typename F>
-double bestOf(F&& f) {
-  double best = 1e300;
-  for (int i = 0; i < Rounds; ++i) {
-    const auto start = Clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
+// One way of working through a batch, and what it took in each round.
+struct Workload {
+  std::string label;
+  std::vector<std::vector<std::string>> commands;
+  std::vector<double> seconds;
+  long peakKiB = 0;
+};
+
+struct Setup {
+  std::string self;
+  std::string cli;
+  int cores;
+};
+
+std::vector<std::string> cliCommand(const Setup& setup, const std::string& out,
+                                    const std::vector<std::string>& files, int jobs) {
+  std::vector<std::string> command = {setup.cli, "-m", "resize-all", "-o", out + "/"};
+  if (jobs > 0) command.insert(command.end(), {"-j", std::to_string(jobs)});
+  command.insert(command.end(), files.begin(), files.end());
+  return command;
 }
 
-// The baseline runs as a process of its own, as batchfit-cli does, so that
-// both pay the same start and the same first touch of fresh memory.
+std::vector<Workload> workloadsFor(const Setup& setup, const Batch& batch, const std::string& out,
+                                   bool perPhoto) {
+  std::vector<std::string> bare = {setup.self, "--bare-decode"};
+  bare.insert(bare.end(), batch.files.begin(), batch.files.end());
+  std::vector<Workload> loads = {
+      {"(a) bare decode, one process", {bare}, {}, 0},
+      {"(b) batchfit-cli -j 1", {cliCommand(setup, out, batch.files, 1)}, {}, 0},
+      {"(c) batchfit-cli -j " + std::to_string(setup.cores),
+       {cliCommand(setup, out, batch.files, setup.cores)},
+       {},
+       0},
+  };
+  if (perPhoto) {
+    Workload bareEach{"(d) bare decode, a process per photo", {}, {}, 0};
+    Workload cliEach{"(e) batchfit-cli, a process per photo", {}, {}, 0};
+    for (const std::string& file : batch.files) {
+      bareEach.commands.push_back({setup.self, "--bare-decode", file});
+      cliEach.commands.push_back(cliCommand(setup, out, {file}, 0));
+    }
+    loads.push_back(std::move(bareEach));
+    loads.push_back(std::move(cliEach));
+  }
+  return loads;
+}
+
+// Interleaved rounds, so that a load that comes and goes on a shared machine
+// weighs on every workload alike.
+bool measure(std::vector<Workload>& loads) {
+  for (int round = 0; round < Rounds; ++round) {
+    for (Workload& load : loads) {
+      const ProcessRun run = runEach(load.commands);
+      if (!run.ok) {
+        std::fprintf(stderr, "%s failed\n", load.label.c_str());
+        return false;
+      }
+      load.seconds.push_back(run.seconds);
+      load.peakKiB = std::max(load.peakKiB, run.peakKiB);
+    }
+  }
+  return true;
+}
+
+// x / y from the best times, and the median of the rounds' own x / y.
+void printRatio(const char* name, const Workload& x, const Workload& y, const char* target) {
+  std::vector<double> ratios;
+  for (std::size_t r = 0; r < x.seconds.size(); ++r) ratios.push_back(x.seconds[r] / y.seconds[r]);
+  std::printf("  %-9s %6.3f (%.3f)   target %s\n", name, best(x.seconds) / best(y.seconds),
+              median(ratios), target);
+}
+
+void printBatch(const Batch& batch, const std::vector<Workload>& loads) {
+  std::printf("\n%s: %zu photos, %d rounds; best time, peak memory\n", batch.name.c_str(),
+              batch.files.size(), Rounds);
+  for (const Workload& load : loads) {
+    std::printf("  %-40s %8.1f ms %8.1f MiB\n", load.label.c_str(), best(load.seconds) * 1000,
+                load.peakKiB / 1024.0);
+  }
+  std::printf("  ratios of the best times (median of the rounds' ratios):\n");
+  printRatio("b/a", loads[1], loads[0], "<= 0.90");
+  printRatio("c/b", loads[2], loads[1], "<= 0.55 on 2 cores");
+  if (loads.size() > 4) printRatio("e/d", loads[4], loads[3], "<= 1.05");
+  const double pictureMiB = double(batch.largestPixels) * 4 / (1024 * 1024);
+  std::printf(
+      "  peak memory of (b) %.1f MiB, of (a) %.1f MiB; the largest photo decoded whole "
+      "would be %.1f MiB\n",
+      loads[1].peakKiB / 1024.0, loads[0].peakKiB / 1024.0, pictureMiB);
+}
+
 int bareDecodeProcess(int count, char** files) {
-  for (int i = 0; i < count; ++i) bareDecode(files[i]);
+  for (int i = 0; i < count; ++i) bareDecode(testpics::readFile(files[i]));
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::string(argv[1]) == "--bare-decode")
-    return bareDecodeProcess(argc - 2, argv + 2);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--bare-decode") return bareDecodeProcess(argc - 2, argv + 2);
   // The photos alone, into a folder, to profile a run by hand.
-  if (argc > 2 && std::string(argv[1]) == "--make-photos") return makePhotos(argv[2]).empty();
+  if (args.size() == 2 && args[0] == "--make-photos") {
+    writeBatch(args[1], "12mp", twelveMegapixelShots());
+    writeBatch(args[1], "mixed", mixedShots());
+    return 0;
+  }
+  Setup setup{argv[0], BATCHFIT_CLI_PATH, int(std::max(1u, std::thread::hardware_concurrency()))};
+  // Another batchfit-cli, to compare builds.
+  if (args.size() == 2 && args[0] == "--cli") setup.cli = args[1];
   testpics::TempDir dir;
   std::printf("Generating photos...\n");
-  const std::vector<Photo> photos = makePhotos(dir.path());
-  const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-
-  // One of each kind, decoded alone.
-  for (std::size_t i = 0; i < 4; ++i) {
-    const Photo& p = photos[i];
-    const double t = bestOf([&] { bareDecode(p.path); });
-    std::printf("  bare decode  %-28s %8.1f ms\n",
-                p.path.substr(dir.path().string().size() + 1).c_str(), t * 1000);
-  }
-
-  std::vector<std::string> bareArgs = {argv[0], "--bare-decode"};
-  std::vector<std::string> base = {"-o", dir.path().string() + "/out/", "-m", "resize-all"};
+  const Batch twelve = writeBatch(dir.path(), "12mp", twelveMegapixelShots());
+  const Batch mixed = writeBatch(dir.path(), "mixed", mixedShots());
+  std::printf("12-megapixel colour photos at quality 90: %.2f bits per pixel\n",
+              twelve.bitsPerPixel);
   std::filesystem::create_directory(dir.path() / "out");
-  for (const Photo& p : photos) {
-    bareArgs.push_back(p.path);
-    base.push_back(p.path);
+  const std::string out = (dir.path() / "out").string();
+  for (const auto& [batch, perPhoto] : {std::pair{&twelve, false}, std::pair{&mixed, true}}) {
+    std::vector<Workload> loads = workloadsFor(setup, *batch, out, perPhoto);
+    if (!measure(loads)) return 1;
+    printBatch(*batch, loads);
   }
-  auto withJobs = [&](int jobs) {
-    auto args = base;
-    args.insert(args.begin(), {"-j", std::to_string(jobs)});
-    return args;
-  };
-
-  // Interleaved rounds, so that a load that comes and goes on a shared
-  // machine weighs on all three alike. Each ratio is printed twice: from the
-  // best times, and the median of the rounds' own ratios.
-  std::vector<double> bare, sequential, parallel, sequentialRatio, speedUp;
-  long peakKiB = 0;
-  for (int round = 0; round < Rounds; ++round) {
-    const ProcessRun a = runProcess(bareArgs), b = runCli(withJobs(1)), c = runCli(withJobs(cores));
-    if (a.status != 0 || b.status != 0 || c.status != 0) {
-      std::fprintf(stderr, "a run failed (status %d / %d / %d)\n", a.status, b.status, c.status);
-      return 1;
-    }
-    bare.push_back(a.seconds);
-    sequential.push_back(b.seconds);
-    parallel.push_back(c.seconds);
-    sequentialRatio.push_back(b.seconds / a.seconds);
-    speedUp.push_back(a.seconds / c.seconds);
-    peakKiB = std::max(peakKiB, c.peakKiB);
-  }
-  const double pictureMiB = 4000.0 * 3000 * 4 / (1024 * 1024);
-  const double peakMiB = peakKiB / 1024.0;
-  const double a = best(bare), b = best(sequential), c = best(parallel);
-  std::printf(
-      "\n%zu photos of 12 MP, %d cores, %d rounds: best times; ratios of the best times "
-      "(median of the rounds' ratios)\n",
-      photos.size(), cores, Rounds);
-  std::printf("  (a) bare decode, one process %6.1f ms\n", a * 1000);
-  std::printf("  (b) batchfit-cli -j 1      %8.1f ms   b/a = %.3f (%.3f)  target <= 1.10\n",
-              b * 1000, b / a, median(sequentialRatio));
-  std::printf("  (c) batchfit-cli -j %-2d     %8.1f ms   a/c = %.2f (%.2f)  target >= %.2f\n",
-              cores, c * 1000, a / c, median(speedUp), 0.8 * cores);
-  std::printf("  peak memory of (c)         %8.1f MiB = %.2f decoded pictures (target <= %d)\n",
-              peakMiB, peakMiB / pictureMiB, cores + 2);
   return 0;
 }
