@@ -36,7 +36,8 @@ std::vector<std::optional<std::size_t>> outputsLandingOnInputs(const JobSettings
 
 }  // namespace
 
-DecodeAhead::DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleAhead scale)
+DecodeAhead::DecodeAhead(const JobSettings& settings, const ListedPhotos& listed,
+                         ScaleWhileDecoding scale)
     : settings_(settings), scale_(std::move(scale)), slots_(settings.files.size()) {
   if (settings.jobs <= 1) return;
   mustFollow_ = outputsLandingOnInputs(settings, listed);
@@ -109,8 +110,7 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
     Prepared prepared;
     prepared.jpeg.loadFile(name);
     if (prepared.jpeg.bytes().empty()) return std::nullopt;
-    if (scale_) prepared.scaled = scale_(settings_, prepared.jpeg);
-    if (!prepared.scaled) prepared.jpeg.decodeTo(picture);
+    prepared.scaled = decodeOrScale(prepared.jpeg, settings_, scale_, picture);
     return prepared;
   } catch (...) {
     return std::nullopt;

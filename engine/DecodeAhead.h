@@ -19,10 +19,11 @@
 
 namespace batchfit {
 
-// How a mode scales a loaded picture onto a target of its own where it needs
-// no one (no crop editor, no report line): exactly what the run would leave
-// in TI. None where the run must see the whole picture.
-using ScaleAhead =
+// How a mode scales a loaded picture onto a target of its own while it
+// decodes, where the picture needs no one (no crop editor, no report line):
+// exactly what the run would leave in TI from the whole picture. None where
+// the run must see the whole picture.
+using ScaleWhileDecoding =
     std::function<std::optional<PixelSurface>(const JobSettings&, const JpegObject&)>;
 
 // What a worker made of one file.
@@ -38,7 +39,7 @@ class DecodeAhead {
   // Starts settings.jobs workers when jobs > 1; with 1 nothing runs ahead.
   // listed tells which file each listed name reached when the run started.
   // scale may be empty: then no picture is scaled ahead.
-  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleAhead scale);
+  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleWhileDecoding scale);
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -71,7 +72,7 @@ class DecodeAhead {
   void stop();
 
   const JobSettings& settings_;
-  const ScaleAhead scale_;
+  const ScaleWhileDecoding scale_;
   // For each file, the last earlier file whose output may replace this one
   // (it must not be read before that one is finished), or none.
   std::vector<std::optional<std::size_t>> mustFollow_;

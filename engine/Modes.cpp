@@ -63,9 +63,9 @@ void scaleAndWrite(ModeRun& run, const std::string& name, const Placement& place
   passAndWrite(run, name);
 }
 
-// TI takes what a worker already made of the picture, then as above.
-void writeScaledAhead(ModeRun& run, const std::string& name) {
-  run.pictures.TI.setSurface(*run.scaledAhead);
+// TI takes the picture as it was scaled while it decoded, then as above.
+void writeScaled(ModeRun& run, const std::string& name) {
+  run.pictures.TI.setSurface(*run.scaled);
   passAndWrite(run, name);
 }
 
@@ -80,8 +80,8 @@ void editAndWrite(ModeRun& run, const std::string& name) {
 
 // Scales the picture if it fits; false when it does not.
 bool scaleIfMatching(ModeRun& run, const std::string& name) {
-  if (run.scaledAhead) {
-    writeScaledAhead(run, name);
+  if (run.scaled) {
+    writeScaled(run, name);
     return true;
   }
   const PixelSurface& picture = run.pictures.PI.surface();
@@ -103,7 +103,7 @@ void keenWork(ModeRun& run, const std::string& name) {
 }
 
 void resizeAllWork(ModeRun& run, const std::string& name) {
-  if (run.scaledAhead) return writeScaledAhead(run, name);
+  if (run.scaled) return writeScaled(run, name);
   const PixelSurface& picture = run.pictures.PI.surface();
   scaleAndWrite(run, name, resizeAllPlacement(run.settings, picture.width(), picture.height()));
 }
@@ -116,30 +116,35 @@ std::int32_t heightOf(const JpegObject& jpeg) {
   return std::int32_t(jpeg.headerHeight());
 }
 
-std::optional<PixelSurface> keenScaleAhead(const JobSettings& settings, const JpegObject& jpeg) {
+std::optional<PixelSurface> keenScaleWhileDecoding(const JobSettings& settings,
+                                                   const JpegObject& jpeg) {
   return scaledWhileDecoding(settings, jpeg,
                              keenPlacement(settings, widthOf(jpeg), heightOf(jpeg)));
 }
 
-std::optional<PixelSurface> resizeAllScaleAhead(const JobSettings& settings,
-                                                const JpegObject& jpeg) {
+std::optional<PixelSurface> resizeAllScaleWhileDecoding(const JobSettings& settings,
+                                                        const JpegObject& jpeg) {
   return scaledWhileDecoding(settings, jpeg,
                              resizeAllPlacement(settings, widthOf(jpeg), heightOf(jpeg)));
 }
 
 }  // namespace
 
-void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, keenWork, keenScaleAhead);
+void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                 Decoding decoding) {
+  runFiles(settings, frontEnd, pictures, keenWork,
+           decoding == Decoding::ScaleWhileDecoding ? keenScaleWhileDecoding : nullptr);
 }
 
 void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  // Every picture goes to the crop editor: none is scaled ahead.
+  // Every picture goes to the crop editor: each is decoded whole.
   runFiles(settings, frontEnd, pictures, editAndWrite, {});
 }
 
-void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, resizeAllWork, resizeAllScaleAhead);
+void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                      Decoding decoding) {
+  runFiles(settings, frontEnd, pictures, resizeAllWork,
+           decoding == Decoding::ScaleWhileDecoding ? resizeAllScaleWhileDecoding : nullptr);
 }
 
 }  // namespace batchfit

@@ -7,12 +7,19 @@
 
 namespace batchfit {
 
+// How the modes decode a picture that needs no one: scaled while it decodes,
+// never held whole (the run's way), or decoded whole and scaled from the
+// whole picture, which gives the same result and is what tests compare with.
+enum class Decoding { ScaleWhileDecoding, AlwaysWhole };
+
 // Scales a picture whose aspect ratio fits the target's; hands any other to
 // the crop editor or reports it, by mismatchAction.
-void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                 Decoding decoding);
 // Shows every picture in the crop editor and writes the confirmed ones.
 void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
 // Scales every picture to the target size, whatever its aspect ratio.
-void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                      Decoding decoding);
 
 }  // namespace batchfit

@@ -9,7 +9,10 @@ void prepareTarget(const JobSettings& settings, PictureRole& TI) {
   TI.prepare(settings.targetWidth, settings.targetHeight);
 }
 
-void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+namespace {
+
+void run(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+         Decoding decoding) {
   // The bars keep the last run's position until the first picture of this
   // run passes its size test.
   frontEnd.showProgress({0, static_cast<int>(settings.files.size())});
@@ -17,17 +20,28 @@ void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
   measureAvailableMemory();
   switch (settings.mode) {
     case Mode::Keen:
-      runKeenMode(settings, frontEnd, pictures);
+      runKeenMode(settings, frontEnd, pictures, decoding);
       break;
     case Mode::EditAll:
       runEditAllMode(settings, frontEnd, pictures);
       break;
     case Mode::ResizeAll:
-      runResizeAllMode(settings, frontEnd, pictures);
+      runResizeAllMode(settings, frontEnd, pictures, decoding);
       break;
     case Mode::None:
       break;  // the run ends here, without a message
   }
+}
+
+}  // namespace
+
+void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+  run(settings, frontEnd, pictures, Decoding::ScaleWhileDecoding);
+}
+
+void runBatchDecodingWhole(const JobSettings& settings, FrontEnd& frontEnd,
+                           WorkPictures& pictures) {
+  run(settings, frontEnd, pictures, Decoding::AlwaysWhole);
 }
 
 }  // namespace batchfit

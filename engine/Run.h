@@ -21,5 +21,8 @@ void prepareTarget(const JobSettings& settings, PictureRole& TI);
 // The whole run. Errors end it and reach the caller; outputs already written
 // stay and the collected report is not shown.
 void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+// The same run with every picture decoded whole: what a run that scales
+// pictures while they decode must match, for tests to compare it with.
+void runBatchDecodingWhole(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
 
 }  // namespace batchfit

@@ -17,25 +17,42 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
   return tw <= width && th <= height;
 }
 
+std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& settings,
+                                          const ScaleWhileDecoding& scale, PictureRole& picture) {
+  std::optional<PixelSurface> scaled;
+  try {
+    if (scale) scaled = scale(settings, jpeg);
+  } catch (...) {
+    scaled.reset();
+  }
+  if (!scaled) jpeg.decodeTo(picture);
+  return scaled;
+}
+
 bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
                 const std::function<void()>& passed) {
   const std::string& name = run.settings.files[index];
   PictureRole& PI = run.pictures.PI;
-  run.scaledAhead.reset();
+  run.scaled.reset();
   if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
-  // The JPEG stream is read before the file is loaded by its extension once
-  // more, so a file that passed the size test but holds no JPEG stream (a
-  // bitmap, say) stops the run with the JPEG error.
-  if (std::optional<Prepared> prepared = ahead.take(index)) {
+  // The file is read as a JPEG stream before its bytes are loaded by its
+  // extension once more, so a file that passed the size test but holds no
+  // JPEG stream (a bitmap, say) stops the run with the JPEG error.
+  std::optional<Prepared> prepared = ahead.take(index);
+  if (prepared) {
     run.runJpeg.adoptLoaded(std::move(prepared->jpeg));
-    run.scaledAhead = std::move(prepared->scaled);
   } else {
     run.runJpeg.loadFile(name);
   }
-  loadPicture(PI, name);
-  // A picture scaled ahead is not decoded whole: nothing reads it.
-  if (!run.scaledAhead) run.runJpeg.decodeTo(PI);
+  loadPicture(PI, name, run.runJpeg.bytes());
+  if (!prepared) {
+    run.scaled = decodeOrScale(run.runJpeg, run.settings, run.scale, PI);
+  } else if (prepared->scaled) {
+    run.scaled = std::move(prepared->scaled);
+  } else {
+    run.runJpeg.decodeTo(PI);
+  }
   return true;
 }
 
@@ -62,10 +79,10 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 }  // namespace
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-              const PictureWork& work, const ScaleAhead& scaleAhead) {
+              const PictureWork& work, const ScaleWhileDecoding& scale) {
   const ListedPhotos listed(settings.files);
-  ModeRun run{settings, frontEnd, pictures, {}, {}, listed, {}};
-  DecodeAhead ahead(settings, listed, scaleAhead);
+  ModeRun run{settings, frontEnd, pictures, {}, {}, listed, scale, {}};
+  DecodeAhead ahead(settings, listed, scale);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];

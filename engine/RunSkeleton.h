@@ -26,19 +26,31 @@ struct ModeRun {
   JpegObject runJpeg;
   // The listed files as the run found them when it started.
   const ListedPhotos& listed;
-  // The current picture as a worker already scaled it onto the target, if
-  // it did: then PI is not decoded again and the mode writes this.
-  std::optional<PixelSurface> scaledAhead;
+  // How the mode scales a picture that needs no one; may be empty.
+  const ScaleWhileDecoding& scale;
+  // The current picture as it was scaled onto the target while it decoded,
+  // if it was: then PI holds no pixels and the mode writes this.
+  std::optional<PixelSurface> scaled;
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
 // least the target's size, placed as it would be scaled (placementTurn).
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
 
+// The one place that decides how a picture that passed the size test is
+// decoded: where the mode needs no one for it (scale makes its target), it
+// is scaled row by row as it decodes and never held whole; otherwise (the
+// crop editor, a report line) it is decoded whole into picture. Gives the
+// scaled target, or none when the picture was decoded whole. A failure while
+// scaling leaves the picture to the whole decode and the mode's own work,
+// which raise the error at the step where a run without scaling does.
+std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& settings,
+                                          const ScaleWhileDecoding& scale, PictureRole& picture);
+
 // The source step of file `index`: the size test, then, for a picture large
-// enough, `passed` (which shows the progress) and the reading of the file as
-// a JPEG stream and its decoding into PI, taken from `ahead` where a worker
-// has already done it (and maybe scaled it). False when the picture is too small.
+// enough, `passed` (which shows the progress), the reading of the file as a
+// JPEG stream and decodeOrScale, taken from `ahead` where a worker has
+// already done them. False when the picture is too small.
 bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
                 const std::function<void()>& passed);
 
@@ -46,10 +58,10 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
 using PictureWork = std::function<void(ModeRun& run, const std::string& name)>;
 
 // Runs the skeleton over settings.files, handing each picture that passes the
-// size test to work, then shows the report line by line. Pictures decoded
-// ahead are scaled ahead by scaleAhead, where the mode gives one.
+// size test to work, then shows the report line by line. Pictures that need
+// no one are scaled by scale while they decode, where the mode gives one.
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-              const PictureWork& work, const ScaleAhead& scaleAhead);
+              const PictureWork& work, const ScaleWhileDecoding& scale);
 
 // The name between straight double quotes, as the report lines begin.
 std::string quotedName(const std::string& name);

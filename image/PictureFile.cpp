@@ -234,4 +234,9 @@ void loadPicture(PictureRole& role, const std::string& path) {
   role.setPicture(Picture{kind, std::int32_t(header.width), std::int32_t(header.height)});
 }
 
+void loadPicture(PictureRole& role, const std::string& path,
+                 const std::vector<std::uint8_t>& bytes) {
+  role.setPicture(readPicture(kindOf(path), bytes));
+}
+
 }  // namespace batchfit

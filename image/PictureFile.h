@@ -17,6 +17,10 @@ namespace batchfit {
 // "Metafile is not valid", "JPEG error #%d".
 void loadPicture(PictureRole& role, const std::string& path);
 
+// The same for a file whose bytes were read already: path gives the kind.
+void loadPicture(PictureRole& role, const std::string& path,
+                 const std::vector<std::uint8_t>& bytes);
+
 // The declared size of file contents of the given kind (the same checks and
 // messages as loadPicture, minus opening the file).
 Picture readPicture(PictureKind kind, const std::vector<std::uint8_t>& bytes);

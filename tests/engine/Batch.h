@@ -23,6 +23,7 @@ class Batch {
   std::string addFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
 
   void run() { batchfit::runBatch(settings, frontEnd, pictures); }
+  void runDecodingWhole() { batchfit::runBatchDecodingWhole(settings, frontEnd, pictures); }
 
   std::string outputFolder() const { return dir.file("out"); }
   std::string output(const std::string& name) const { return outputFolder() + "/" + name; }

@@ -1,7 +1,8 @@
-// Decoding (and scaling) ahead on worker threads changes nothing a user or a
-// file can see: the same calls in the same order, the same outputs byte for
-// byte, the same error at the same file, at every number of jobs and in every
-// mode.
+// Scaling pictures while they decode, and decoding ahead on worker threads,
+// change nothing a user or a file can see: the same calls in the same order,
+// the same outputs byte for byte, the same error at the same file as a run
+// that decodes every picture whole, one at a time, at every number of jobs
+// and in every mode.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,7 +53,7 @@ testpics::Rgb other(int x, int y) {
 // A mixed batch: too small, matching, progressive, gray, mismatched (to the
 // crop editor), optionally a bitmap that stops the run, and an output that
 // replaces a later input of the same run.
-Observed runMixed(int jobs, const Variant& variant, bool withError) {
+Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodingWhole = false) {
   Batch b;
   b.settings.jobs = jobs;
   b.settings.mode = variant.mode;
@@ -82,7 +83,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
 
   Observed seen;
   try {
-    b.run();
+    decodingWhole ? b.runDecodingWhole() : b.run();
   } catch (const batchfit::Error& e) {
     seen.error = e.what();
   }
@@ -98,29 +99,33 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
   return seen;
 }
 
-void expectSame(const Observed& one, const Observed& many, int jobs) {
-  EXPECT_EQ(one.error, many.error) << jobs << " jobs";
-  EXPECT_EQ(one.calls, many.calls) << jobs << " jobs";
-  EXPECT_TRUE(one.lastTarget == many.lastTarget) << "TI after the run, " << jobs << " jobs";
-  ASSERT_EQ(one.outputs.size(), many.outputs.size()) << jobs << " jobs";
-  for (const auto& [name, bytes] : one.outputs) {
+// The run at some number of jobs against the whole decode one at a time.
+void expectSame(const Observed& whole, const Observed& many, int jobs) {
+  EXPECT_EQ(whole.error, many.error) << jobs << " jobs";
+  EXPECT_EQ(whole.calls, many.calls) << jobs << " jobs";
+  EXPECT_TRUE(whole.lastTarget == many.lastTarget) << "TI after the run, " << jobs << " jobs";
+  ASSERT_EQ(whole.outputs.size(), many.outputs.size()) << jobs << " jobs";
+  for (const auto& [name, bytes] : whole.outputs) {
     EXPECT_TRUE(many.outputs.count(name) && many.outputs.at(name) == bytes)
         << name << " differs with " << jobs << " jobs";
   }
 }
 
-TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
+TEST(DecodeAhead, EveryNumberOfJobsGivesTheWholeDecodeRun) {
   for (batchfit::SaveFormat format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
-    const Observed one = runMixed(1, {.saveFormat = format}, false);
-    EXPECT_EQ(one.error, "");
-    EXPECT_FALSE(one.lastTarget.empty());
-    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, {.saveFormat = format}, false), jobs);
+    const Observed whole = runMixed(1, {.saveFormat = format}, false, true);
+    EXPECT_EQ(whole.error, "");
+    EXPECT_FALSE(whole.lastTarget.empty());
+    for (int jobs : {1, 2, 4}) {
+      expectSame(whole, runMixed(jobs, {.saveFormat = format}, false), jobs);
+    }
   }
 }
 
-// Workers scale the pictures that need no one (resize-all, a keen match) and
-// leave the rest whole to the run: every mode and turn ends as one at a time.
-TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
+// The pictures that need no one (resize-all, a keen match) are scaled while
+// they decode, the rest decoded whole: every mode and turn ends as a run
+// that decodes them all whole.
+TEST(DecodeAhead, EveryModeAndTurnGivesTheWholeDecodeRun) {
   const std::vector<Variant> variants = {
       {.mode = ResizeAll},
       {.mode = ResizeAll, .rotateDirection = Turn::Right},
@@ -134,19 +139,19 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
                  (!variant.autoRotate                      ? "off"
                   : variant.rotateDirection == Turn::Right ? "Right"
                                                            : "Left"));
-    const Observed one = runMixed(1, variant, false);
-    EXPECT_EQ(one.error, "");
-    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, variant, false), jobs);
+    const Observed whole = runMixed(1, variant, false, true);
+    EXPECT_EQ(whole.error, "");
+    for (int jobs : {1, 2, 4}) expectSame(whole, runMixed(jobs, variant, false), jobs);
   }
 }
 
 TEST(DecodeAhead, AnErrorStopsAtTheSameFileWithTheSameOutputsBeforeIt) {
   for (batchfit::Mode mode : {Keen, ResizeAll}) {
-    const Observed one = runMixed(1, {.mode = mode}, true);
-    EXPECT_EQ(one.error, "JPEG error #53");
-    EXPECT_EQ(one.outputs.count("later.jpg"), 1u);  // made before the run, untouched
-    EXPECT_EQ(one.outputs.count("tall.jpg"), 0u);
-    for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, {.mode = mode}, true), jobs);
+    const Observed whole = runMixed(1, {.mode = mode}, true, true);
+    EXPECT_EQ(whole.error, "JPEG error #53");
+    EXPECT_EQ(whole.outputs.count("later.jpg"), 1u);  // made before the run, untouched
+    EXPECT_EQ(whole.outputs.count("tall.jpg"), 0u);
+    for (int jobs : {1, 2, 4}) expectSame(whole, runMixed(jobs, {.mode = mode}, true), jobs);
   }
 }
 

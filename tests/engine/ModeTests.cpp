@@ -4,6 +4,7 @@
 #include "engine/Scaling.h"
 #include "image/Error.h"
 #include "tests/engine/Batch.h"
+#include "tests/support/ReferenceDecode.h"
 #include "tests/support/WholeSampling.h"
 
 using namespace batchfit;
@@ -31,9 +32,10 @@ Batch& bmpBatch(Batch& batch, Mode mode) {
   return batch;
 }
 
-// TI as a scaling of the last decoded picture with the given placement.
-void expectScaledFromPI(Batch& batch, bool turned, Turn direction = Turn::Left) {
-  const PixelSurface& picture = batch.pictures.PI.surface();
+// TI as a scaling of the photo in path with the given placement.
+void expectScaledFrom(Batch& batch, const std::string& path, bool turned,
+                      Turn direction = Turn::Left) {
+  const PixelSurface picture = testpics::referenceDecode(testpics::readFile(path));
   const JobSettings& s = batch.settings;
   PixelSurface expected = PixelSurface::create(s.targetWidth, s.targetHeight);
   if (turned) {
@@ -52,19 +54,19 @@ void expectScaledFromPI(Batch& batch, bool turned, Turn direction = Turn::Left) 
 
 TEST(KeenMode, MatchingPicturesAreScaledStraightOrTurnedWithoutTheEditor) {
   Batch portrait;
-  portrait.addJpeg("portrait.jpg", 600, 800);
+  const std::string portraitPath = portrait.addJpeg("portrait.jpg", 600, 800);
   portrait.run();
   EXPECT_TRUE(callsStartingWith(portrait.frontEnd, "edit").empty());
   EXPECT_TRUE(portrait.frontEnd.messages.empty());
   EXPECT_EQ(portrait.outputs(), std::vector<std::string>{"portrait.jpg"});
-  expectScaledFromPI(portrait, false);
+  expectScaledFrom(portrait, portraitPath, false);
 
   Batch landscape;
-  landscape.addJpeg("landscape.jpg", 800, 600);
+  const std::string landscapePath = landscape.addJpeg("landscape.jpg", 800, 600);
   landscape.run();
   EXPECT_TRUE(callsStartingWith(landscape.frontEnd, "edit").empty());
   EXPECT_EQ(landscape.outputs(), std::vector<std::string>{"landscape.jpg"});
-  expectScaledFromPI(landscape, true, Turn::Left);
+  expectScaledFrom(landscape, landscapePath, true, Turn::Left);
 }
 
 TEST(KeenMode, MismatchGoesToTheEditorOrIntoTheReport) {
@@ -121,13 +123,13 @@ TEST(KeenMode, SquareTargetTurnsEveryMatchingPicture) {
   Batch batch;
   batch.settings.targetWidth = 200;
   batch.settings.targetHeight = 200;
-  batch.addJpeg("square.jpg", 300, 300);
+  const std::string path = batch.addJpeg("square.jpg", 300, 300);
   batch.run();
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"square.jpg"});
-  expectScaledFromPI(batch, true, Turn::Left);
+  expectScaledFrom(batch, path, true, Turn::Left);
   // Counter-clockwise: the top-left pixel comes from the top-right corner.
   EXPECT_EQ(batch.pictures.TI.surface().getPixel(0, 0),
-            batch.pictures.PI.surface().getPixel(298, 0));
+            testpics::referenceDecode(testpics::readFile(path)).getPixel(298, 0));
 }
 
 TEST(KeenMode, SkippedPictureIsNeitherWrittenNorReportedButStillSoftened) {
