@@ -37,14 +37,16 @@ std::optional<Placement> keenPlacement(const JobSettings& settings, std::int32_t
 
 // The picture scaled row by row as its JPEG bytes decode, onto a fresh
 // target, as the run would fill TI from the whole decoded picture; none
-// without a placement or where TI has no pixels to fill.
+// without a placement or where TI has no pixels to fill. Rows that no
+// target pixel samples need not be decoded.
 std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, const JpegObject& jpeg,
                                                 const std::optional<Placement>& placement) {
   if (!placement || settings.targetWidth <= 0 || settings.targetHeight <= 0) return std::nullopt;
   PixelSurface target = PixelSurface::create(settings.targetWidth, settings.targetHeight);
   RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
                      *placement);
-  jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); });
+  const std::vector<std::int32_t> needed = sampler.rowsNeeded();
+  jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); }, &needed);
   return target;
 }
 

@@ -68,7 +68,7 @@ void resample(const PixelSurface& source, PixelSurface& target, const Placement&
 
 RowSampler::RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
                        const Placement& placement)
-    : target_(target), turned_(placement.turn != Turn::None), width_(width) {
+    : target_(target), turned_(placement.turn != Turn::None), width_(width), height_(height) {
   const std::int32_t tw = target.width();
   const std::int32_t th = target.height();
   const ScaleFactors steps = placement.steps;
@@ -94,6 +94,15 @@ void RowSampler::takeRow(std::int32_t y, const ColorRef* row) {
   for (; next_ < lines_.size() && lines_[next_].first == y; ++next_) {
     fillLine(lines_[next_].second, row);
   }
+}
+
+std::vector<std::int32_t> RowSampler::rowsNeeded() const {
+  std::vector<std::int32_t> rows;
+  for (std::size_t i = next_; i < lines_.size() && lines_[i].first < height_; ++i) {
+    if (rows.empty() || rows.back() != lines_[i].first)
+      rows.push_back(std::int32_t(lines_[i].first));
+  }
+  return rows;
 }
 
 void RowSampler::fillLine(std::int32_t line, const ColorRef* row) {

@@ -56,8 +56,11 @@ class RowSampler {
   // feeds (a sample outside the picture) to black, as a read outside does.
   RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
              const Placement& placement);
-  // Row y of the picture, width pixels; every row comes once, in order.
+  // Row y of the picture, width pixels; rows come in order, each once, and
+  // at least every row of rowsNeeded.
   void takeRow(std::int32_t y, const ColorRef* row);
+  // The picture's rows that the sampling reads, ascending, each once.
+  std::vector<std::int32_t> rowsNeeded() const;
 
  private:
   void fillLine(std::int32_t line, const ColorRef* row);
@@ -65,6 +68,7 @@ class RowSampler {
   PixelSurface& target_;
   bool turned_;
   std::int32_t width_;
+  std::int32_t height_;
   // The picture's column for each place along a target line: a target row,
   // or a target column when turned.
   std::vector<std::int64_t> along_;

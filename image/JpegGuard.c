@@ -195,6 +195,12 @@ int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, J
   return 0;
 }
 
+int bf_skip_rows(j_decompress_ptr cinfo, JDIMENSION count) {
+  BF_GUARD(cinfo);
+  jpeg_skip_scanlines(cinfo, count);
+  return 0;
+}
+
 int bf_finish_decompress(j_decompress_ptr cinfo) {
   BF_GUARD(cinfo);
   jpeg_finish_decompress(cinfo);

@@ -56,6 +56,10 @@ int bf_start_decompress(j_decompress_ptr cinfo);
 int bf_read_rgbx_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until);
 int bf_read_gray_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until);
 int bf_read_cmyk_rows(j_decompress_ptr cinfo, uint32_t* pixels, size_t stride, JDIMENSION until);
+/* Passes over count output rows without handing them out (jpeg_skip_scanlines);
+   the rows read after them are those a full read gives, for photos without
+   colour quantization. */
+int bf_skip_rows(j_decompress_ptr cinfo, JDIMENSION count);
 int bf_finish_decompress(j_decompress_ptr cinfo);
 
 int bf_create_compress(struct bf_jpeg_errors* errors, j_compress_ptr cinfo);

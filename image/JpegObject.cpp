@@ -220,13 +220,36 @@ PixelSurface JpegObject::decode() {
   return surface;
 }
 
-void JpegObject::scanRows(const RowSink& take) const {
+namespace {
+
+// The next row from y on that must be decoded: with needed rows, the first
+// of them (advancing next past those above y) or else the last row, which
+// is always read so that the decoder reads the file to its end as a whole
+// decode does; without, y itself.
+JDIMENSION nextRowToRead(JDIMENSION y, JDIMENSION height, const std::vector<std::int32_t>* needed,
+                         std::vector<std::int32_t>::const_iterator& next) {
+  if (!needed) return y;
+  while (next != needed->end() && *next < std::int64_t(y)) ++next;
+  if (next == needed->end() || *next >= std::int64_t(height)) return height - 1;
+  return JDIMENSION(*next);
+}
+
+}  // namespace
+
+void JpegObject::scanRows(const RowSink& take, const std::vector<std::int32_t>* needed) const {
   Decompressor decompressor;
   const RowReader readRows = readyToDecode(decompressor, bytes_);
   jpeg_decompress_struct& info = decompressor.info();
   decompressor.check(bf_start_decompress(&info));
+  // A gray picture's dithering carries each row's error into the next one,
+  // so every row of it is decoded.
+  if (info.quantize_colors) needed = nullptr;
   std::vector<ColorRef> row(info.output_width);
+  auto next = needed ? needed->begin() : std::vector<std::int32_t>::const_iterator();
   for (JDIMENSION y = 0; y < info.output_height; ++y) {
+    const JDIMENSION wanted = nextRowToRead(y, info.output_height, needed, next);
+    if (wanted > y) decompressor.check(bf_skip_rows(&info, wanted - y));
+    y = wanted;
     decompressor.check(readRows(&info, row.data(), 0, y + 1));
     take(std::int32_t(y), row.data());
   }

@@ -40,9 +40,12 @@ class JpegObject {
   void decodeTo(PictureRole& role);
   // Decodes the bytes afresh and hands take each row of the picture, top
   // down, exactly as decodeTo would store it, without ever holding the
-  // whole picture. The same errors as decodeTo; the held surface stays.
+  // whole picture. Given the rows take needs (ascending, no repeats), the
+  // decoder passes over the others where that leaves the rows it hands out
+  // exact, and hands those out only. The same errors as decodeTo; the held
+  // surface stays.
   using RowSink = std::function<void(std::int32_t y, const ColorRef* row)>;
-  void scanRows(const RowSink& take) const;
+  void scanRows(const RowSink& take, const std::vector<std::int32_t>* needed = nullptr) const;
   // Takes over what another object's loadFile (and decodeTo) made of a file,
   // exactly as if this object had loaded it: bytes, header facts and decoded
   // picture; the quality stays, and so does the progressive flag for an

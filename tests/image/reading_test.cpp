@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <set>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
 
 #include "image/FileIo.h"
 #include "image/JpegObject.h"
@@ -554,6 +558,104 @@ TEST_F(Reading, RowScanGivesTheRowsOfTheDecodedPicture) {
       for (int x = 0; x < rows.width(); ++x) {
         ASSERT_EQ(rows.getPixel(x, y), pi.surface().getPixel(x, y)) << x << "," << y;
       }
+    }
+  }
+}
+
+// Texture and hard colour edges, so that rows passed over would show.
+testpics::Rgb busy(int x, int y) {
+  const unsigned hash = (unsigned(x) * 2654435761u) ^ (unsigned(y) * 40503u + 17u);
+  const bool edge = (x / 5 + y / 3) % 2 != 0;
+  return {std::uint8_t(edge ? 255 - (hash >> 28) : hash >> 24),
+          std::uint8_t((x * 9 + y) ^ (hash >> 26)), std::uint8_t(edge ? hash >> 25 : 250)};
+}
+
+// A colour photo with luma sampled h x v against chroma.
+Bytes sampledJpeg(int width, int height, int h, int v,
+                  const std::function<void(jpeg_compress_struct&)>& more = {}) {
+  return testpics::compressJpeg(
+      width, height, 3, JCS_RGB,
+      [&](jpeg_compress_struct& c) {
+        jpeg_set_quality(&c, 85, TRUE);
+        c.comp_info[0].h_samp_factor = h;
+        c.comp_info[0].v_samp_factor = v;
+        if (more) more(c);
+      },
+      [&](int y, std::vector<std::uint8_t>& row) {
+        for (int x = 0; x < width; ++x) {
+          const testpics::Rgb c = busy(x, y);
+          row[3 * x] = c.r;
+          row[3 * x + 1] = c.g;
+          row[3 * x + 2] = c.b;
+        }
+      });
+}
+
+// Rows 0 to height - 1 that a sampling of count rows reads.
+std::vector<std::int32_t> everyNth(int height, int count) {
+  std::vector<std::int32_t> rows;
+  for (int i = 0; i < count; ++i) {
+    const std::int32_t row = std::int32_t(std::int64_t(i) * height / count);
+    if (rows.empty() || rows.back() != row) rows.push_back(row);
+  }
+  return rows;
+}
+
+// Given the rows it must hand out, a scan passes over others where the
+// decoder allows, and still hands each of those rows exactly as the whole
+// decode has it: for every kind of photo and subsampling, restart intervals,
+// photos cut short (a progressive one smoothed), and sparse or clustered rows
+// at the edges of the decoder's row groups.
+TEST_F(Reading, RowScanOfNeededRowsGivesThemAsTheWholeDecode) {
+  const auto progressive = [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); };
+  const auto restarts = [](jpeg_compress_struct& c) { c.restart_in_rows = 1; };
+  const std::vector<std::pair<std::string, Bytes>> photos = {
+      {"4:2:0", sampledJpeg(203, 157, 2, 2)},
+      {"4:2:0 progressive", sampledJpeg(203, 157, 2, 2, progressive)},
+      {"4:2:2", sampledJpeg(203, 157, 2, 1)},
+      {"4:2:2 progressive", sampledJpeg(203, 157, 2, 1, progressive)},
+      {"4:4:0", sampledJpeg(203, 157, 1, 2)},
+      {"4:4:4", sampledJpeg(203, 157, 1, 1)},
+      {"4:4:4 progressive", sampledJpeg(203, 157, 1, 1, progressive)},
+      {"4:2:0 restarts", sampledJpeg(203, 157, 2, 2, restarts)},
+      {"4:2:2 progressive restarts",
+       sampledJpeg(203, 157, 2, 1, [&](auto& c) { progressive(c), restarts(c); })},
+      {"gray", testpics::makeJpeg(203, 157, JpegKind::Gray, busy, 85)},
+      {"cmyk", testpics::makeJpeg(203, 157, JpegKind::Cmyk, busy, 85)},
+      {"cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2), 60)},
+      {"progressive cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2, progressive), 45)},
+      {"one row", sampledJpeg(203, 1, 2, 2)}};
+  const std::vector<std::vector<std::int32_t>> samplings = {everyNth(157, 157),
+                                                            everyNth(157, 60),
+                                                            everyNth(157, 11),
+                                                            everyNth(157, 3),
+                                                            {0},
+                                                            {156},
+                                                            {7, 8, 15, 16, 17, 31, 32, 33, 100},
+                                                            {150, 151, 152, 153, 154, 155, 156},
+                                                            {40},
+                                                            {}};
+  for (const auto& [what, bytes] : photos) {
+    JpegObject jpeg;
+    jpeg.loadBytes(bytes);
+    PictureRole whole;
+    jpeg.decodeTo(whole);
+    const PixelSurface& picture = whole.surface();
+    for (std::vector<std::int32_t> needed : samplings) {
+      std::erase_if(needed, [&](std::int32_t y) { return y >= picture.height(); });
+      SCOPED_TRACE(what + ", " + std::to_string(needed.size()) + " rows needed");
+      std::size_t handed = 0;
+      jpeg.scanRows(
+          [&](std::int32_t y, const ColorRef* row) {
+            while (handed < needed.size() && needed[handed] < y) ++handed;
+            const bool wanted = handed < needed.size() && needed[handed] == y;
+            for (std::int32_t x = 0; x < picture.width() && wanted; ++x) {
+              ASSERT_EQ(row[x], picture.getPixel(x, y)) << x << "," << y;
+            }
+            if (wanted) ++handed;
+          },
+          &needed);
+      EXPECT_EQ(handed, needed.size()) << "every needed row handed";
     }
   }
 }
