@@ -106,16 +106,15 @@ std::vector<std::int32_t> RowSampler::rowsNeeded() const {
 }
 
 void RowSampler::fillLine(std::int32_t line, const ColorRef* row) {
-  for (std::size_t i = 0; i < along_.size(); ++i) {
-    const std::int64_t column = along_[i];
-    const ColorRef colour =
-        (row && column >= 0 && column < width_) ? row[std::size_t(column)] : InvalidColor;
-    const std::int32_t place = std::int32_t(i);
-    if (turned_) {
-      target_.setPixel(line, place, colour);
-    } else {
-      target_.setPixel(place, line, colour);
-    }
+  if (along_.empty()) return;
+  // Every place lies on the target: along a target row, or down a target
+  // column when turned.
+  ColorRef* place = turned_ ? target_.mutableRow(0) + line : target_.mutableRow(line);
+  const std::size_t step = turned_ ? std::size_t(target_.width()) : 1;
+  for (const std::int64_t column : along_) {
+    const ColorRef colour = (row && column >= 0 && column < width_) ? row[column] : InvalidColor;
+    *place = colour == InvalidColor ? 0 : colour;  // as setPixel stores it
+    place += step;
   }
 }
 
