@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "editor/CropCommit.h"
-#include "tests/editor/EditorTesting.h"
+#include "tests/support/Surfaces.h"
 
 using namespace batchfit;
 using editortest::colourAt;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/CropFrame.h"
-#include "tests/editor/EditorTesting.h"
+#include "tests/support/Surfaces.h"
 
 using namespace batchfit;
 using editortest::errorOf;

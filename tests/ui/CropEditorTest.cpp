@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "tests/editor/EditorTesting.h"
+#include "tests/support/Surfaces.h"
 #include "ui/CropEditor.h"
 
 using namespace batchfit;

@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "tests/support/TestPictures.h"
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
 #include "ui/ErrorBox.h"
 #include "ui/MainWindow.h"

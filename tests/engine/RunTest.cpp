@@ -5,7 +5,7 @@
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
 #include "image/Error.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 
 using batchfit::Error;
 using batchfit::JobSettings;

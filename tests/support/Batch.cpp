@@ -1,4 +1,4 @@
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 
 #include <gtest/gtest.h>
 

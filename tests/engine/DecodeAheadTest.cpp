@@ -8,7 +8,7 @@
 #include <map>
 
 #include "image/Error.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "tests/faults/FaultRun.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/FaultRun.h"
 
 namespace faults {
 namespace {

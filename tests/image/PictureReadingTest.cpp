@@ -10,8 +10,8 @@
 #include "image/FileIo.h"
 #include "image/JpegObject.h"
 #include "image/PictureFile.h"
-#include "tests/image/ImageTestSupport.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/ImageTestSupport.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;

@@ -9,7 +9,7 @@
 
 #include "image/BmpFile.h"
 #include "image/JpegObject.h"
-#include "tests/image/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;

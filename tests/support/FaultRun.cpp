@@ -1,4 +1,4 @@
-#include "tests/faults/FaultRun.h"
+#include "tests/support/FaultRun.h"
 
 #include <jpeglib.h>
 #include <sys/wait.h>

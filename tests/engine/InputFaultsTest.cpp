@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "image/PixelSurface.h"
-#include "tests/faults/FaultRun.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/FaultRun.h"
 
 namespace faults {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "engine/Scaling.h"
 #include "image/Error.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 #include "tests/support/WholeSampling.h"
 
 using namespace batchfit;

@@ -8,7 +8,7 @@
 #include "image/MemoryReuse.h"
 #include "image/PictureRole.h"
 #include "image/PixelSurface.h"
-#include "tests/image/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;

@@ -1,4 +1,4 @@
-#include "tests/image/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -8,7 +8,7 @@
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
 #include "image/PixelSurface.h"
-#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/FakeFrontEnd.h"
 #include "tests/support/TestPictures.h"
 
 namespace enginetest {

@@ -1,4 +1,4 @@
-#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/FakeFrontEnd.h"
 
 #include <gtest/gtest.h>
 
