@@ -3,13 +3,14 @@
 #include <functional>
 
 #include "editor/CropCommit.h"
+#include "tests/support/Errors.h"
 #include "tests/support/Surfaces.h"
 
 using namespace batchfit;
-using editortest::colourAt;
-using editortest::errorOf;
-using editortest::patterned;
-using editortest::sampleOf;
+using testpics::colourAt;
+using testpics::messageOf;
+using testpics::patterned;
+using testpics::sampleOf;
 
 namespace {
 
@@ -108,7 +109,7 @@ TEST(CropCommit, ZeroTargetSizeFailsAfterTheCutWithoutTouchingTheTarget) {
   Commit c(300, 400, s, 30, 40);
   c.target.prepare(4, 4);
   c.target.surface().setPixel(1, 1, 0x123456);
-  EXPECT_EQ(errorOf([&] { c.run(s); }), "Floating point division by zero");
+  EXPECT_EQ(messageOf([&] { c.run(s); }), "Floating point division by zero");
   EXPECT_FALSE(c.editorSkipped);
   EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(30, 40));
   EXPECT_EQ(c.target.surface().getPixel(1, 1), 0x123456u);

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <map>
 
-#include "image/Error.h"
 #include "tests/support/Batch.h"
+#include "tests/support/CraftedFiles.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
   b.addJpeg("landscape.jpg", 400, 300, JpegKind::Progressive);
   b.addJpeg("gray.jpg", 240, 300, JpegKind::Gray);
   b.addJpeg("wide.jpg", 900, 300);
-  if (withError) b.addFile("fake.bmp", testpics::makeBmp(400, 400));
+  if (withError) b.addFile("fake.bmp", crafted::makeBmp(400, 400));
   b.addJpeg("later.jpg", 300, 400);
   b.addJpeg("tall.jpg", 800, 1200);
   // Made before the run; the run's output for in/later.jpg replaces it first.
@@ -81,11 +81,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
   }
 
   Observed seen;
-  try {
-    b.run();
-  } catch (const batchfit::Error& e) {
-    seen.error = e.what();
-  }
+  seen.error = b.runMessage();
   seen.calls = b.frontEnd.calls;
   seen.lastTarget = pixelsOf(b.pictures.TI);
   for (const std::string& name : b.outputs())
@@ -112,7 +108,7 @@ void expectSame(const Observed& one, const Observed& many, int jobs) {
 TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
   for (batchfit::SaveFormat format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Observed one = runMixed(1, {.saveFormat = format}, false);
-    EXPECT_EQ(one.error, "");
+    EXPECT_EQ(one.error, "(no error)");
     EXPECT_FALSE(one.lastTarget.empty());
     for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, {.saveFormat = format}, false), jobs);
   }
@@ -135,7 +131,7 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
                   : variant.rotateDirection == Turn::Right ? "Right"
                                                            : "Left"));
     const Observed one = runMixed(1, variant, false);
-    EXPECT_EQ(one.error, "");
+    EXPECT_EQ(one.error, "(no error)");
     for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, variant, false), jobs);
   }
 }

@@ -6,6 +6,7 @@
 #include "engine/OutputWriter.h"
 #include "image/Error.h"
 #include "image/PathRules.h"
+#include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;
@@ -51,12 +52,7 @@ TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
 const ListedPhotos noneListed({});
 
 PictureRole redTarget(int width, int height) {
-  PictureRole TI;
-  TI.prepare(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) TI.surface().setPixel(x, y, makeColor(255, 0, 0));
-  }
-  return TI;
+  return testpics::filledRole(width, height, makeColor(255, 0, 0));
 }
 
 TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {

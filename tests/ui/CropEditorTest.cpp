@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -16,12 +15,13 @@
 #include <memory>
 
 #include "tests/support/Surfaces.h"
+#include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
 
 using namespace batchfit;
-using editortest::colourAt;
-using editortest::patterned;
-using editortest::sampleOf;
+using testpics::colourAt;
+using testpics::patterned;
+using testpics::sampleOf;
 
 namespace {
 
@@ -35,19 +35,6 @@ class CropEditorTest : public ::testing::Test {
       QTest::mouseClick(closer, Qt::LeftButton);
     });
     return editor->editPicture(picture, target, settings);
-  }
-
-  // Clicks OK on the error box as soon as one shows, and keeps its text.
-  void answerErrorBox(QString& text) {
-    auto* poll = new QTimer(editor.get());
-    QObject::connect(poll, &QTimer::timeout, [poll, &text] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      text = box->text();
-      box->button(QMessageBox::Ok)->click();
-      poll->deleteLater();
-    });
-    poll->start(10);
   }
 
   std::unique_ptr<CropEditor> editor = std::make_unique<CropEditor>();
@@ -180,16 +167,16 @@ TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
       patterned(300, 400), [] {}, f.skipButton()));
   settings.targetWidth = 0;
   target.prepare(0, 220);
-  QString message;
   const bool skipped = edit(
       patterned(300, 400),
       [&] {
         QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseMove(f.frameShape(), QPoint(40, 50));
         QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
-        answerErrorBox(message);
+        uitest::ModalAnswerer errorBox;
         QTest::mouseClick(f.okButton(), Qt::LeftButton);
-        EXPECT_EQ(message, "Floating point division by zero.");
+        ASSERT_EQ(errorBox.seen.size(), 1u);
+        EXPECT_EQ(errorBox.seen[0].text, "Floating point division by zero.");
         EXPECT_TRUE(f.isVisible());
         EXPECT_FALSE(f.editorSkipped());
         EXPECT_EQ(f.picture().getPixel(0, 0), colourAt(30, 40));
