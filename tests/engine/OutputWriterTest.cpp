@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "engine/OutputWriter.h"
-#include "image/Error.h"
 #include "image/PathRules.h"
 #include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
@@ -35,8 +34,6 @@ TEST(OutputNames, JpegKeepsTheInputNameAndBmpReplacesItsExtension) {
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\noext", Win), "C:\\Temp\\noext.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\trail.", Win), "C:\\Temp\\trail.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics.old\\photo", Win), "C:\\Temp\\photo.bmp");
-  // Any format index but 0 is BMP.
-  EXPECT_EQ(outputFilePath(output(7, "C:\\Temp\\x"), "D:\\p.jpg", Win), "C:\\Temp\\p.bmp");
 }
 
 TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
@@ -51,13 +48,9 @@ TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
 // Outputs written outside a run, where no photo is listed.
 const ListedPhotos noneListed({});
 
-PictureRole redTarget(int width, int height) {
-  return testpics::filledRole(width, height, makeColor(255, 0, 0));
-}
-
 TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
   testpics::TempDir dir;
-  PictureRole TI = redTarget(4, 3);
+  PictureRole TI = testpics::filledRole(4, 3, makeColor(255, 0, 0));
   JpegObject jpeg;
   const std::string existing = dir.file("photo.bmp");
   testpics::writeFile(existing, std::vector<std::uint8_t>(1000, 1));
@@ -75,22 +68,6 @@ TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
   EXPECT_EQ(jpeg.qualityValue(), 0);
   EXPECT_EQ(testpics::readFile(dir.file("photo.jpg")), jpeg.bytes());
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.txt")));
-}
-
-TEST(WriteOutput, MissingFolderFailsWithTheCreateMessage) {
-  testpics::TempDir dir;
-  PictureRole TI = redTarget(2, 2);
-  JpegObject jpeg;
-  for (int format : {0, 1}) {
-    try {
-      writeOutput(output(format, dir.file("gone/x")), "/in/a.jpg", TI, jpeg, noneListed);
-      ADD_FAILURE() << "wrote into a folder that does not exist";
-    } catch (const Error& error) {
-      const std::string expected =
-          "Cannot create file \"" + dir.file(format ? "gone/a.bmp" : "gone/a.jpg") + "\". ";
-      EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected);
-    }
-  }
 }
 
 }  // namespace

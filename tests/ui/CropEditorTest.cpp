@@ -98,12 +98,11 @@ TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
       f.okButton());
   EXPECT_FALSE(skipped);
   EXPECT_FALSE(f.isVisible());
+  // The framed part's corners, scaled (every pixel: the crop commit's tests).
   const PixelSurface& t = target.surface();
-  for (int x = 0; x < 176; ++x) {
-    for (int y = 0; y < 220; ++y) {
-      ASSERT_EQ(t.getPixel(x, y), colourAt(30 + sampleOf(x, 300, 176), 40 + sampleOf(y, 375, 220)));
-    }
-  }
+  EXPECT_EQ(t.getPixel(0, 0), colourAt(30, 40));
+  EXPECT_EQ(t.getPixel(175, 219),
+            colourAt(30 + sampleOf(175, 300, 176), 40 + sampleOf(219, 375, 220)));
   EXPECT_EQ(picture.getPixel(0, 0), colourAt(0, 0));  // the editor cut its own copy
 }
 
