@@ -25,6 +25,7 @@ struct Observed {
   std::string error;
   std::map<std::string, std::vector<std::uint8_t>> outputs;
   std::vector<batchfit::ColorRef> lastTarget;  // TI after the run
+  std::vector<std::uint64_t> shownPixels;      // what the crop editor showed
 };
 
 // How the mixed batch is run, beyond the number of jobs.
@@ -83,6 +84,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
   Observed seen;
   seen.error = b.runMessage();
   seen.calls = b.frontEnd.calls;
+  seen.shownPixels = b.frontEnd.shownPixels;
   seen.lastTarget = pixelsOf(b.pictures.TI);
   for (const std::string& name : b.outputs())
     seen.outputs[name] = testpics::readFile(b.output(name));
@@ -97,6 +99,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
 void expectSame(const Observed& one, const Observed& many, int jobs) {
   EXPECT_EQ(one.error, many.error) << jobs << " jobs";
   EXPECT_EQ(one.calls, many.calls) << jobs << " jobs";
+  EXPECT_EQ(one.shownPixels, many.shownPixels) << "the crop editor's pictures, " << jobs << " jobs";
   EXPECT_TRUE(one.lastTarget == many.lastTarget) << "TI after the run, " << jobs << " jobs";
   ASSERT_EQ(one.outputs.size(), many.outputs.size()) << jobs << " jobs";
   for (const auto& [name, bytes] : one.outputs) {

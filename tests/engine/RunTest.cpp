@@ -170,7 +170,9 @@ TEST(SizeTest, SameOrientationNeedsBothStrictlyLandscapeOrPortrait) {
   EXPECT_TRUE(sameOrientation(target(176, 220), 600, 800));
   EXPECT_TRUE(sameOrientation(target(220, 176), 800, 600));
   EXPECT_FALSE(sameOrientation(target(176, 220), 800, 600));
+  // A square picture is of neither orientation, for either target.
   EXPECT_FALSE(sameOrientation(target(176, 220), 500, 500));
+  EXPECT_FALSE(sameOrientation(target(220, 176), 500, 500));
   EXPECT_FALSE(sameOrientation(target(200, 200), 600, 800));
   EXPECT_FALSE(sameOrientation(target(200, 200), 800, 600));
 }

@@ -141,6 +141,9 @@ TEST_F(Reading, BitmapHeaders) {
   Bytes cut = makeBmp(9, 4);
   cut.pop_back();  // one byte of pixel data missing
   EXPECT_EQ(loadMessage("f.bmp", cut), "Stream read error");
+  // A pixel-data offset of 0 counts from the end of the headers, not the file's start.
+  put(cut, 10, 0, 4);
+  EXPECT_EQ(loadMessage("f2.bmp", cut), "Stream read error");
   EXPECT_EQ(loadMessage("g.bmp", Bytes{'B', 'M', 0, 0}), "Stream read error");
   Bytes hugeClaim = makeBmp(2, 2);
   put(hugeClaim, 18, 0x7FFFFFFF, 4);

@@ -95,6 +95,22 @@ TEST(Surface, CopyFromOutsideStoresBlackAndDestinationIsClipped) {
   EXPECT_EQ(far.getPixel(0, 0), 0u);
 }
 
+// Surfaces that are not square: each edge is clipped against its own side.
+TEST(Surface, CopyOnTallAndWideSurfacesReachesTheirFarEdges) {
+  for (auto [width, height] : {std::pair{2, 6}, {6, 2}}) {
+    const PixelSurface original = patterned(width, height);
+    PixelSurface s = original;
+    s.copyRect({1, 1, width, height}, {0, 0, width - 1, height - 1});
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const bool moved = x >= 1 && y >= 1;
+        EXPECT_EQ(s.getPixel(x, y), original.getPixel(moved ? x - 1 : x, moved ? y - 1 : y))
+            << width << "x" << height << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(Surface, CopiesAreIndependent) {
   PixelSurface a = patterned(4, 3);
   PixelSurface b;
