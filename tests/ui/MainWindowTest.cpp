@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <set>
 
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowFrontEnd.h"

@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <map>
 
-#include "image/Error.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ struct Observed {
   std::string error;
   std::map<std::string, std::vector<std::uint8_t>> outputs;
   std::vector<batchfit::ColorRef> lastTarget;  // TI after the run
+  std::vector<std::uint64_t> shownPixels;      // what the crop editor showed
 };
 
 // How the mixed batch is run, beyond the number of jobs.
@@ -67,7 +69,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodin
   b.addJpeg("landscape.jpg", 400, 300, JpegKind::Progressive);
   b.addJpeg("gray.jpg", 240, 300, JpegKind::Gray);
   b.addJpeg("wide.jpg", 900, 300);
-  if (withError) b.addFile("fake.bmp", testpics::makeBmp(400, 400));
+  if (withError) b.addFile("fake.bmp", crafted::makeBmp(400, 400));
   b.addJpeg("later.jpg", 300, 400);
   b.addJpeg("tall.jpg", 800, 1200);
   // Made before the run; the run's output for in/later.jpg replaces it first.
@@ -82,12 +84,9 @@ Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodin
   }
 
   Observed seen;
-  try {
-    decodingWhole ? b.runDecodingWhole() : b.run();
-  } catch (const batchfit::Error& e) {
-    seen.error = e.what();
-  }
+  seen.error = testpics::messageOf([&] { decodingWhole ? b.runDecodingWhole() : b.run(); });
   seen.calls = b.frontEnd.calls;
+  seen.shownPixels = b.frontEnd.shownPixels;
   seen.lastTarget = pixelsOf(b.pictures.TI);
   for (const std::string& name : b.outputs())
     seen.outputs[name] = testpics::readFile(b.output(name));
@@ -103,6 +102,8 @@ Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodin
 void expectSame(const Observed& whole, const Observed& many, int jobs) {
   EXPECT_EQ(whole.error, many.error) << jobs << " jobs";
   EXPECT_EQ(whole.calls, many.calls) << jobs << " jobs";
+  EXPECT_EQ(whole.shownPixels, many.shownPixels)
+      << "the crop editor's pictures, " << jobs << " jobs";
   EXPECT_TRUE(whole.lastTarget == many.lastTarget) << "TI after the run, " << jobs << " jobs";
   ASSERT_EQ(whole.outputs.size(), many.outputs.size()) << jobs << " jobs";
   for (const auto& [name, bytes] : whole.outputs) {
@@ -114,7 +115,7 @@ void expectSame(const Observed& whole, const Observed& many, int jobs) {
 TEST(DecodeAhead, EveryNumberOfJobsGivesTheWholeDecodeRun) {
   for (batchfit::SaveFormat format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Observed whole = runMixed(1, {.saveFormat = format}, false, true);
-    EXPECT_EQ(whole.error, "");
+    EXPECT_EQ(whole.error, "(no error)");
     EXPECT_FALSE(whole.lastTarget.empty());
     for (int jobs : {1, 2, 4}) {
       expectSame(whole, runMixed(jobs, {.saveFormat = format}, false), jobs);
@@ -140,7 +141,7 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheWholeDecodeRun) {
                   : variant.rotateDirection == Turn::Right ? "Right"
                                                            : "Left"));
     const Observed whole = runMixed(1, variant, false, true);
-    EXPECT_EQ(whole.error, "");
+    EXPECT_EQ(whole.error, "(no error)");
     for (int jobs : {1, 2, 4}) expectSame(whole, runMixed(jobs, variant, false), jobs);
   }
 }

@@ -12,8 +12,9 @@
 #include "engine/Arithmetic.h"
 #include "image/JpegObject.h"
 #include "image/SampledDecode.h"
-#include "tests/image/ImageTestSupport.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
+#include "tests/support/ReferenceDecode.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -159,7 +160,7 @@ TEST(SampledDecode, LeavesWhatItDoesNotCoverToTheWholeDecode) {
       {"cut short", crafted::cutTo(colourJpeg(40, 30, plain), 70)},
       {"progressive cut short",
        crafted::cutTo(colourJpeg(40, 30, {2, 2, Scans::Progressive, 90}), 90)},
-      {"no JPEG", testpics::makeBmp(40, 30)},
+      {"no JPEG", crafted::makeBmp(40, 30)},
       {"empty", {}}};
   for (const auto& [what, bytes] : photos) {
     const bool done = batchfit::decodeSampled(
@@ -193,7 +194,7 @@ TEST(SampledDecode, TakesNoPhotoWhoseWholeDecodeRunsOutOfMemory) {
     batchfit::JpegObject jpeg;
     jpeg.loadBytes(photo);
     batchfit::PictureRole role;
-    if (imagetest::messageOf([&] { jpeg.decodeTo(role); }) == "(no error)") continue;
+    if (testpics::messageOf([&] { jpeg.decodeTo(role); }) == "(no error)") continue;
     ++wholeFailed;
     EXPECT_FALSE(sampled(limit)) << limit;
   }
