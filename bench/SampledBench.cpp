@@ -20,12 +20,13 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "bench/CameraScene.h"
+#include "bench/SampledDecode.h"
 #include "engine/Arithmetic.h"
 #include "engine/JobSettings.h"
 #include "engine/Scaling.h"
 #include "image/JpegObject.h"
 #include "image/MemoryReuse.h"
-#include "image/SampledDecode.h"
 #include "tests/support/TestPictures.h"
 
 extern char** environ;
@@ -35,16 +36,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int RoundCount = 9;
 
-// Smooth shading with fine noise, as batchfit-bench's photos.
-testpics::Pattern photoPattern(int shot) {
-  return [shot](int x, int y) {
-    const unsigned noise = (unsigned(x) * 2654435761u ^ unsigned(y + shot) * 40503u) >> 27;
-    return testpics::Rgb{std::uint8_t(128 + 100 * std::sin((x + 97 * shot) / 300.0) + noise),
-                         std::uint8_t(128 + 90 * std::cos((y + 61 * shot) / 250.0) + noise),
-                         std::uint8_t((x + y + 13 * shot) / 40 % 256)};
-  };
-}
-
 enum class Kind { Baseline, Progressive, Gray, Baseline422, Baseline444 };
 
 struct Shot {
@@ -53,7 +44,7 @@ struct Shot {
 };
 
 std::vector<std::uint8_t> makePhoto(const Shot& s, int shot) {
-  const auto pattern = photoPattern(shot);
+  const auto pattern = bench::cameraScene(s.width, s.height, shot);
   switch (s.kind) {
     case Kind::Progressive:
       return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Progressive, pattern, 90);
@@ -177,7 +168,22 @@ void sampledDecode(const std::vector<std::uint8_t>& bytes) {
   if (!batchfit::decodeSampled(jpeg.bytes(), points, take)) jpeg.scanRows(take);
 }
 
-const std::vector<std::string> Modes = {"--bare", "--sampled", "--coefficients"};
+// The run's own way: rows scaled as they decode, passing over unsampled rows.
+void rowsDecode(const std::vector<std::uint8_t>& bytes) {
+  batchfit::JpegObject jpeg;
+  jpeg.loadBytes(bytes);
+  const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
+  const batchfit::JobSettings settings;
+  const batchfit::ScaleFactors steps = batchfit::straightFactors(settings, width, height);
+  batchfit::PixelSurface target =
+      batchfit::PixelSurface::create(settings.targetWidth, settings.targetHeight);
+  batchfit::RowSampler sampler(target, width, height, {batchfit::Turn::None, steps});
+  const std::vector<std::int32_t> needed = sampler.rowsNeeded();
+  jpeg.scanRows([&](std::int32_t y, const batchfit::ColorRef* row) { sampler.takeRow(y, row); },
+                &needed);
+}
+
+const std::vector<std::string> Modes = {"--bare", "--sampled", "--coefficients", "--rows"};
 
 void runWorkload(const std::string& mode, const std::vector<std::string>& files) {
   for (const std::string& file : files) {
@@ -185,6 +191,7 @@ void runWorkload(const std::string& mode, const std::vector<std::string>& files)
     if (mode == "--bare") bareDecode(bytes);
     if (mode == "--sampled") sampledDecode(bytes);
     if (mode == "--coefficients") coefficientsOnly(bytes);
+    if (mode == "--rows") rowsDecode(bytes);
   }
 }
 
@@ -223,7 +230,8 @@ using Rounds = std::vector<std::vector<double>>;
 
 void print(const char* how, const Rounds& times) {
   std::printf("  %s\n", how);
-  const char* labels[] = {"(a) bare decode", "(b) sampled decode", "(c) coefficients only"};
+  const char* labels[] = {"(a) bare decode", "(b) sampled decode", "(c) coefficients only",
+                          "(d) rows as they decode"};
   for (std::size_t m = 0; m < Modes.size(); ++m) {
     std::printf("    %-22s %8.1f ms", labels[m], best(times[m]) * 1000);
     if (m > 0) {

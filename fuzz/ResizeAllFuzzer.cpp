@@ -21,7 +21,7 @@
 #include "image/Error.h"
 #include "image/JpegObject.h"
 #include "image/PixelSurface.h"
-#include "image/SampledDecode.h"
+#include "bench/SampledDecode.h"
 #include "tests/support/WholeSampling.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Built with -ffp-contract=off: every product and sum below is rounded to
 // float on its own, in this order, as the library's packed SSE2 operations
 // round them lane by lane. A fused multiply-add would change the results.
-#include "image/FloatIdct.h"
+#include "bench/FloatIdct.h"
 
 #include <algorithm>
 #include <bit>

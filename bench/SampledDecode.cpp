@@ -1,4 +1,4 @@
-#include "image/SampledDecode.h"
+#include "bench/SampledDecode.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,8 +6,8 @@
 #include <mutex>
 #include <optional>
 
-#include "image/CoefficientGuard.h"
-#include "image/FloatIdct.h"
+#include "bench/CoefficientGuard.h"
+#include "bench/FloatIdct.h"
 #include "image/JpegObject.h"
 
 namespace batchfit {

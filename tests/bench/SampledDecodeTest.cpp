@@ -11,7 +11,7 @@
 
 #include "engine/Arithmetic.h"
 #include "image/JpegObject.h"
-#include "image/SampledDecode.h"
+#include "bench/SampledDecode.h"
 #include "tests/support/CraftedFiles.h"
 #include "tests/support/Errors.h"
 #include "tests/support/ReferenceDecode.h"

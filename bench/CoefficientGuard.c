@@ -1,4 +1,4 @@
-#include "image/CoefficientGuard.h"
+#include "bench/CoefficientGuard.h"
 
 static void bf_counting_emit_message(j_common_ptr cinfo, int level) {
   if (level < 0) cinfo->err->num_warnings++;
