@@ -26,20 +26,25 @@ SurfaceRect frameRect(const CropFrame& frame) {
 
 // Row y of picture as the cut of part to the top-left corner leaves it: the
 // part's row where the cut lands (black where the part lies outside the
-// picture), the picture's own pixels beside it.
+// picture), the picture's own pixels beside it. Since the factors are the
+// part's size over the target's, no sample lies right of the part's width,
+// so the row is made only that far.
 void cutRow(const PixelSurface& picture, const SurfaceRect& part, std::int32_t y,
             std::vector<ColorRef>& row) {
   const std::int64_t width = picture.width();
   const std::int64_t cutWidth = std::clamp<std::int64_t>(part.width(), 0, width);
+  std::fill(row.begin(), row.begin() + cutWidth, 0);
   const std::int64_t sourceY = std::int64_t(part.top) + y;
-  const bool sourceInside = sourceY >= 0 && sourceY < picture.height();
-  for (std::int64_t x = 0; x < cutWidth; ++x) {
-    const std::int64_t sourceX = part.left + x;
-    const bool inside = sourceInside && sourceX >= 0 && sourceX < width;
-    row[std::size_t(x)] = inside ? picture.row(std::int32_t(sourceY))[sourceX] : 0;
+  if (sourceY >= 0 && sourceY < picture.height()) {
+    const std::int64_t from = std::clamp<std::int64_t>(-std::int64_t(part.left), 0, cutWidth);
+    const std::int64_t to = std::clamp<std::int64_t>(width - part.left, 0, cutWidth);
+    const ColorRef* source = picture.row(std::int32_t(sourceY));
+    if (from < to)
+      std::copy(source + part.left + from, source + part.left + to, row.begin() + from);
   }
+  const std::int64_t used = std::min(cutWidth + 1, width);
   const ColorRef* own = picture.row(y);
-  std::copy(own + cutWidth, own + width, row.begin() + cutWidth);
+  std::copy(own + cutWidth, own + used, row.begin() + cutWidth);
 }
 
 // Samples picture into target as placed, as it reads once part has been cut

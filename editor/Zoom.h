@@ -42,6 +42,8 @@ class Zoom {
   // toPicture takes to p, ceil(p x zoom).
   std::int64_t toScreen(std::int64_t picture) const;
   int percent() const;
+  // Screen pixels per picture pixel, for drawing.
+  double scale() const { return double(screen_) / double(picture_); }
   bool isNatural() const { return screen_ == picture_; }
   bool operator==(const Zoom&) const = default;
 

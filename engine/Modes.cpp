@@ -76,7 +76,7 @@ void writeScaledAhead(ModeRun& run, const std::string& name) {
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
+      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
   if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
 }
