@@ -16,8 +16,9 @@ namespace {
 int runRequest(const batchfit::JobSettings& settings) {
   batchfit::TerminalFrontEnd frontEnd(stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
   batchfit::WorkPictures pictures;
+  batchfit::RunRecord record;
   try {
-    batchfit::runBatch(settings, frontEnd, pictures);
+    batchfit::runBatch(settings, frontEnd, pictures, record);
   } catch (const std::bad_alloc&) {
     frontEnd.finishProgress();
     std::fprintf(stderr, "%s\n", batchfit::errorBoxText("Out of system resources").c_str());

@@ -52,7 +52,8 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
 
 void passAndWrite(ModeRun& run, const std::string& name) {
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  run.record.finish(FileOutcome::Written, {},
+                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
 }
 
 // Fills TI from PI as placed, then the pass and the output.
@@ -78,7 +79,12 @@ void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
       run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  if (skipped) {
+    run.record.finish(FileOutcome::SkippedByUser);
+  } else {
+    run.record.finish(FileOutcome::Edited, {},
+                      writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  }
 }
 
 // Scales the picture if it fits; false when it does not.
@@ -101,7 +107,8 @@ void keenWork(ModeRun& run, const std::string& name) {
     pictureHandled = true;
   }
   if (!pictureHandled) {
-    run.skipReport.push_back(quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+    report(run, FileOutcome::WrongAspectRatio,
+           quotedName(name) + " was not resized, reason: wrong aspect ratio!");
   }
 }
 
@@ -132,17 +139,20 @@ std::optional<PixelSurface> resizeAllScaleAhead(const JobSettings& settings,
 
 }  // namespace
 
-void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, keenWork, keenScaleAhead);
+void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                 RunRecord& record) {
+  runFiles(settings, frontEnd, pictures, record, keenWork, keenScaleAhead);
 }
 
-void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                    RunRecord& record) {
   // Every picture goes to the crop editor: none is scaled ahead.
-  runFiles(settings, frontEnd, pictures, editAndWrite, {});
+  runFiles(settings, frontEnd, pictures, record, editAndWrite, {});
 }
 
-void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, resizeAllWork, resizeAllScaleAhead);
+void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                      RunRecord& record) {
+  runFiles(settings, frontEnd, pictures, record, resizeAllWork, resizeAllScaleAhead);
 }
 
 }  // namespace batchfit

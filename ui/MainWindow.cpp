@@ -385,7 +385,7 @@ void MainWindow::chooseOutputFolder() {
 void MainWindow::start() {
   guarded([this] {
     RunScope scope(*this);
-    run(jobSettings(), *frontEnd_, pictures_);
+    run(jobSettings(), *frontEnd_, pictures_, record_);
   });
 }
 

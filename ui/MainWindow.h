@@ -9,6 +9,7 @@
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
+#include "engine/RunRecord.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpinEdit.h"
 
@@ -37,7 +38,7 @@ class MainWindow : public QWidget {
   // the user chose (empty when cancelled).
   std::function<QString(QWidget* parent, const QString& fileName)> saveFile;
   // The batch run that "Start" calls.
-  std::function<void(const JobSettings&, FrontEnd&, WorkPictures&)> run = runBatch;
+  std::function<void(const JobSettings&, FrontEnd&, WorkPictures&, RunRecord&)> run = runBatch;
 
   // The windows the run reports to; set once both windows exist.
   void setFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
@@ -128,6 +129,8 @@ class MainWindow : public QWidget {
   QString outputPath_;
   // The run's working pictures, never shown: PI and TI.
   WorkPictures pictures_;
+  // What became of each file in the last run.
+  RunRecord record_;
 
   FrontEnd* frontEnd_ = nullptr;
   bool running_ = false;

@@ -89,7 +89,8 @@ TEST_F(CliProgram, OutputsAreByteForByteThoseOfTheEngineRun) {
       settings.outputPath = out.file("engine") + "/";
       batchfit::TerminalFrontEnd frontEnd(stdout, nullptr);
       batchfit::WorkPictures pictures;
-      batchfit::runBatch(settings, frontEnd, pictures);
+      batchfit::RunRecord record;
+      batchfit::runBatch(settings, frontEnd, pictures, record);
 
       const auto names = testpics::fileNames(out.path() / "cli");
       ASSERT_EQ(names, testpics::fileNames(out.path() / "engine"));

@@ -193,7 +193,7 @@ TEST_F(RunFromWindowTest, InputDuringARunIsDroppedNotQueued) {
   window.fileList()->item(0)->setSelected(true);
   int runs = 0;
   bool closed = true;
-  window.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&) {
+  window.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&, RunRecord&) {
     if (++runs > 1) return;
     postClick(window.startButton());
     postKey(window.fileList(), Qt::Key_Delete);
