@@ -17,10 +17,12 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "image/FileIo.h"
 #include "image/PathRules.h"
 #include "ui/ErrorBox.h"
 #include "ui/Glyphs.h"
@@ -52,6 +54,45 @@ QString chooseOutputFile(QWidget* parent, const QString& fileName) {
   dialog.selectFile(fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
+}
+
+QString chooseReportFile(QWidget* parent, const QString& fileName) {
+  QFileDialog dialog(parent, "Save Report");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter("CSV Files (*.csv)");
+  dialog.setDefaultSuffix("csv");
+  dialog.selectFile(fileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
+// Minutes, seconds and tenths: "1:05.3".
+QString durationText(RunRecord::Clock::duration elapsed) {
+  const auto tenths =
+      (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() + 50) / 100;
+  return QString("%1:%2.%3")
+      .arg(tenths / 600)
+      .arg(tenths / 10 % 60, 2, 10, QChar('0'))
+      .arg(tenths % 10);
+}
+
+// Two lines: the counts, then the time and where an error stopped the run.
+QString totalsText(const RunRecord& record) {
+  QString text =
+      QString("Written %1, edited %2, skipped by the user %3, wrong aspect ratio %4, too small %5")
+          .arg(record.count(FileOutcome::Written))
+          .arg(record.count(FileOutcome::Edited))
+          .arg(record.count(FileOutcome::SkippedByUser))
+          .arg(record.count(FileOutcome::WrongAspectRatio))
+          .arg(record.count(FileOutcome::TooSmall));
+  text += "\nTook " + durationText(record.elapsed());
+  if (record.stoppedAt() > 0) {
+    text += QString("; stopped by an error at picture %1 of %2")
+                .arg(record.stoppedAt())
+                .arg(record.listed());
+  }
+  return text;
 }
 
 // File names go to the engine in the file system's own encoding.
@@ -142,6 +183,7 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent),
       openFiles(chooseInputFiles),
       saveFile(chooseOutputFile),
+      saveReportFile(chooseReportFile),
       inputDrop_(new InputDrop(*this)) {
   setWindowTitle("Options");
   outputPath_ = DefaultOutputPath;
@@ -165,6 +207,7 @@ void MainWindow::createControls() {
   column->addLayout(rotateRow());
   column->addLayout(optionsRow());
   column->addLayout(progressRow());
+  column->addLayout(totalsRow());
 }
 
 QLayout* MainWindow::firstRow() {
@@ -281,6 +324,21 @@ QLayout* MainWindow::progressRow() {
   return row;
 }
 
+QLayout* MainWindow::totalsRow() {
+  totalsLabel_ = new QLabel(this);
+  // However long the line, the window keeps its size.
+  totalsLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  saveReportButton_ = new QToolButton(this);
+  saveReportButton_->setText("Save as CSV...");
+  saveReportButton_->setFocusPolicy(Qt::NoFocus);
+  saveReportButton_->setEnabled(false);
+  connect(saveReportButton_, &QToolButton::clicked, this, [this] { saveReport(); });
+  auto* row = new QHBoxLayout;
+  row->addWidget(totalsLabel_, 1);
+  row->addWidget(saveReportButton_);
+  return row;
+}
+
 void MainWindow::setFonts() {
   QFont windowFont = font();
   windowFont.setPixelSize(WindowFontPixels);
@@ -298,6 +356,8 @@ void MainWindow::setFonts() {
   fileList_->setFixedHeight(6 * fileList_->fontMetrics().lineSpacing() +
                             2 * fileList_->frameWidth() + 6);
   fileList_->setMinimumWidth(560);
+  // Room for both lines from the start, so the window never grows after a run.
+  totalsLabel_->setMinimumHeight(2 * totalsLabel_->fontMetrics().lineSpacing());
 }
 
 void MainWindow::setTabOrder() {
@@ -383,9 +443,33 @@ void MainWindow::chooseOutputFolder() {
 }
 
 void MainWindow::start() {
+  totalsLabel_->clear();
+  saveReportButton_->setEnabled(false);
+  guarded(
+      [this] {
+        RunScope scope(*this);
+        run(jobSettings(), *frontEnd_, pictures_, record_);
+      },
+      [this](const std::string& message) { record_.fail(message); });
+  showTotals();
+}
+
+void MainWindow::showTotals() {
+  totalsLabel_->setText(totalsText(record_));
+  totalsLabel_->setToolTip(totalsLabel_->text());
+  saveReportButton_->setEnabled(true);
+}
+
+void MainWindow::saveReport() {
   guarded([this] {
-    RunScope scope(*this);
-    run(jobSettings(), *frontEnd_, pictures_, record_);
+    if (reportFile_.isEmpty()) {
+      reportFile_ = QString::fromStdString(folderPart(outputPath_.toStdString())) + "report.csv";
+    }
+    const QString chosen = saveReportFile(this, reportFile_);
+    if (chosen.isEmpty()) return;
+    reportFile_ = chosen;
+    const std::string csv = reportCsv(record_);
+    writeWholeFile(filePath(chosen), {csv.begin(), csv.end()});
   });
 }
 

@@ -1,5 +1,6 @@
 // The main window "Options": the file list, the output folder, the target
-// size, format and quality, the resizing mode and its options, and "Start".
+// size, format and quality, the resizing mode and its options, "Start", and
+// the last run's totals.
 #pragma once
 
 #include <QStringList>
@@ -37,6 +38,9 @@ class MainWindow : public QWidget {
   // The save dialog: given the file name it opens with, the full file name
   // the user chose (empty when cancelled).
   std::function<QString(QWidget* parent, const QString& fileName)> saveFile;
+  // The save dialog for the report: given the file name it opens with, the
+  // file name the user chose (empty when cancelled).
+  std::function<QString(QWidget* parent, const QString& fileName)> saveReportFile;
   // The batch run that "Start" calls.
   std::function<void(const JobSettings&, FrontEnd&, WorkPictures&, RunRecord&)> run = runBatch;
 
@@ -69,6 +73,8 @@ class MainWindow : public QWidget {
   QProgressBar* progressBar() const { return progressBar_; }
   QLabel* progressLabel() const { return progressLabel_; }
   QToolButton* startButton() const { return startButton_; }
+  QLabel* totalsLabel() const { return totalsLabel_; }
+  QToolButton* saveReportButton() const { return saveReportButton_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,6 +90,7 @@ class MainWindow : public QWidget {
   QLayout* rotateRow();
   QLayout* optionsRow();
   QLayout* progressRow();
+  QLayout* totalsRow();
   void setFonts();
   void setTabOrder();
 
@@ -92,6 +99,8 @@ class MainWindow : public QWidget {
   void removeFiles();
   void chooseOutputFolder();
   void start();
+  void showTotals();
+  void saveReport();
   // True when the key was the list's Delete command.
   bool removeFilesOnDelete(const QKeyEvent& event);
 
@@ -122,6 +131,8 @@ class MainWindow : public QWidget {
   QProgressBar* progressBar_;
   QLabel* progressLabel_;
   QToolButton* startButton_;
+  QLabel* totalsLabel_;
+  QToolButton* saveReportButton_;
 
   // The file name the open dialog opens with: the first of the last files added.
   QString openDialogFile_;
@@ -129,8 +140,10 @@ class MainWindow : public QWidget {
   QString outputPath_;
   // The run's working pictures, never shown: PI and TI.
   WorkPictures pictures_;
-  // What became of each file in the last run.
+  // What became of each file in the last run, for its totals and its report.
   RunRecord record_;
+  // The report's file name: where its save dialog opens.
+  QString reportFile_;
 
   FrontEnd* frontEnd_ = nullptr;
   bool running_ = false;

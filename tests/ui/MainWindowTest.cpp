@@ -235,8 +235,9 @@ TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
     EXPECT_FALSE(button->icon().isNull());
   }
   EXPECT_EQ(window.startButton()->text(), "Start");
-  // The eight captions and the progress label.
-  const QList<QLabel*> labels = window.findChildren<QLabel*>();
+  // The eight captions and the progress label; the totals line is plain text.
+  QList<QLabel*> labels = window.findChildren<QLabel*>();
+  EXPECT_TRUE(labels.removeOne(window.totalsLabel()));
   EXPECT_EQ(labels.size(), 9);
   EXPECT_TRUE(labels.contains(window.progressLabel()));
   for (QLabel* label : labels) {
@@ -250,7 +251,7 @@ TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
   for (QWidget* control : std::initializer_list<QWidget*>{
            window.outputDirEdit(), window.fileList(), window.targetWidthBox()->editor(),
            window.modeGroup()->button(0), window.rotateCheck(), window.rotateDirectionBox(),
-           window.antiAliasCheck(), keenOptions, window.startButton()}) {
+           window.antiAliasCheck(), keenOptions, window.startButton(), window.totalsLabel()}) {
     EXPECT_EQ(control->font().pixelSize(), 11) << control->metaObject()->className();
   }
 }
