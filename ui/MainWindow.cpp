@@ -4,16 +4,21 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
@@ -35,11 +40,15 @@ constexpr int WindowFontPixels = 11;
 constexpr int LabelFontPixels = 16;
 constexpr int SpinEditWidth = 60;
 
+// The kinds of file the open dialog offers, and a drop adds; like the
+// dialog, they match whatever the case of the extension.
+const QStringList OfferedFiles = {"*.jpg", "*.bmp", "*.jpeg"};
+
 QStringList chooseInputFiles(QWidget* parent, const QString& fileName) {
   QFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setNameFilter("Graphic Files (*.jpg *.bmp *.jpeg)");
+  dialog.setNameFilter("Graphic Files (" + OfferedFiles.join(' ') + ")");
   dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
   if (!fileName.isEmpty()) dialog.selectFile(fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
@@ -65,6 +74,39 @@ QString chooseReportFile(QWidget* parent, const QString& fileName) {
   dialog.selectFile(fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
+}
+
+// What a drag brings may be dropped on the list when every item is a local
+// folder or a file the open dialog offers. Folders are not looked into
+// here: this runs on every move of the drag.
+bool droppable(const QMimeData* data) {
+  if (!data || data->urls().isEmpty()) return false;
+  const QList<QUrl> urls = data->urls();
+  return std::all_of(urls.begin(), urls.end(), [](const QUrl& url) {
+    if (!url.isLocalFile()) return false;
+    const QFileInfo item(url.toLocalFile());
+    return item.isDir() || QDir::match(OfferedFiles, item.fileName());
+  });
+}
+
+// The files a drop adds: each file as dropped, in place of each folder its
+// own files that the open dialog offers, in name order, not its subfolders'.
+QStringList droppedFiles(const QList<QUrl>& urls) {
+  QStringList files;
+  for (const QUrl& url : urls) {
+    const QString path = url.toLocalFile();
+    if (!QFileInfo(path).isDir()) {
+      files << path;
+      continue;
+    }
+    const QDir folder(path);
+    for (const QString& name :
+         folder.entryList(OfferedFiles, QDir::Files | QDir::Hidden | QDir::System,
+                          QDir::Name | QDir::IgnoreCase)) {
+      files << folder.filePath(name);
+    }
+  }
+  return files;
 }
 
 // Minutes, seconds and tenths: "1:05.3".
@@ -202,6 +244,9 @@ void MainWindow::createControls() {
   fileList_ = new QListWidget(this);
   fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   fileList_->installEventFilter(this);
+  // Files are dropped onto the list's viewport, the part that shows the lines.
+  fileList_->viewport()->setAcceptDrops(true);
+  fileList_->viewport()->installEventFilter(this);
   column->addWidget(fileList_);
   column->addLayout(sizeRow());
   column->addLayout(rotateRow());
@@ -473,6 +518,21 @@ void MainWindow::saveReport() {
   });
 }
 
+bool MainWindow::takeDrag(QDropEvent& event) {
+  // A drop adds names to the list and never moves the files themselves, so
+  // it is a copy or nothing.
+  if (!droppable(event.mimeData()) || !(event.possibleActions() & Qt::CopyAction)) {
+    event.ignore();
+    return true;
+  }
+  event.setDropAction(Qt::CopyAction);
+  event.accept();
+  if (event.type() == QEvent::Drop) {
+    guarded([&] { fileList_->addItems(droppedFiles(event.mimeData()->urls())); });
+  }
+  return true;
+}
+
 bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
   if (event.key() != Qt::Key_Delete) return false;
   removeFiles();
@@ -490,6 +550,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == fileList_ && event->type() == QEvent::KeyPress) {
     return removeFilesOnDelete(static_cast<const QKeyEvent&>(*event));
+  }
+  const QEvent::Type type = event->type();
+  if (watched == fileList_->viewport() &&
+      (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+    return takeDrag(static_cast<QDropEvent&>(*event));
   }
   return QWidget::eventFilter(watched, event);
 }

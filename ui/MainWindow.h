@@ -1,6 +1,6 @@
-// The main window "Options": the file list, the output folder, the target
-// size, format and quality, the resizing mode and its options, "Start", and
-// the last run's totals.
+// The main window "Options": the file list (which also takes files dropped
+// on it), the output folder, the target size, format and quality, the
+// resizing mode and its options, "Start", and the last run's totals.
 #pragma once
 
 #include <QStringList>
@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -101,6 +102,8 @@ class MainWindow : public QWidget {
   void start();
   void showTotals();
   void saveReport();
+  // The list's part in a drag of files over it: true when it took the event.
+  bool takeDrag(QDropEvent& event);
   // True when the key was the list's Delete command.
   bool removeFilesOnDelete(const QKeyEvent& event);
 
