@@ -30,8 +30,9 @@ class RunRecord {
   void takeUp(int place, const std::string& file);
   // The file taken up ended so.
   void finish(FileOutcome outcome, std::string reason = {}, std::string outputPath = {});
-  // An error ended the run at the file taken up, or before the first one:
-  // recorded with the text it is shown with.
+  // An error ended the run at the file taken up (outside a file, it has no
+  // name and stopped the run at the next one): recorded with the text it is
+  // shown with.
   void fail(const std::string& message);
 
   const std::vector<FileRecord>& files() const { return files_; }
