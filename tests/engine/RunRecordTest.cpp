@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/RunRecord.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 
 using batchfit::FileOutcome;
 using batchfit::FileRecord;
