@@ -59,20 +59,15 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, Version };
-const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
-                              {"size", required_argument, nullptr, 's'},
-                              {"format", required_argument, nullptr, 'f'},
-                              {"quality", required_argument, nullptr, 'q'},
-                              {"mode", required_argument, nullptr, 'm'},
-                              {"tolerance", required_argument, nullptr, 't'},
-                              {"no-rotate", no_argument, nullptr, NoRotate},
-                              {"rotate", required_argument, nullptr, 'r'},
-                              {"antialias", no_argument, nullptr, 'a'},
-                              {"jobs", required_argument, nullptr, 'j'},
-                              {"help", no_argument, nullptr, 'h'},
-                              {"version", no_argument, nullptr, Version},
-                              {nullptr, 0, nullptr, 0}};
+enum : int { NoRotate = 256, Version, Report };
+const option LongOptions[] = {
+    {"output", required_argument, nullptr, 'o'},    {"size", required_argument, nullptr, 's'},
+    {"format", required_argument, nullptr, 'f'},    {"quality", required_argument, nullptr, 'q'},
+    {"mode", required_argument, nullptr, 'm'},      {"tolerance", required_argument, nullptr, 't'},
+    {"no-rotate", no_argument, nullptr, NoRotate},  {"rotate", required_argument, nullptr, 'r'},
+    {"antialias", no_argument, nullptr, 'a'},       {"jobs", required_argument, nullptr, 'j'},
+    {"report", required_argument, nullptr, Report}, {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, Version},     {nullptr, 0, nullptr, 0}};
 // "-": every file comes back in its place among the options (code 1), so the
 // order holds whatever POSIXLY_CORRECT says; ":": a missing value is told
 // apart from an unknown option.
@@ -133,6 +128,10 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
     case 'j':
       s.jobs = readBounded(name, value, 1, 1024);
       break;
+    case Report:
+      if (value.empty()) throw UsageError{"empty file name for " + name};
+      request.reportPath = value;
+      break;
     case 'h':
       request.action = CliRequest::Action::Help;
       break;
@@ -192,6 +191,7 @@ std::string usageText() {
          "  -a, --antialias           soften the result horizontally\n"
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
+         "      --report FILE.csv     also write what became of each file as CSV\n"
          "  -h, --help                usage\n"
          "      --version             version\n";
 }

@@ -12,6 +12,8 @@ struct CliRequest {
   enum class Action { Run, Help, Version };
   Action action = Action::Run;
   JobSettings settings;
+  // Where the run's report goes as CSV; empty for none.
+  std::string reportPath;
 };
 
 // A command line that cannot be used; the message names the option or value.

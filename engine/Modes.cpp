@@ -54,7 +54,8 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
 
 void passAndWrite(ModeRun& run, const std::string& name) {
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  run.record.finish(FileOutcome::Written, {},
+                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
 }
 
 // Fills TI from PI as placed, then the pass and the output.
@@ -78,9 +79,14 @@ void writeScaled(ModeRun& run, const std::string& name) {
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
+      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  if (skipped) {
+    run.record.finish(FileOutcome::SkippedByUser);
+  } else {
+    run.record.finish(FileOutcome::Edited, {},
+                      writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  }
 }
 
 // Scales the picture if it fits; false when it does not.
@@ -103,7 +109,8 @@ void keenWork(ModeRun& run, const std::string& name) {
     pictureHandled = true;
   }
   if (!pictureHandled) {
-    run.skipReport.push_back(quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+    report(run, FileOutcome::WrongAspectRatio,
+           quotedName(name) + " was not resized, reason: wrong aspect ratio!");
   }
 }
 
@@ -136,19 +143,20 @@ std::optional<PixelSurface> resizeAllScaleWhileDecoding(const JobSettings& setti
 }  // namespace
 
 void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-                 Decoding decoding) {
-  runFiles(settings, frontEnd, pictures, keenWork,
+                 RunRecord& record, Decoding decoding) {
+  runFiles(settings, frontEnd, pictures, record, keenWork,
            decoding == Decoding::ScaleWhileDecoding ? keenScaleWhileDecoding : nullptr);
 }
 
-void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                    RunRecord& record) {
   // Every picture goes to the crop editor: each is decoded whole.
-  runFiles(settings, frontEnd, pictures, editAndWrite, {});
+  runFiles(settings, frontEnd, pictures, record, editAndWrite, {});
 }
 
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-                      Decoding decoding) {
-  runFiles(settings, frontEnd, pictures, resizeAllWork,
+                      RunRecord& record, Decoding decoding) {
+  runFiles(settings, frontEnd, pictures, record, resizeAllWork,
            decoding == Decoding::ScaleWhileDecoding ? resizeAllScaleWhileDecoding : nullptr);
 }
 

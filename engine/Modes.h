@@ -4,6 +4,7 @@
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
+#include "engine/RunRecord.h"
 
 namespace batchfit {
 
@@ -15,11 +16,12 @@ enum class Decoding { ScaleWhileDecoding, AlwaysWhole };
 // Scales a picture whose aspect ratio fits the target's; hands any other to
 // the crop editor or reports it, by mismatchAction.
 void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-                 Decoding decoding);
+                 RunRecord& record, Decoding decoding);
 // Shows every picture in the crop editor and writes the confirmed ones.
-void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                    RunRecord& record);
 // Scales every picture to the target size, whatever its aspect ratio.
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-                      Decoding decoding);
+                      RunRecord& record, Decoding decoding);
 
 }  // namespace batchfit

@@ -11,22 +11,24 @@ void prepareTarget(const JobSettings& settings, PictureRole& TI) {
 
 namespace {
 
-void run(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+void run(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures, RunRecord& record,
          Decoding decoding) {
+  const int count = static_cast<int>(settings.files.size());
+  record.start(count);
   // The bars keep the last run's position until the first picture of this
   // run passes its size test.
-  frontEnd.showProgress({0, static_cast<int>(settings.files.size())});
+  frontEnd.showProgress({0, count});
   prepareTarget(settings, pictures.TI);
   measureAvailableMemory();
   switch (settings.mode) {
     case Mode::Keen:
-      runKeenMode(settings, frontEnd, pictures, decoding);
+      runKeenMode(settings, frontEnd, pictures, record, decoding);
       break;
     case Mode::EditAll:
-      runEditAllMode(settings, frontEnd, pictures);
+      runEditAllMode(settings, frontEnd, pictures, record);
       break;
     case Mode::ResizeAll:
-      runResizeAllMode(settings, frontEnd, pictures, decoding);
+      runResizeAllMode(settings, frontEnd, pictures, record, decoding);
       break;
     case Mode::None:
       break;  // the run ends here, without a message
@@ -35,13 +37,14 @@ void run(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures
 
 }  // namespace
 
-void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  run(settings, frontEnd, pictures, Decoding::ScaleWhileDecoding);
+void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+              RunRecord& record) {
+  run(settings, frontEnd, pictures, record, Decoding::ScaleWhileDecoding);
 }
 
-void runBatchDecodingWhole(const JobSettings& settings, FrontEnd& frontEnd,
-                           WorkPictures& pictures) {
-  run(settings, frontEnd, pictures, Decoding::AlwaysWhole);
+void runBatchDecodingWhole(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                           RunRecord& record) {
+  run(settings, frontEnd, pictures, record, Decoding::AlwaysWhole);
 }
 
 }  // namespace batchfit

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "engine/Arithmetic.h"
@@ -107,6 +108,10 @@ std::vector<std::int32_t> RowSampler::rowsNeeded() const {
       rows.push_back(std::int32_t(lines_[i].first));
   }
   return rows;
+}
+
+std::int64_t RowSampler::nextRow() const {
+  return next_ < lines_.size() ? lines_[next_].first : std::numeric_limits<std::int64_t>::max();
 }
 
 void RowSampler::fillLine(std::int32_t line, const ColorRef* row) {

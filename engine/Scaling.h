@@ -56,9 +56,13 @@ class RowSampler {
   // feeds (a sample outside the picture) to black, as a read outside does.
   RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
              const Placement& placement);
-  // Row y of the picture, width pixels; rows come in order, each once, and
-  // at least every row of rowsNeeded.
+  // Row y of the picture, width pixels; rows come in order, each at most
+  // once. A row before nextRow(), or not in rowsNeeded, fills nothing and may
+  // be left out.
   void takeRow(std::int32_t y, const ColorRef* row);
+  // The next row that fills a line of the target; the picture's height or
+  // more once every line is filled.
+  std::int64_t nextRow() const;
   // The picture's rows that the sampling reads, ascending, each once.
   std::vector<std::int32_t> rowsNeeded() const;
 
