@@ -59,7 +59,7 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, Version };
+enum : int { NoRotate = 256, ExifOrientation, Version };
 const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"size", required_argument, nullptr, 's'},
                               {"format", required_argument, nullptr, 'f'},
@@ -69,6 +69,7 @@ const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"no-rotate", no_argument, nullptr, NoRotate},
                               {"rotate", required_argument, nullptr, 'r'},
                               {"antialias", no_argument, nullptr, 'a'},
+                              {"exif-orientation", no_argument, nullptr, ExifOrientation},
                               {"jobs", required_argument, nullptr, 'j'},
                               {"help", no_argument, nullptr, 'h'},
                               {"version", no_argument, nullptr, Version},
@@ -130,6 +131,9 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
     case 'a':
       s.antiAlias = true;
       break;
+    case ExifOrientation:
+      s.exifOrientation = true;
+      break;
     case 'j':
       s.jobs = readBounded(name, value, 1, 1024);
       break;
@@ -190,6 +194,7 @@ std::string usageText() {
          "      --no-rotate           do not turn pictures of the other orientation\n"
          "  -r, --rotate left|right   direction of the turn (default left)\n"
          "  -a, --antialias           soften the result horizontally\n"
+         "      --exif-orientation    turn each photo upright as its camera noted (EXIF)\n"
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
          "  -h, --help                usage\n"

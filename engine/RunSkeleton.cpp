@@ -1,12 +1,13 @@
 #include "engine/RunSkeleton.h"
 
 #include "engine/Scaling.h"
+#include "image/ExifOrientation.h"
 #include "image/PictureFile.h"
 
 namespace batchfit {
 
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI) {
-  loadPicture(PI, name);
+  loadPicture(PI, name, settings.exifOrientation);
   const std::int32_t width = PI.width();
   const std::int32_t height = PI.height();
   const std::int32_t tw = settings.targetWidth;
@@ -15,6 +16,10 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
     return th <= width && tw <= height;
   }
   return tw <= width && th <= height;
+}
+
+int appliedOrientation(const JobSettings& settings, const JpegObject& jpeg) {
+  return settings.exifOrientation ? jpeg.orientation() : 1;
 }
 
 bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
@@ -33,9 +38,14 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   } else {
     run.runJpeg.loadFile(name);
   }
-  loadPicture(PI, name);
+  loadPicture(PI, name, run.settings.exifOrientation);
   // A picture scaled ahead is not decoded whole: nothing reads it.
-  if (!run.scaledAhead) run.runJpeg.decodeTo(PI);
+  if (run.scaledAhead) return true;
+  run.runJpeg.decodeTo(PI);
+  // Every step from here on sees the photo upright.
+  if (const int orientation = appliedOrientation(run.settings, run.runJpeg); orientation != 1) {
+    PI.setSurface(uprightSurface(PI.surface(), orientation));
+  }
   return true;
 }
 

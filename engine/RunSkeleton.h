@@ -32,13 +32,19 @@ struct ModeRun {
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
-// least the target's size, placed as it would be scaled (placementTurn).
+// least the target's size, placed as it would be scaled (placementTurn): the
+// size of the photo upright, where the settings turn photos upright.
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
+
+// The EXIF orientation the run applies to a photo read into jpeg: its tag
+// where the settings honour it, otherwise 1 (as stored).
+int appliedOrientation(const JobSettings& settings, const JpegObject& jpeg);
 
 // The source step of file `index`: the size test, then, for a picture large
 // enough, `passed` (which shows the progress) and the reading of the file as
-// a JPEG stream and its decoding into PI, taken from `ahead` where a worker
-// has already done it (and maybe scaled it). False when the picture is too small.
+// a JPEG stream and its decoding into PI (turned upright where the settings
+// say so), taken from `ahead` where a worker has already done it (and maybe
+// scaled it). False when the picture is too small.
 bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
                 const std::function<void()>& passed);
 

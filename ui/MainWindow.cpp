@@ -227,11 +227,14 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setCompleter(nullptr);
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
+  exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
   row->addWidget(rotateDirectionBox_);
   row->addSpacing(24);
   row->addWidget(antiAliasCheck_);
+  row->addSpacing(24);
+  row->addWidget(exifOrientationCheck_);
   row->addStretch();
   return row;
 }
@@ -310,7 +313,8 @@ void MainWindow::setTabOrder() {
   addGroup(mismatchGroup_);
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
-  chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_});
+  chain.append(
+      {qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_, exifOrientationCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -326,6 +330,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.autoRotate = rotateCheck_->isChecked();
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
+  settings.exifOrientation = exifOrientationCheck_->isChecked();
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {
     settings.files.push_back(filePath(fileList_->item(i)->text()));

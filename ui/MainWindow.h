@@ -62,6 +62,7 @@ class MainWindow : public QWidget {
   QCheckBox* rotateCheck() const { return rotateCheck_; }
   QComboBox* rotateDirectionBox() const { return rotateDirectionBox_; }
   QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
+  QCheckBox* exifOrientationCheck() const { return exifOrientationCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
   RadioGroup* mismatchGroup() const { return mismatchGroup_; }
@@ -112,6 +113,7 @@ class MainWindow : public QWidget {
   QCheckBox* rotateCheck_;
   QComboBox* rotateDirectionBox_;
   QCheckBox* antiAliasCheck_;
+  QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"

@@ -142,6 +142,8 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.autoRotate, defaults.autoRotate);
   EXPECT_EQ(settings.rotateDirection, defaults.rotateDirection);
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
+  EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
+  EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
   EXPECT_EQ(window.windowTitle(), "Options");
@@ -163,6 +165,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   clickRadio(window.mismatchGroup()->button(1));
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
   QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
@@ -177,6 +180,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_EQ(settings.mismatchAction, batchfit::MismatchAction::Skip);
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
+  EXPECT_TRUE(settings.exifOrientation);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -214,6 +218,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateCheck(),
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
+                                          window.exifOrientationCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};
