@@ -159,6 +159,13 @@ JpegHeader readJpegFileHeader(const std::string& path) {
   }
 }
 
+JpegHeader readJpegStreamHeader(const std::string& path) {
+  const JpegHeader header = readJpegFileHeader(path);
+  // libjpeg refuses a size of 0, so only an empty file reads as 0 x 0.
+  if (header.width == 0) return readJpegHeader({});
+  return header;
+}
+
 void JpegObject::loadFile(const std::string& path) {
   InputFile file(path);
   retireHeld();

@@ -30,6 +30,9 @@ JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes);
 // The same for a file, reading only as much of it as the header needs; an
 // empty file gives a header of 0 x 0.
 JpegHeader readJpegFileHeader(const std::string& path);
+// The header of a file as decoding it finds it: the same, except that an
+// empty file fails as its decoding does ("JPEG error #42").
+JpegHeader readJpegStreamHeader(const std::string& path);
 
 class JpegObject {
  public:
