@@ -59,7 +59,7 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, ExifOrientation, Version };
+enum : int { NoRotate = 256, ExifOrientation, DryRun, Version };
 const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"size", required_argument, nullptr, 's'},
                               {"format", required_argument, nullptr, 'f'},
@@ -71,6 +71,7 @@ const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"antialias", no_argument, nullptr, 'a'},
                               {"exif-orientation", no_argument, nullptr, ExifOrientation},
                               {"jobs", required_argument, nullptr, 'j'},
+                              {"dry-run", no_argument, nullptr, DryRun},
                               {"help", no_argument, nullptr, 'h'},
                               {"version", no_argument, nullptr, Version},
                               {nullptr, 0, nullptr, 0}};
@@ -137,6 +138,9 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
     case 'j':
       s.jobs = readBounded(name, value, 1, 1024);
       break;
+    case DryRun:
+      request.dryRun = true;
+      break;
     case 'h':
       request.action = CliRequest::Action::Help;
       break;
@@ -197,6 +201,7 @@ std::string usageText() {
          "      --exif-orientation    turn each photo upright as its camera noted (EXIF)\n"
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
+         "      --dry-run             read the headers only and tell what a run would do\n"
          "  -h, --help                usage\n"
          "      --version             version\n";
 }

@@ -74,6 +74,9 @@ TEST(CliOptions, OutputFolderWithOrWithoutTrailingSlashIsTheSameFolder) {
 }
 
 TEST(CliOptions, HelpAndVersionNeedNoFiles) {
+  EXPECT_EQ(parseCommandLine({"--dry-run", "--help"}, 1).action, CliRequest::Action::Help);
+  EXPECT_TRUE(parseCommandLine({"--dry", "a"}, 1).dryRun);
+  EXPECT_FALSE(parseCommandLine({"a"}, 1).dryRun);
   EXPECT_EQ(parseCommandLine({"-h"}, 1).action, CliRequest::Action::Help);
   EXPECT_EQ(parseCommandLine({"--version"}, 1).action, CliRequest::Action::Version);
 }
