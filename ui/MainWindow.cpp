@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -148,6 +149,7 @@ MainWindow::MainWindow(QWidget* parent)
   createControls();
   setFonts();
   setTabOrder();
+  replanOnChanges();
   guarded([this] { createDefaultOutputFolder(); });
 }
 
@@ -161,6 +163,8 @@ void MainWindow::createControls() {
   fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   fileList_->installEventFilter(this);
   column->addWidget(fileList_);
+  planLine_ = new PlanLine(this);
+  column->addWidget(planLine_);
   column->addLayout(sizeRow());
   column->addLayout(rotateRow());
   column->addLayout(optionsRow());
@@ -318,6 +322,32 @@ void MainWindow::setTabOrder() {
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
+// The counts under the list follow the list and every setting they depend
+// on; format, quality, direction, anti-aliasing and output folder change none.
+void MainWindow::replanOnChanges() {
+  replanSoon_ = new QTimer(this);
+  replanSoon_->setSingleShot(true);
+  replanSoon_->setInterval(0);
+  connect(replanSoon_, &QTimer::timeout, this, [this] { planLine_->plan(jobSettings()); });
+  const auto replan = [this] { replanSoon_->start(); };
+  const QAbstractItemModel* list = fileList_->model();
+  connect(list, &QAbstractItemModel::rowsInserted, this, replan);
+  connect(list, &QAbstractItemModel::rowsRemoved, this, replan);
+  connect(list, &QAbstractItemModel::modelReset, this, replan);
+  for (SpinEdit* box : {targetWidthBox_, targetHeightBox_, toleranceBox_}) {
+    connect(box->editor(), &QLineEdit::textChanged, this, replan);
+  }
+  for (RadioGroup* group : {modeGroup_, mismatchGroup_}) {
+    for (int i = 0; i < group->count(); ++i) {
+      connect(group->button(i), &QRadioButton::toggled, this, replan);
+    }
+  }
+  for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_}) {
+    connect(check, &QCheckBox::toggled, this, replan);
+  }
+  planLine_->plan(jobSettings());
+}
+
 JobSettings MainWindow::jobSettings() const {
   JobSettings settings;
   settings.targetWidth = targetWidthBox_->value();
@@ -390,6 +420,9 @@ void MainWindow::start() {
     RunScope scope(*this);
     run(jobSettings(), *frontEnd_, pictures_);
   });
+  // The run may have replaced listed photos with its outputs: plan the list
+  // as it now stands.
+  replanSoon_->start();
 }
 
 bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {

@@ -9,6 +9,7 @@
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
+#include "ui/PlanLine.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpinEdit.h"
 
@@ -20,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QTimer;
 class QToolButton;
 
 namespace batchfit {
@@ -55,6 +57,7 @@ class MainWindow : public QWidget {
   QLineEdit* outputDirEdit() const { return outputDirEdit_; }
   QToolButton* outputFolderButton() const { return outputFolderButton_; }
   QListWidget* fileList() const { return fileList_; }
+  PlanLine* planLine() const { return planLine_; }
   SpinEdit* targetWidthBox() const { return targetWidthBox_; }
   SpinEdit* targetHeightBox() const { return targetHeightBox_; }
   RadioGroup* formatGroup() const { return formatGroup_; }
@@ -86,6 +89,7 @@ class MainWindow : public QWidget {
   QLayout* progressRow();
   void setFonts();
   void setTabOrder();
+  void replanOnChanges();
 
   void createDefaultOutputFolder();
   void addFiles();
@@ -102,6 +106,7 @@ class MainWindow : public QWidget {
   QLineEdit* outputDirEdit_;
   QToolButton* outputFolderButton_;
   QListWidget* fileList_;
+  PlanLine* planLine_;
   QLabel* sizeLabel_;  // "Picture Size:"
   SpinEdit* targetWidthBox_;
   QLabel* sizeCrossLabel_;  // "X"
@@ -133,6 +138,8 @@ class MainWindow : public QWidget {
 
   FrontEnd* frontEnd_ = nullptr;
   bool running_ = false;
+  // Gathers the changes of one command into one new plan.
+  QTimer* replanSoon_;
   InputDrop* inputDrop_;
 };
 
