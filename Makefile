@@ -38,7 +38,7 @@ $(TSAN_BUILD)/build.ninja: | deps
 
 # Only the tests labelled "threads" exercise worker threads; only they are built.
 test-tsan: deps $(TSAN_BUILD)/build.ninja
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target engine_decode_ahead_tests
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target DecodeAheadTest
 	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -L threads
 
 bench: build

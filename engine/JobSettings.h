@@ -21,10 +21,11 @@ enum class MismatchAction { Edit, Skip };
 enum class Turn { None, Left, Right };
 
 // The choices as the main window gives them: a radio group's item index, the
-// direction box's text. Deliberately, an index the group does not have still
-// means something: any format but the first is BMP, any action but the first
-// skips, and any other mode runs none. Only the exact text "Right" turns
-// clockwise; "right", "Right " or an empty text turn left.
+// direction box's text.
+// Deliberate: an index the group does not have still means something: any
+// format but the first is BMP, any action but the first skips, and any other
+// mode runs none. Only the exact text "Right" turns clockwise; "right",
+// "Right " or an empty text turn left.
 constexpr SaveFormat saveFormatAt(int index) {
   return index == 0 ? SaveFormat::Jpeg : SaveFormat::Bmp;
 }

@@ -22,9 +22,11 @@ Placement resizeAllPlacement(const JobSettings& settings, std::int32_t width, st
   return {turn, factorsFor(settings, width, height, turn)};
 }
 
-// The placement of a picture whose aspect ratio fits, or none. With
-// autoRotate on the factors come before the one aspect test (so a target
-// size of 0 fails for every picture); with it off only a match computes them.
+// The placement of a picture whose aspect ratio fits, or none.
+// Deliberate: with autoRotate on the factors come before the aspect test (so
+// a target size of 0 fails for every picture); with it off only a match
+// computes them. One test only, in the placement the picture would be scaled
+// in: a picture that fails it is never tried the other way.
 std::optional<Placement> keenPlacement(const JobSettings& settings, std::int32_t width,
                                        std::int32_t height) {
   const Turn turn = placementTurn(settings, width, height);
@@ -69,8 +71,9 @@ void writeScaledAhead(ModeRun& run, const std::string& name) {
   passAndWrite(run, name);
 }
 
-// The crop editor decides; the pass runs on TI whatever the user did, and
-// nothing is written or reported for a skipped picture.
+// The crop editor decides; nothing is written or reported for a skipped picture.
+// Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
+// softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
       run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);

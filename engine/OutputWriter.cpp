@@ -16,6 +16,8 @@ ListedPhotos::ListedPhotos(const std::vector<std::string>& files) {
 
 std::string outputFilePath(const JobSettings& settings, const std::string& name,
                            std::string_view folderDelimiters) {
+  // Deliberate: a JPEG output keeps the input's name and extension, whatever
+  // they are; only a BMP output gets ".bmp" in place of the extension.
   std::string fileName = namePart(name, folderDelimiters);
   if (settings.saveFormat == SaveFormat::Bmp) {
     fileName = withExtension(fileName, ".bmp", folderDelimiters);

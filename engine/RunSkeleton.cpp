@@ -12,6 +12,8 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
   const std::int32_t height = PI.height();
   const std::int32_t tw = settings.targetWidth;
   const std::int32_t th = settings.targetHeight;
+  // Deliberate: signed comparisons, so a target size of 0 or below passes on
+  // its side; a picture exactly the target's size passes too.
   if (placementTurn(settings, width, height) != Turn::None) {
     return th <= width && tw <= height;
   }
@@ -29,9 +31,9 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   run.scaledAhead.reset();
   if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
-  // The JPEG stream is read before the file is loaded by its extension once
-  // more, so a file that passed the size test but holds no JPEG stream (a
-  // bitmap, say) stops the run with the JPEG error.
+  // Deliberate: the file is read as a JPEG stream before it is loaded by its
+  // extension once more, so a file that passed the size test but holds no
+  // JPEG stream (a bitmap, say) stops the run with the JPEG error.
   if (std::optional<Prepared> prepared = ahead.take(index)) {
     run.runJpeg.adoptLoaded(std::move(prepared->jpeg));
     run.scaledAhead = std::move(prepared->scaled);
@@ -79,8 +81,8 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];
-    // The label shows the file's place in the list, so a too-small file
-    // leaves a gap in the sequence.
+    // Deliberate: the label shows the file's place in the list, and a
+    // too-small file shows no progress at all, so it leaves a gap.
     const bool passed =
         loadSource(std::size_t(i), ahead, run, [&] { showProgress(frontEnd, i + 1, count); });
     if (passed) {

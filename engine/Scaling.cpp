@@ -8,6 +8,8 @@
 
 namespace batchfit {
 
+// Deliberate: strict comparisons, so a square target or picture is of
+// neither orientation and, with autoRotate on, goes turned.
 bool sameOrientation(const JobSettings& settings, std::int32_t width, std::int32_t height) {
   const std::int32_t tw = settings.targetWidth;
   const std::int32_t th = settings.targetHeight;
@@ -41,6 +43,8 @@ bool aspectMatches(const JobSettings& settings, std::int32_t width, std::int32_t
   const long double difference = std::fabs(pictureRatio - targetRatio);
   const long double limit =
       (static_cast<long double>(settings.aspectTolerance) * targetRatio) / 100.0L;
+  // Deliberate: strictly below a limit that is a share of the target's ratio,
+  // so a tolerance of 0 or below matches nothing, not even the exact ratio.
   return difference < limit;
 }
 

@@ -40,19 +40,19 @@ void writePictures(const fs::path& dir) {
   write(dir / "huge-header.jpg", crafted::withJpegSize(makeJpeg(16, 16), 65500, 65500));
   write(dir / "bad-huffman.jpg", crafted::withBadHuffmanTable(baseline));
   write(dir / "cut.jpg", crafted::cutTo(baseline, 60));
-  write(dir / "core.bmp", crafted::makeBmp(BmpHeader::Core12, 20, 10, 24));
-  write(dir / "core-8bit.bmp", crafted::makeBmp(BmpHeader::Core12, 9, 7, 8));
-  write(dir / "info-1bit.bmp", crafted::makeBmp(BmpHeader::Info40, 13, 5, 1));
-  write(dir / "info-4bit.bmp", crafted::makeBmp(BmpHeader::Info40, 11, 6, 4));
-  write(dir / "info-24bit.bmp", crafted::makeBmp(BmpHeader::Info40, 7, 9, 24));
-  write(dir / "info-32bit-topdown.bmp", crafted::makeBmp(BmpHeader::Info40, 8, 8, 32, true));
-  write(dir / "v4.bmp", crafted::makeBmp(BmpHeader::V4_108, 6, 4, 32));
-  write(dir / "v5.bmp", crafted::makeBmp(BmpHeader::V5_124, 5, 3, 24));
+  write(dir / "core.bmp", crafted::makeBmp(20, 10, 24, BmpHeader::Core12));
+  write(dir / "core-8bit.bmp", crafted::makeBmp(9, 7, 8, BmpHeader::Core12));
+  write(dir / "info-1bit.bmp", crafted::makeBmp(13, 5, 1));
+  write(dir / "info-4bit.bmp", crafted::makeBmp(11, 6, 4));
+  write(dir / "info-24bit.bmp", crafted::makeBmp(7, 9));
+  write(dir / "info-32bit-topdown.bmp", crafted::makeBmp(8, 8, 32, BmpHeader::Info40, true));
+  write(dir / "v4.bmp", crafted::makeBmp(6, 4, 32, BmpHeader::V4_108));
+  write(dir / "v5.bmp", crafted::makeBmp(5, 3, 24, BmpHeader::V5_124));
   write(dir / "one.ico", crafted::makeIcon({16}));
   write(dir / "three.ico", crafted::makeIcon({8, 32, 256}));
-  write(dir / "placeable.wmf", crafted::makePlaceableWmf(2880, 1440));
+  write(dir / "placeable.wmf", crafted::makePlaceableWmf(0, 0, 2880, 1440));
   write(dir / "plain.wmf", crafted::makePlainWmf(640, 480));
-  write(dir / "bounds.emf", crafted::makeEmf(320, 200));
+  write(dir / "bounds.emf", crafted::makeEmf(8467, 5292));
 }
 
 // Settings bytes as the resize-all target reads them: width and height

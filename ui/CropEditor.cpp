@@ -211,6 +211,7 @@ bool CropEditor::editPicture(const PixelSurface& source, PictureRole& target,
   loop.exec();
   loop_ = nullptr;
   target_ = nullptr;
+  // Deliberate: as the last command left it; a show does not reset it.
   return editorSkipped_;
 }
 

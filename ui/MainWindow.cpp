@@ -361,6 +361,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.exifOrientation = exifOrientationCheck_->isChecked();
+  // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {
     settings.files.push_back(filePath(fileList_->item(i)->text()));
@@ -402,6 +403,7 @@ void MainWindow::removeFiles() {
         ++i;
       }
     }
+    // Deliberate: the first file is selected even when nothing was removed.
     if (fileList_->count() > 0) fileList_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
   });
 }

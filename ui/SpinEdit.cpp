@@ -93,6 +93,8 @@ void SpinLineEdit::keyPressEvent(QKeyEvent* event) {
     if (owner_.editorEnabled()) QLineEdit::keyPressEvent(event);
     return;
   }
+  // Deliberate: Enter is refused, and Backspace where the box cannot be typed
+  // into, while Delete still removes characters there.
   const bool refused = key == Qt::Key_Return || key == Qt::Key_Enter ||
                        (key == Qt::Key_Backspace && !owner_.editorEnabled());
   if (refused) {

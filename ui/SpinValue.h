@@ -15,12 +15,14 @@ namespace batchfit {
 // text gives nothing.
 std::optional<std::int32_t> parseSpinText(std::string_view text);
 
-// The value a spin edit shows for its text: the number read, or the box's
-// minimum when the text is not a number.
+// The value a spin edit shows for its text: the number read.
+// Deliberate: the box's minimum when the text is not a number, as "17.6" or
+// "176 " is not.
 std::int32_t readSpinValue(std::string_view text, std::int32_t minimum);
 
-// A value held within minimum and maximum; a box whose minimum equals its
-// maximum has no bounds, so the value stands.
+// A value held within minimum and maximum.
+// Deliberate: a box whose minimum equals its maximum has no bounds, so the
+// value stands.
 std::int32_t clampSpinValue(std::int32_t value, std::int32_t minimum, std::int32_t maximum);
 
 // value + delta, held at the ends of the 32-bit range instead of wrapping.

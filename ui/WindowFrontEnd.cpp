@@ -22,6 +22,7 @@ WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
 void WindowFrontEnd::showProgress(const Progress& progress) {
   for (QProgressBar* bar : {mainWindow_.progressBar(), editor_.progressBar()}) {
     setBarMaximum(*bar, progress.count);
+    // Deliberate: at the run's start (place 0) the bar keeps its position.
     if (progress.place > 0) bar->setValue(progress.place);
   }
   const QString text = QString::fromStdString(progress.text());

@@ -68,6 +68,13 @@ TEST(CliOptions, FlagsBundleAndLongNamesMayBeShortened) {
   EXPECT_FALSE(s.autoRotate);
 }
 
+TEST(CliOptions, SizeTakesACapitalXAndNumbersALeadingPlus) {
+  const auto s = parse({"-s", "176X220", "--quality", "+5", "a"});
+  EXPECT_EQ(s.targetWidth, 176);
+  EXPECT_EQ(s.targetHeight, 220);
+  EXPECT_EQ(s.jpegQuality, 5);
+}
+
 TEST(CliOptions, OutputFolderWithOrWithoutTrailingSlashIsTheSameFolder) {
   EXPECT_EQ(parse({"-o", "out", "a"}).outputPath, parse({"-o", "out/", "a"}).outputPath);
   EXPECT_EQ(parse({"--output", "/srv/x/", "a"}).outputPath, "/srv/x/");

@@ -5,8 +5,6 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/CliOptions.h"
 #include "cli/TerminalFrontEnd.h"
@@ -27,10 +25,8 @@ struct Outcome {
 };
 
 std::string slurp(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  const std::vector<std::uint8_t> bytes = testpics::readFile(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 Outcome runCli(const std::vector<std::string>& args, const testpics::TempDir& scratch) {
@@ -55,13 +51,6 @@ Outcome runCli(const std::vector<std::string>& args, const testpics::TempDir& sc
   outcome.out = slurp(out);
   outcome.err = slurp(err);
   return outcome;
-}
-
-std::vector<std::string> listFolder(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class CliProgram : public ::testing::Test {
@@ -102,8 +91,8 @@ TEST_F(CliProgram, OutputsAreByteForByteThoseOfTheEngineRun) {
       batchfit::WorkPictures pictures;
       batchfit::runBatch(settings, frontEnd, pictures);
 
-      const auto names = listFolder(out.path() / "cli");
-      ASSERT_EQ(names, listFolder(out.path() / "engine"));
+      const auto names = testpics::fileNames(out.path() / "cli");
+      ASSERT_EQ(names, testpics::fileNames(out.path() / "engine"));
       ASSERT_EQ(names.size(), 4u);
       for (const auto& name : names) {
         EXPECT_EQ(testpics::readFile(out.path() / "cli" / name),
@@ -123,20 +112,20 @@ TEST_F(CliProgram, ReportLinesGoToStandardOutputInOrderAndTheRunSucceeds) {
   EXPECT_EQ(cli.out, "\"" + small + "\" has too small size and can not be resized!\n\"" + wide +
                          "\" was not resized, reason: wrong aspect ratio!\n");
   EXPECT_EQ(cli.err, "");  // not a terminal: no progress line
-  EXPECT_EQ(listFolder(out.path() / "cli"), std::vector<std::string>{"fits.jpg"});
+  EXPECT_EQ(testpics::fileNames(out.path() / "cli"), std::vector<std::string>{"fits.jpg"});
 }
 
 TEST_F(CliProgram, AnErrorStopsTheRunWithTheErrorBoxTextAndStatusOne) {
   const std::string first = input("first.jpg", 300, 400);
   const std::string fake = in.file("in/fake.bmp");
-  testpics::writeFile(fake, testpics::makeBmp(400, 400));
+  testpics::writeFile(fake, crafted::makeBmp(400, 400));
   const std::string after = input("after.jpg", 300, 400);
   const std::string small = input("small.jpg", 10, 10);
   const Outcome cli = runCli({"-o", out.file("cli"), small, first, fake, after}, scratch);
   EXPECT_EQ(cli.status, 1);
   EXPECT_EQ(cli.err, "JPEG error #53.\n");
   EXPECT_EQ(cli.out, "");  // the collected report is not shown
-  EXPECT_EQ(listFolder(out.path() / "cli"), std::vector<std::string>{"first.jpg"});
+  EXPECT_EQ(testpics::fileNames(out.path() / "cli"), std::vector<std::string>{"first.jpg"});
 }
 
 // The plan's counts against what the run over the same list then does: its
@@ -146,7 +135,7 @@ TEST_F(CliProgram, DryRunTellsWhatTheRunThenDoesAndWritesNothing) {
   const std::string phone = in.file("in/phone.jpg");
   testpics::writeFile(phone, crafted::withExifOrientation(testpics::makeJpeg(400, 300), 6, true));
   const std::string fake = in.file("in/fake.bmp");
-  testpics::writeFile(fake, testpics::makeBmp(400, 400));
+  testpics::writeFile(fake, crafted::makeBmp(400, 400));
   const std::vector<std::string> files = {
       input("fits.jpg", 300, 375), input("turned.jpg", 375, 300), phone,
       input("wide.jpg", 900, 300), input("small.jpg", 100, 100)};
@@ -166,7 +155,7 @@ TEST_F(CliProgram, DryRunTellsWhatTheRunThenDoesAndWritesNothing) {
   args.erase(args.begin());
   Outcome run = runCli(args, scratch);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(listFolder(out.path() / "cli"),
+  EXPECT_EQ(testpics::fileNames(out.path() / "cli"),
             (std::vector<std::string>{"fits.jpg", "phone.jpg", "turned.jpg"}));
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
 
@@ -184,7 +173,7 @@ TEST_F(CliProgram, DryRunTellsWhatTheRunThenDoesAndWritesNothing) {
   run = runCli(args, scratch);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "JPEG error #53.\n");
-  EXPECT_EQ(listFolder(out.path() / "cli").size(), 3u);
+  EXPECT_EQ(testpics::fileNames(out.path() / "cli").size(), 3u);
 }
 
 TEST_F(CliProgram, UsageErrorsTouchNoFileAndExitWithTwo) {

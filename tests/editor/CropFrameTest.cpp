@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "editor/CropFrame.h"
-#include "tests/editor/EditorTesting.h"
+#include "tests/support/Errors.h"
 
 using namespace batchfit;
-using editortest::errorOf;
+using testpics::messageOf;
 
 namespace {
 
@@ -156,12 +156,12 @@ TEST(CropFrameResize, ZeroTargetSizeFailsAfterTheCursorChangeOnly) {
   const PictureSize picture{600, 500};
   f.placeAtShow(picture, s);
   const Geometry before = geometryOf(f);
-  EXPECT_EQ(errorOf([&] { resizeTo(f, picture, s, 300); }), "Floating point division by zero");
+  EXPECT_EQ(messageOf([&] { resizeTo(f, picture, s, 300); }), "Floating point division by zero");
   EXPECT_EQ(f.handleCursor(), CursorKind::SizeDiagonal);
   EXPECT_EQ(geometryOf(f), before);
 
   s.targetHeight = 0;
-  EXPECT_EQ(errorOf([&] {
+  EXPECT_EQ(messageOf([&] {
               f.handleMove({0, 0, false}, picture, s);
             }),
             "Invalid floating point operation");

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "image/ExifOrientation.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 #include "tests/support/CraftedFiles.h"
 #include "tests/support/ReferenceDecode.h"
 

@@ -6,7 +6,7 @@
 
 #include "engine/Plan.h"
 #include "image/Error.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 #include "tests/support/CraftedFiles.h"
 
 using batchfit::PlannedOutcome;
@@ -78,11 +78,11 @@ TEST(Plan, EveryPhotoComesOutOfTheRunAsPlanned) {
        [](batchfit::JobSettings& s) { s.autoRotate = false; }},
       {"a bitmap large enough",
        "a.bmp",
-       testpics::makeBmp(300, 300),
+       crafted::makeBmp(300, 300),
        Unreadable,
        {},
        "JPEG error #53"},
-      {"a bitmap too small", "a.bmp", testpics::makeBmp(30, 30), TooSmall},
+      {"a bitmap too small", "a.bmp", crafted::makeBmp(30, 30), TooSmall},
       {"a header cut short", "a.jpg", Bytes(landscape.begin(), landscape.begin() + 100),
        Unreadable},
       {"an empty file for a 0 x 0 target",

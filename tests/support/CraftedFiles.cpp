@@ -2,16 +2,23 @@
 
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace crafted {
 
-namespace {
-
-void put(Bytes& b, std::size_t at, std::uint32_t v, int size) {
-  if (b.size() < at + size) b.resize(at + size, 0);
-  for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+void put(Bytes& bytes, std::size_t at, std::uint32_t v, int size) {
+  if (bytes.size() < at + size) bytes.resize(at + size, 0);
+  for (int i = 0; i < size; ++i) bytes[at + i] = std::uint8_t(v >> (8 * i));
 }
+
+std::uint32_t field(const Bytes& bytes, std::size_t at, int size) {
+  std::uint32_t v = 0;
+  for (int i = size - 1; i >= 0; --i) v = v << 8 | bytes[at + i];
+  return v;
+}
+
+namespace {
 
 void append(Bytes& b, std::uint32_t v, int size) {
   put(b, b.size(), v, size);
@@ -79,7 +86,7 @@ bool isFrameMarker(std::uint8_t m) {
 
 }  // namespace
 
-Bytes makeBmp(BmpHeader header, int width, int height, int bitsPerPixel, bool topDown) {
+Bytes makeBmp(int width, int height, int bitsPerPixel, BmpHeader header, bool topDown) {
   const int colours = bitsPerPixel <= 8 ? 1 << bitsPerPixel : 0;
   const int entry = header == BmpHeader::Core12 ? 3 : 4;
   const Bytes info = infoHeader(header, width, topDown ? -height : height, bitsPerPixel, colours);
@@ -127,20 +134,27 @@ Bytes makeIcon(const std::vector<int>& sizes) {
 
 namespace {
 
-// The standard metafile header and records: SetWindowExt, then the end record.
+// The standard metafile header and records: SetMapMode, SetWindowExt (none
+// when width is 0), then the end record.
 Bytes wmfBody(int width, int height) {
+  const bool extent = width != 0;
   Bytes b;
   append(b, 1, 2);       // in memory
   append(b, 9, 2);       // header size in words
   append(b, 0x0300, 2);  // version
-  append(b, 9 + 5 + 3, 4);
+  append(b, 9 + 4 + (extent ? 5 : 0) + 3, 4);
   append(b, 0, 2);  // objects
   append(b, 5, 4);  // largest record, in words
   append(b, 0, 2);
-  append(b, 5, 4);  // SetWindowExt: size in words, function, y, x
-  append(b, 0x020C, 2);
-  append(b, std::uint32_t(height), 2);
-  append(b, std::uint32_t(width), 2);
+  append(b, 4, 4);  // SetMapMode: size in words, function, mode
+  append(b, 0x0103, 2);
+  append(b, 8, 2);
+  if (extent) {
+    append(b, 5, 4);  // SetWindowExt: size in words, function, y, x
+    append(b, 0x020C, 2);
+    append(b, std::uint32_t(height), 2);
+    append(b, std::uint32_t(width), 2);
+  }
   append(b, 3, 4);  // end of file
   append(b, 0, 2);
   return b;
@@ -148,20 +162,17 @@ Bytes wmfBody(int width, int height) {
 
 }  // namespace
 
-Bytes makePlaceableWmf(int width, int height) {
+Bytes makePlaceableWmf(int left, int top, int right, int bottom, int unitsPerInch) {
   Bytes b;
   append(b, 0x9AC6CDD7u, 4);
   append(b, 0, 2);
-  append(b, 0, 2);  // bounding box: left, top, right, bottom
-  append(b, 0, 2);
-  append(b, std::uint32_t(width), 2);
-  append(b, std::uint32_t(height), 2);
-  append(b, 1440, 2);  // units per inch
+  for (int edge : {left, top, right, bottom}) append(b, std::uint32_t(edge), 2);
+  append(b, std::uint32_t(unitsPerInch), 2);
   append(b, 0, 4);
   std::uint16_t checksum = 0;
   for (std::size_t i = 0; i < b.size(); i += 2) checksum ^= std::uint16_t(b[i] | b[i + 1] << 8);
   append(b, checksum, 2);
-  const Bytes body = wmfBody(width, height);
+  const Bytes body = wmfBody(right - left, bottom - top);
   b.insert(b.end(), body.begin(), body.end());
   return b;
 }
@@ -170,18 +181,18 @@ Bytes makePlainWmf(int width, int height) {
   return wmfBody(width, height);
 }
 
-Bytes makeEmf(int width, int height) {
+Bytes makeEmf(int frameWidth, int frameHeight) {
   Bytes b;
   append(b, 1, 4);   // EMR_HEADER
   append(b, 88, 4);  // record size
-  append(b, 0, 4);   // bounds, inclusive, in device pixels
+  append(b, 0, 4);   // bounds, inclusive, in device pixels at 96 dpi
   append(b, 0, 4);
-  append(b, std::uint32_t(width - 1), 4);
-  append(b, std::uint32_t(height - 1), 4);
-  append(b, 0, 4);  // frame, in 0.01 mm
+  append(b, std::uint32_t(frameWidth * 96 / 2540 - 1), 4);
+  append(b, std::uint32_t(frameHeight * 96 / 2540 - 1), 4);
+  append(b, 0, 4);  // frame
   append(b, 0, 4);
-  append(b, std::uint32_t(width * 2646 / 100), 4);
-  append(b, std::uint32_t(height * 2646 / 100), 4);
+  append(b, std::uint32_t(frameWidth), 4);
+  append(b, std::uint32_t(frameHeight), 4);
   append(b, 0x464D4520, 4);  // " EMF"
   append(b, 0x10000, 4);
   append(b, 88 + 20, 4);  // file size

@@ -1,5 +1,5 @@
-// Hand-made and damaged picture files for the fault tests and the fuzz seed
-// corpus: every BMP header kind, icons, metafiles, and JPEGs patched or cut.
+// Picture files made byte by byte for the tests and the fuzz seed corpus:
+// every BMP header kind, icons, metafiles, and JPEGs patched or cut.
 #pragma once
 
 #include <cstddef>
@@ -10,24 +10,32 @@ namespace crafted {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Writes the low `size` bytes of v at `at`, little-endian, growing the bytes
+// as needed; reads them back.
+void put(Bytes& bytes, std::size_t at, std::uint32_t v, int size);
+std::uint32_t field(const Bytes& bytes, std::size_t at, int size);
+
 // The info header kinds a BMP file may carry after its 14-byte file header.
 enum class BmpHeader { Core12, Info40, V4_108, V5_124 };
 
 // A complete BMP of the given size and depth (1, 4, 8, 24 or 32 bits; a colour
 // table where the depth needs one). topDown stores a negative height.
-Bytes makeBmp(BmpHeader header, int width, int height, int bitsPerPixel, bool topDown = false);
+Bytes makeBmp(int width, int height, int bitsPerPixel = 24, BmpHeader header = BmpHeader::Info40,
+              bool topDown = false);
 
 // An icon file holding one image per size given (each 1..256), as 32-bit DIBs.
 Bytes makeIcon(const std::vector<int>& sizes);
 
-// A placeable Windows metafile whose bounding box is width x height units at
-// 1440 units per inch, and one without the placeable header that states its
-// size by a SetWindowExt record.
-Bytes makePlaceableWmf(int width, int height);
+// A placeable Windows metafile whose bounding box runs from (left, top) to
+// (right, bottom) in units of 1 / unitsPerInch inch, and one without the
+// placeable header that states its size by a SetWindowExt record after a
+// SetMapMode one (by none when width is 0).
+Bytes makePlaceableWmf(int left, int top, int right, int bottom, int unitsPerInch = 1440);
 Bytes makePlainWmf(int width, int height);
 
-// An enhanced metafile whose bounds are width x height device pixels.
-Bytes makeEmf(int width, int height);
+// An enhanced metafile whose frame is frameWidth x frameHeight hundredths of
+// a millimetre.
+Bytes makeEmf(int frameWidth, int frameHeight);
 
 // The JPEG with its frame header changed to claim width x height pixels; the
 // image data stay those of the original picture.

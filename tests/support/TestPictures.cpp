@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -94,6 +95,39 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
       [&](int y, std::vector<std::uint8_t>& row) { fillRow(kind, pattern, y, width, row); });
 }
 
+namespace {
+
+J_COLOR_SPACE storedSpace(Samples kind) {
+  switch (kind) {
+    case Samples::Ycck:
+      return JCS_YCCK;
+    case Samples::TwoComponent:
+      return JCS_UNKNOWN;
+    default:
+      return JCS_CMYK;
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> makeRawJpeg(int width, int height, Samples kind,
+                                      const SampleFn& samples) {
+  const int components = kind == Samples::TwoComponent ? 2 : 4;
+  return compressJpeg(
+      width, height, components, kind == Samples::TwoComponent ? JCS_UNKNOWN : JCS_CMYK,
+      [&](jpeg_compress_struct& cinfo) {
+        jpeg_set_colorspace(&cinfo, storedSpace(kind));
+        cinfo.write_Adobe_marker = kind != Samples::PlainCmyk && kind != Samples::TwoComponent;
+        jpeg_set_quality(&cinfo, 100, TRUE);
+      },
+      [&](int y, std::vector<std::uint8_t>& row) {
+        for (int x = 0; x < width; ++x) {
+          const auto s = samples(x, y);
+          for (int c = 0; c < components; ++c) row[std::size_t(x) * components + c] = s[c];
+        }
+      });
+}
+
 void decompressJpeg(const std::vector<std::uint8_t>& bytes,
                     const std::function<void(jpeg_decompress_struct&)>& use) {
   jpeg_decompress_struct cinfo;
@@ -105,12 +139,6 @@ void decompressJpeg(const std::vector<std::uint8_t>& bytes,
   use(cinfo);
   jpeg_destroy_decompress(&cinfo);
 }
-
-namespace {
-void put(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int size) {
-  for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
-}
-}  // namespace
 
 bool canCapAddressSpace() {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -126,25 +154,6 @@ bool canCapAddressSpace() {
 #endif
 }
 
-std::vector<std::uint8_t> makeBmp(int width, int height) {
-  const std::size_t rowBytes = (std::size_t(width) * 3 + 3) / 4 * 4;
-  std::vector<std::uint8_t> b(54 + rowBytes * height, 0x80);
-  b[0] = 'B';
-  b[1] = 'M';
-  put(b, 2, std::uint32_t(b.size()), 4);
-  put(b, 6, 0, 4);
-  put(b, 10, 54, 4);
-  put(b, 14, 40, 4);
-  put(b, 18, std::uint32_t(width), 4);
-  put(b, 22, std::uint32_t(height), 4);
-  put(b, 26, 1, 2);
-  put(b, 28, 24, 2);
-  put(b, 30, 0, 4);
-  put(b, 34, std::uint32_t(rowBytes * height), 4);
-  for (int at = 38; at < 54; ++at) b[at] = 0;
-  return b;
-}
-
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
@@ -155,6 +164,15 @@ void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::vector<std::string> fileNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TempDir::TempDir() {

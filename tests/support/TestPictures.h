@@ -1,7 +1,8 @@
 // Test pictures made in the tests themselves: JPEG files written with libjpeg
-// directly (independent of batchfit's own encoder), BMP headers, temp folders.
+// directly (independent of batchfit's own encoder); files and temp folders.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -43,8 +44,17 @@ void decompressJpeg(const std::vector<std::uint8_t>& bytes,
 std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind = JpegKind::Baseline,
                                    const Pattern& pattern = gradient, int quality = 95);
 
-// Minimal BMP file (24-bit, 40-byte info header) of the given size.
-std::vector<std::uint8_t> makeBmp(int width, int height);
+// How the samples of makeRawJpeg are stored.
+enum class Samples {
+  AdobeCmyk,    // inverted CMYK with an Adobe marker, as Photoshop writes it
+  PlainCmyk,    // CMYK without an Adobe marker: 255 is full ink
+  Ycck,         // inverted CMYK samples, stored as YCCK
+  TwoComponent  // two components of no known colour space
+};
+using SampleFn = std::function<std::array<std::uint8_t, 4>(int x, int y)>;
+
+// A JPEG at quality 100 whose pixel (x, y) has the given samples.
+std::vector<std::uint8_t> makeRawJpeg(int width, int height, Samples kind, const SampleFn& samples);
 
 // Whether a test may cap its process's address space: not under the
 // sanitizers, which reserve terabytes of it.
@@ -52,6 +62,8 @@ bool canCapAddressSpace();
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> fileNames(const std::filesystem::path& folder);
 
 // The desktop's trash of this test process. Every test process has a home of
 // its own in the temp folder, on the file system of every TempDir, so that

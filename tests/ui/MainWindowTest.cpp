@@ -16,7 +16,7 @@
 #include <set>
 
 #include "tests/support/TestPictures.h"
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowFrontEnd.h"

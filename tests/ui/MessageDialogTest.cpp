@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "image/PathRules.h"
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 #include "ui/ErrorBox.h"
 #include "ui/MessageDialog.h"
 

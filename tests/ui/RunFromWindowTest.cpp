@@ -16,8 +16,9 @@
 #include <filesystem>
 #include <utility>
 
+#include "tests/support/CraftedFiles.h"
 #include "tests/support/TestPictures.h"
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
 #include "ui/ErrorBox.h"
 #include "ui/MainWindow.h"
@@ -86,7 +87,7 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
 }
 
 TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {
-  testpics::writeFile(dir.path() / "c.bmp", testpics::makeBmp(300, 400));
+  testpics::writeFile(dir.path() / "c.bmp", crafted::makeBmp(300, 400));
   list({picture("a.jpg", 300, 400), picture("b.jpg", 300, 400), dir.file("c.bmp"),
         picture("small.jpg", 50, 50), picture("e.jpg", 300, 400)});
   uitest::ModalAnswerer answerer;

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <memory>
 
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 #include "ui/SpinEdit.h"
 
 using batchfit::SpinArrow;

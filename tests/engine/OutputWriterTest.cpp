@@ -1,11 +1,11 @@
-// The path rules with both delimiter sets, the output names, and the writer.
+// The output names with both delimiter sets, and the writer.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "engine/OutputWriter.h"
-#include "image/Error.h"
 #include "image/PathRules.h"
+#include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;
@@ -14,42 +14,6 @@ namespace {
 
 constexpr std::string_view Win = WindowsFolderDelimiters;
 constexpr std::string_view Posix = PosixFolderDelimiters;
-
-TEST(PathRules, WindowsDelimiters) {
-  EXPECT_EQ(folderPart("C:\\Temp\\Save Your Resized Files Here", Win), "C:\\Temp\\");
-  EXPECT_EQ(folderPart("C:file.jpg", Win), "C:");
-  EXPECT_EQ(folderPart("file.jpg", Win), "");
-  EXPECT_EQ(namePart("D:\\Photos\\Beach.JPEG", Win), "Beach.JPEG");
-  EXPECT_EQ(namePart("D:/Photos/Beach.JPEG", Win), "/Photos/Beach.JPEG");
-  EXPECT_EQ(withExtension("a.b.jpg", ".bmp", Win), "a.b.bmp");
-  EXPECT_EQ(withExtension("noext", ".bmp", Win), "noext.bmp");
-  EXPECT_EQ(withExtension("trail.", ".bmp", Win), "trail.bmp");
-  EXPECT_EQ(withExtension("D:\\Pics.old\\photo", ".bmp", Win), "D:\\Pics.old\\photo.bmp");
-  EXPECT_EQ(extensionPart("D:\\Pics\\a.b.jpg", Win), ".jpg");
-  EXPECT_EQ(extensionPart("D:\\Pics.old\\photo", Win), "");
-  EXPECT_EQ(extensionPart("trail.", Win), ".");
-  // The forward slash is no delimiter here.
-  EXPECT_EQ(extensionPart("x.d/photo", Win), ".d/photo");
-}
-
-TEST(PathRules, PosixDelimiters) {
-  EXPECT_EQ(folderPart("/tmp/Save Your Resized Files Here", Posix), "/tmp/");
-  EXPECT_EQ(folderPart("relative.jpg", Posix), "");
-  EXPECT_EQ(namePart("/srv/pics/a.jpg", Posix), "a.jpg");
-  EXPECT_EQ(namePart("C:\\Pics\\a.jpg", Posix), "C:\\Pics\\a.jpg");
-  EXPECT_EQ(withExtension("/srv/pics.old/photo", ".bmp", Posix), "/srv/pics.old/photo.bmp");
-  EXPECT_EQ(withExtension("/srv/pics/a.b.jpg", ".bmp", Posix), "/srv/pics/a.b.bmp");
-  EXPECT_EQ(extensionPart("/srv/pics.old/photo", Posix), "");
-}
-
-TEST(PathRules, LastDelimiterPosition) {
-  EXPECT_EQ(lastDelimiterPosition("\\:", "C:\\a\\b.jpg"), 5u);
-  EXPECT_EQ(lastDelimiterPosition("\\:", "b.jpg"), 0u);
-  EXPECT_EQ(lastDelimiterPosition(".", ""), 0u);
-  // A character 0 never counts, even when it is in the set.
-  using std::literals::string_view_literals::operator""sv;
-  EXPECT_EQ(lastDelimiterPosition("/\0"sv, "a/b\0c"sv), 2u);
-}
 
 // The format as the main window's item index gives it: 0 JPEG, 1 BMP.
 JobSettings output(int formatIndex, const std::string& outputPath) {
@@ -70,8 +34,6 @@ TEST(OutputNames, JpegKeepsTheInputNameAndBmpReplacesItsExtension) {
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\noext", Win), "C:\\Temp\\noext.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics\\trail.", Win), "C:\\Temp\\trail.bmp");
   EXPECT_EQ(outputFilePath(bmp, "D:\\Pics.old\\photo", Win), "C:\\Temp\\photo.bmp");
-  // Any format index but 0 is BMP.
-  EXPECT_EQ(outputFilePath(output(7, "C:\\Temp\\x"), "D:\\p.jpg", Win), "C:\\Temp\\p.bmp");
 }
 
 TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
@@ -86,18 +48,9 @@ TEST(OutputNames, OnlyTheFolderOfTheOutputPathCounts) {
 // Outputs written outside a run, where no photo is listed.
 const ListedPhotos noneListed({});
 
-PictureRole redTarget(int width, int height) {
-  PictureRole TI;
-  TI.prepare(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) TI.surface().setPixel(x, y, makeColor(255, 0, 0));
-  }
-  return TI;
-}
-
 TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
   testpics::TempDir dir;
-  PictureRole TI = redTarget(4, 3);
+  PictureRole TI = testpics::filledRole(4, 3, makeColor(255, 0, 0));
   JpegObject jpeg;
   const std::string existing = dir.file("photo.bmp");
   testpics::writeFile(existing, std::vector<std::uint8_t>(1000, 1));
@@ -115,22 +68,6 @@ TEST(WriteOutput, WritesIntoTheFolderReplacingAnyFileThere) {
   EXPECT_EQ(jpeg.qualityValue(), 0);
   EXPECT_EQ(testpics::readFile(dir.file("photo.jpg")), jpeg.bytes());
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.txt")));
-}
-
-TEST(WriteOutput, MissingFolderFailsWithTheCreateMessage) {
-  testpics::TempDir dir;
-  PictureRole TI = redTarget(2, 2);
-  JpegObject jpeg;
-  for (int format : {0, 1}) {
-    try {
-      writeOutput(output(format, dir.file("gone/x")), "/in/a.jpg", TI, jpeg, noneListed);
-      ADD_FAILURE() << "wrote into a folder that does not exist";
-    } catch (const Error& error) {
-      const std::string expected =
-          "Cannot create file \"" + dir.file(format ? "gone/a.bmp" : "gone/a.jpg") + "\". ";
-      EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected);
-    }
-  }
 }
 
 }  // namespace

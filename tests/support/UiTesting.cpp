@@ -1,4 +1,4 @@
-#include "tests/ui/UiTesting.h"
+#include "tests/support/UiTesting.h"
 
 #include <QDialog>
 #include <QLabel>

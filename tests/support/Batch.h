@@ -8,7 +8,7 @@
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
 #include "image/PixelSurface.h"
-#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/FakeFrontEnd.h"
 #include "tests/support/TestPictures.h"
 
 namespace enginetest {
@@ -23,6 +23,8 @@ class Batch {
   std::string addFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
 
   void run() { batchfit::runBatch(settings, frontEnd, pictures); }
+  // The run, and the message of the error that ended it, or "(no error)".
+  std::string runMessage();
 
   std::string outputFolder() const { return dir.file("out"); }
   std::string output(const std::string& name) const { return outputFolder() + "/" + name; }
@@ -34,6 +36,9 @@ class Batch {
   FakeFrontEnd frontEnd;
   batchfit::WorkPictures pictures;
 };
+
+// The default settings with another target size, aspect tolerance, turn.
+batchfit::JobSettings target(int width, int height, int tolerance = 10, bool autoRotate = true);
 
 // The report line for a picture too small for the target.
 std::string tooSmallLine(const std::string& path);

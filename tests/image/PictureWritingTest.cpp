@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,39 +7,23 @@
 
 #include "image/BmpFile.h"
 #include "image/JpegObject.h"
-#include "tests/image/ImageTestSupport.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
+#include "tests/support/ReferenceDecode.h"
+#include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;
-using imagetest::messageOf;
+using crafted::field;
+using testpics::filled;
 using testpics::JpegKind;
+using testpics::messageOf;
+using testpics::patterned;
 using testpics::TempDir;
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t field(const Bytes& b, std::size_t at, int size) {
-  std::uint32_t v = 0;
-  for (int i = size - 1; i >= 0; --i) v = v << 8 | b[at + i];
-  return v;
-}
-
-PixelSurface patterned(int width, int height) {
-  PixelSurface s = PixelSurface::create(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) s.setPixel(x, y, makeColor(x, y, 255 - x));
-  }
-  return s;
-}
-
-PixelSurface filled(int width, int height, ColorRef c) {
-  PixelSurface s = PixelSurface::create(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) s.setPixel(x, y, c);
-  }
-  return s;
-}
 
 // What libjpeg reads from the header of an output file.
 struct Written {
@@ -85,25 +67,6 @@ Bytes encoded(const PixelSurface& s, std::uint8_t quality, bool progressiveInput
   jpeg.compress();
   return jpeg.bytes();
 }
-
-// Lets writes beyond a few bytes fail as on a full disk, for this process only.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    handler_ = signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, previous_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    signal(SIGXFSZ, handler_);
-  }
-
- private:
-  rlimit previous_{};
-  sighandler_t handler_;
-};
 
 }  // namespace
 
@@ -177,12 +140,12 @@ TEST(JpegWriting, Quality) {
 
 TEST(JpegWriting, ColoursKeepTheirMeaning) {
   const Bytes bytes = encoded(filled(32, 32, makeColor(255, 0, 0)), 95);
-  const ColorRef c = imagetest::referenceDecode(bytes).getPixel(10, 10);
+  const ColorRef c = testpics::referenceDecode(bytes).getPixel(10, 10);
   EXPECT_GT(redOf(c), 245);
   EXPECT_LT(greenOf(c), 10);
   EXPECT_LT(blueOf(c), 10);
   const PixelSurface picture = patterned(64, 48);
-  const PixelSurface back = imagetest::referenceDecode(encoded(picture, 100));
+  const PixelSurface back = testpics::referenceDecode(encoded(picture, 100));
   for (int y = 0; y < 48; ++y) {
     for (int x = 0; x < 64; ++x) {
       ASSERT_NEAR(redOf(back.getPixel(x, y)), redOf(picture.getPixel(x, y)), 8);
@@ -257,7 +220,7 @@ TEST(Writing, FileCutShortIsRemoved) {
   JpegObject jpeg;
   jpeg.assignSurface(patterned(64, 64));
   {
-    FileSizeLimit limit(100);
+    testpics::FileSizeCap cap(100);
     EXPECT_EQ(messageOf([&] { saveBmp(patterned(64, 64), bmp); }), "Stream write error");
     EXPECT_EQ(messageOf([&] { jpeg.saveFile(jpg); }), "Stream write error");
   }

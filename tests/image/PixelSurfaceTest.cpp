@@ -8,30 +8,14 @@
 #include "image/MemoryReuse.h"
 #include "image/PictureRole.h"
 #include "image/PixelSurface.h"
-#include "tests/image/ImageTestSupport.h"
+#include "tests/support/Errors.h"
+#include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;
-using imagetest::messageOf;
-
-namespace {
-
-// A surface whose every pixel has its own colour.
-PixelSurface numbered(int width, int height) {
-  PixelSurface s = PixelSurface::create(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) s.setPixel(x, y, makeColor(x, y, x + 16 * y));
-  }
-  return s;
-}
-
-// Restores the default memory limit however a test ends.
-struct LimitGuard {
-  explicit LimitGuard(std::uint64_t bytes) { setSurfaceMemoryLimit(bytes); }
-  ~LimitGuard() { setSurfaceMemoryLimit(0); }
-};
-
-}  // namespace
+using testpics::colourAt;
+using testpics::messageOf;
+using testpics::patterned;
 
 TEST(Surface, NewSurfaceIsWhiteAndOutsideReadsAreInvalid) {
   const PixelSurface s = PixelSurface::create(3, 2);
@@ -76,7 +60,7 @@ TEST(Surface, SurfacesWithoutPixels) {
 }
 
 TEST(Surface, OverlappingCopyReadsEverySourcePixelFirst) {
-  const PixelSurface original = numbered(8, 8);
+  const PixelSurface original = patterned(8, 8);
   // Towards the origin and away from it: a plain forward loop breaks one of them.
   PixelSurface up = original;
   up.copyRect({0, 0, 4, 4}, {2, 2, 6, 6});
@@ -95,7 +79,7 @@ TEST(Surface, OverlappingCopyReadsEverySourcePixelFirst) {
 }
 
 TEST(Surface, CopyFromOutsideStoresBlackAndDestinationIsClipped) {
-  const PixelSurface original = numbered(4, 4);
+  const PixelSurface original = patterned(4, 4);
   PixelSurface s = original;
   // A frame larger than the picture: its source reaches past the right and bottom.
   s.copyRect({0, 0, 6, 6}, {2, 2, 8, 8});
@@ -105,29 +89,46 @@ TEST(Surface, CopyFromOutsideStoresBlackAndDestinationIsClipped) {
       EXPECT_EQ(s.getPixel(x, y), inside ? original.getPixel(x + 2, y + 2) : 0u);
     }
   }
+  // Rectangles at the ends of the 32-bit range: the source lies far outside.
   PixelSurface far = original;
   far.copyRect({-2147483647, 0, 2, 2}, {2147483640, 0, 2147483647, 2});
-  EXPECT_EQ(far.getPixel(0, 0), original.getPixel(0, 0));
+  EXPECT_EQ(far.getPixel(0, 0), 0u);
+}
+
+// Surfaces that are not square: each edge is clipped against its own side.
+TEST(Surface, CopyOnTallAndWideSurfacesReachesTheirFarEdges) {
+  for (auto [width, height] : {std::pair{2, 6}, {6, 2}}) {
+    const PixelSurface original = patterned(width, height);
+    PixelSurface s = original;
+    s.copyRect({1, 1, width, height}, {0, 0, width - 1, height - 1});
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const bool moved = x >= 1 && y >= 1;
+        EXPECT_EQ(s.getPixel(x, y), original.getPixel(moved ? x - 1 : x, moved ? y - 1 : y))
+            << width << "x" << height << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(Surface, CopiesAreIndependent) {
-  PixelSurface a = numbered(4, 3);
+  PixelSurface a = patterned(4, 3);
   PixelSurface b;
   b = a;
   PixelSurface c = a;
   b.setPixel(1, 1, 0x00AABBCC);
   c.mutableRow(2)[0] = 0x00010203;
-  EXPECT_EQ(a.getPixel(1, 1), makeColor(1, 1, 17));
-  EXPECT_EQ(a.getPixel(0, 2), makeColor(0, 2, 32));
+  EXPECT_EQ(a.getPixel(1, 1), colourAt(1, 1));
+  EXPECT_EQ(a.getPixel(0, 2), colourAt(0, 2));
   a.setPixel(3, 0, 0);
-  EXPECT_EQ(b.getPixel(3, 0), makeColor(3, 0, 3));
+  EXPECT_EQ(b.getPixel(3, 0), colourAt(3, 0));
   EXPECT_EQ(b.getPixel(1, 1), 0x00AABBCCu);
-  EXPECT_EQ(c.getPixel(1, 1), makeColor(1, 1, 17));
+  EXPECT_EQ(c.getPixel(1, 1), colourAt(1, 1));
 }
 
 TEST(Surface, MemoryLimit) {
   EXPECT_GT(surfaceMemoryLimit(), 0u);
-  LimitGuard limit(1000);
+  testpics::MemoryLimitGuard limit(1000);
   EXPECT_EQ(surfaceMemoryLimit(), 1000u);
   EXPECT_EQ(PixelSurface::create(10, 25).width(), 10);  // exactly 1000 bytes
   EXPECT_EQ(messageOf([] { PixelSurface::create(16, 16); }), "Out of system resources");
@@ -176,7 +177,7 @@ TEST(AvailableMemory, ContainerLimitsBoundTheMachinesFigure) {
 }
 
 TEST(Surface, OverwriteReusesOnlyAnUnsharedBuffer) {
-  PixelSurface first = numbered(8, 8);
+  PixelSurface first = patterned(8, 8);
   const ColorRef* buffer = first.row(0);
   PixelSurface reused = PixelSurface::createForOverwrite(4, 4, std::move(first));
   EXPECT_EQ(reused.row(0), buffer);
@@ -212,10 +213,10 @@ TEST(PictureRoles, TargetIsMadeWhiteOnFirstUseAndKeptAfterwards) {
 
 TEST(PictureRoles, ContentIsReplacedWholesale) {
   PictureRole pi;
-  PixelSurface picture = numbered(5, 4);
+  PixelSurface picture = patterned(5, 4);
   pi.setSurface(picture);
-  picture.setPixel(0, 0, 0);
-  EXPECT_EQ(pi.surface().getPixel(0, 0), makeColor(0, 0, 0));  // unaffected copy
+  picture.setPixel(0, 0, White);
+  EXPECT_EQ(pi.surface().getPixel(0, 0), colourAt(0, 0));  // unaffected copy
   EXPECT_EQ(pi.width(), 5);
   pi.setPicture(Picture{PictureKind::Bitmap, 30, 20});
   EXPECT_FALSE(pi.holdsSurface());
@@ -223,7 +224,7 @@ TEST(PictureRoles, ContentIsReplacedWholesale) {
   EXPECT_EQ(pi.height(), 20);
   ASSERT_TRUE(pi.picture().has_value());
   EXPECT_EQ(pi.picture()->kind, PictureKind::Bitmap);
-  pi.setSurface(numbered(2, 2));
+  pi.setSurface(patterned(2, 2));
   EXPECT_FALSE(pi.picture().has_value());
   EXPECT_EQ(pi.height(), 2);
 }

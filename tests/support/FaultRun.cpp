@@ -1,4 +1,4 @@
-#include "tests/faults/FaultRun.h"
+#include "tests/support/FaultRun.h"
 
 #include <jpeglib.h>
 #include <sys/wait.h>
@@ -105,11 +105,8 @@ Outcome FaultRunTest::run(const batchfit::JobSettings& settings) {
 }
 
 std::set<std::string> FaultRunTest::outputs() const {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(out)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
+  const std::vector<std::string> names = testpics::fileNames(out);
+  return {names.begin(), names.end()};
 }
 
 Bytes FaultRunTest::output(const std::string& name) const {

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 #include "tests/support/ReferenceDecode.h"
 
 using batchfit::ColorRef;

@@ -14,7 +14,7 @@
 
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
-#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/FakeFrontEnd.h"
 #include "tests/support/TestPictures.h"
 
 namespace faults {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <map>
 
-#include "image/Error.h"
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
+#include "tests/support/CraftedFiles.h"
 
 namespace {
 
@@ -25,6 +25,7 @@ struct Observed {
   std::string error;
   std::map<std::string, std::vector<std::uint8_t>> outputs;
   std::vector<batchfit::ColorRef> lastTarget;  // TI after the run
+  std::vector<std::uint64_t> shownPixels;      // what the crop editor showed
 };
 
 // How the mixed batch is run, beyond the number of jobs.
@@ -66,7 +67,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
   b.addJpeg("landscape.jpg", 400, 300, JpegKind::Progressive);
   b.addJpeg("gray.jpg", 240, 300, JpegKind::Gray);
   b.addJpeg("wide.jpg", 900, 300);
-  if (withError) b.addFile("fake.bmp", testpics::makeBmp(400, 400));
+  if (withError) b.addFile("fake.bmp", crafted::makeBmp(400, 400));
   b.addJpeg("later.jpg", 300, 400);
   b.addJpeg("tall.jpg", 800, 1200);
   // Made before the run; the run's output for in/later.jpg replaces it first.
@@ -81,12 +82,9 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
   }
 
   Observed seen;
-  try {
-    b.run();
-  } catch (const batchfit::Error& e) {
-    seen.error = e.what();
-  }
+  seen.error = b.runMessage();
   seen.calls = b.frontEnd.calls;
+  seen.shownPixels = b.frontEnd.shownPixels;
   seen.lastTarget = pixelsOf(b.pictures.TI);
   for (const std::string& name : b.outputs())
     seen.outputs[name] = testpics::readFile(b.output(name));
@@ -101,6 +99,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError) {
 void expectSame(const Observed& one, const Observed& many, int jobs) {
   EXPECT_EQ(one.error, many.error) << jobs << " jobs";
   EXPECT_EQ(one.calls, many.calls) << jobs << " jobs";
+  EXPECT_EQ(one.shownPixels, many.shownPixels) << "the crop editor's pictures, " << jobs << " jobs";
   EXPECT_TRUE(one.lastTarget == many.lastTarget) << "TI after the run, " << jobs << " jobs";
   ASSERT_EQ(one.outputs.size(), many.outputs.size()) << jobs << " jobs";
   for (const auto& [name, bytes] : one.outputs) {
@@ -112,7 +111,7 @@ void expectSame(const Observed& one, const Observed& many, int jobs) {
 TEST(DecodeAhead, EveryNumberOfJobsGivesTheOneAtATimeRun) {
   for (batchfit::SaveFormat format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Observed one = runMixed(1, {.saveFormat = format}, false);
-    EXPECT_EQ(one.error, "");
+    EXPECT_EQ(one.error, "(no error)");
     EXPECT_FALSE(one.lastTarget.empty());
     for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, {.saveFormat = format}, false), jobs);
   }
@@ -135,7 +134,7 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheOneAtATimeRun) {
                   : variant.rotateDirection == Turn::Right ? "Right"
                                                            : "Left"));
     const Observed one = runMixed(1, variant, false);
-    EXPECT_EQ(one.error, "");
+    EXPECT_EQ(one.error, "(no error)");
     for (int jobs : {2, 4}) expectSame(one, runMixed(jobs, variant, false), jobs);
   }
 }

@@ -2,6 +2,7 @@
 // order, and answers each crop editor show from a script.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -35,6 +36,8 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   std::vector<std::string> messages;
   // The progress texts the labels showed, in order.
   std::vector<std::string> labels;
+  // A checksum of the pixels of each picture the crop editor was shown.
+  std::vector<std::uint64_t> shownPixels;
 
  private:
   std::deque<EditorAnswer> answers_;

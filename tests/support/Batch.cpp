@@ -1,9 +1,11 @@
-#include "tests/engine/Batch.h"
+#include "tests/support/Batch.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
 
 namespace enginetest {
 
@@ -25,27 +27,20 @@ std::string Batch::addFile(const std::string& name, const std::vector<std::uint8
   return path;
 }
 
-std::vector<std::string> Batch::outputs() const {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(outputFolder())) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
+std::string Batch::runMessage() {
+  return testpics::messageOf([this] { run(); });
 }
 
-namespace {
-std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+std::vector<std::string> Batch::outputs() const {
+  return testpics::fileNames(outputFolder());
 }
-}  // namespace
 
 batchfit::PixelSurface readBmp(const std::string& path) {
   const std::vector<std::uint8_t> b = testpics::readFile(path);
   EXPECT_GE(b.size(), 54u) << path;
   if (b.size() < 54) return {};
-  const int width = int(le32(b, 18));
-  const int height = int(le32(b, 22));
+  const int width = int(crafted::field(b, 18, 4));
+  const int height = int(crafted::field(b, 22, 4));
   EXPECT_EQ(b.size(), 54u + 4u * width * height) << path;
   if (b.size() != 54u + 4u * width * height) return {};
   batchfit::PixelSurface surface = batchfit::PixelSurface::create(width, height);
@@ -56,6 +51,15 @@ batchfit::PixelSurface readBmp(const std::string& path) {
     }
   }
   return surface;
+}
+
+batchfit::JobSettings target(int width, int height, int tolerance, bool autoRotate) {
+  batchfit::JobSettings settings;
+  settings.targetWidth = width;
+  settings.targetHeight = height;
+  settings.aspectTolerance = tolerance;
+  settings.autoRotate = autoRotate;
+  return settings;
 }
 
 std::string tooSmallLine(const std::string& path) {

@@ -5,17 +5,16 @@
 #include <jerror.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
-#include "tests/faults/FaultRun.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
+#include "tests/support/FaultRun.h"
 
 namespace faults {
 namespace {
@@ -123,26 +122,6 @@ TEST_P(OutputFaults, FullDeviceStopsTheRunWithAWriteError) {
   expectGoodRunAfterwards();
 }
 
-// Caps the size of files this process may write, as a full disk would stop
-// a regular file: writes beyond the cap fail instead of raising a signal.
-class FileSizeCap {
- public:
-  explicit FileSizeCap(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit cap{bytes, saved_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &cap);
-  }
-  ~FileSizeCap() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
-
 // A new file the disk could not take in full is removed, not left short.
 TEST_P(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
   const std::string small = input("small.jpg", smallJpeg());
@@ -151,7 +130,7 @@ TEST_P(OutputFaults, FullDiskLeavesNoShortOutputBehind) {
     SCOPED_TRACE(format.extension);
     Outcome outcome;
     {
-      const FileSizeCap cap(1000);
+      const testpics::FileSizeCap cap(1000);
       outcome = run(settings({small, second}, format.saveFormat));
     }
     expectStopped(outcome, "Stream write error", "Picture 2 of 2");
@@ -195,7 +174,7 @@ TEST_P(OutputFaults, FullDiskKeepsTheListedPhotoAnOutputWouldReplace) {
   const std::string own = (out / "own.jpg").string();
   const auto runCapped = [&] {
     testpics::writeFile(own, picture);
-    const FileSizeCap cap(1000);
+    const testpics::FileSizeCap cap(1000);
     return run(settings({own}));
   };
   emptyTrash();
@@ -225,7 +204,7 @@ TEST_P(OutputFaults, FullDiskKeepsTheListedPhotoAnOutputWouldReplace) {
 // .bmp, and a bitmap is never a JPEG stream: the run stops before writing,
 // and the input stays as it was.
 TEST_P(OutputFaults, BmpOutputNamedAsItsOwnInputLeavesTheInputAlone) {
-  const Bytes bitmap = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 500, 24);
+  const Bytes bitmap = crafted::makeBmp(400, 500);
   testpics::writeFile(out / "own.bmp", bitmap);
   first = input("first.jpg", goodJpeg(1));
   const Outcome outcome =

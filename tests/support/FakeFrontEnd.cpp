@@ -1,8 +1,26 @@
-#include "tests/engine/FakeFrontEnd.h"
+#include "tests/support/FakeFrontEnd.h"
 
 #include <gtest/gtest.h>
 
 namespace enginetest {
+
+namespace {
+
+// FNV-1a over the size and every pixel.
+std::uint64_t checksumOf(const batchfit::PixelSurface& picture) {
+  std::uint64_t sum = 14695981039346656037ull;
+  const auto add = [&sum](std::uint32_t word) {
+    for (int i = 0; i < 4; ++i) sum = (sum ^ ((word >> (8 * i)) & 0xFF)) * 1099511628211ull;
+  };
+  add(std::uint32_t(picture.width()));
+  add(std::uint32_t(picture.height()));
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) add(picture.getPixel(x, y));
+  }
+  return sum;
+}
+
+}  // namespace
 
 EditorAnswer EditorAnswer::confirm(batchfit::ColorRef colour) {
   EditorAnswer answer;
@@ -32,6 +50,7 @@ void FakeFrontEnd::showMessage(const std::string& text) {
 bool FakeFrontEnd::editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
                                const batchfit::JobSettings&) {
   calls.push_back("edit " + std::to_string(source.width()) + "x" + std::to_string(source.height()));
+  shownPixels.push_back(checksumOf(source));
   if (answers_.empty()) {
     ADD_FAILURE() << "crop editor shown without a scripted answer";
     return true;

@@ -10,114 +10,24 @@
 #include "image/FileIo.h"
 #include "image/JpegObject.h"
 #include "image/PictureFile.h"
-#include "tests/image/ImageTestSupport.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
+#include "tests/support/ReferenceDecode.h"
 #include "tests/support/TestPictures.h"
 
 using namespace batchfit;
-using imagetest::messageOf;
-using imagetest::Samples;
+using crafted::BmpHeader;
+using crafted::makeBmp;
+using crafted::put;
+using testpics::jpegError;
 using testpics::JpegKind;
+using testpics::messageOf;
+using testpics::Samples;
 using testpics::TempDir;
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void put(Bytes& b, std::size_t at, std::uint32_t v, int size) {
-  if (b.size() < at + size) b.resize(at + size);
-  for (int i = 0; i < size; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
-}
-
-// A BMP with a 12-byte core header (24 bits, no compression).
-Bytes coreBmp(int width, int height) {
-  const std::size_t rowBytes = (std::size_t(width) * 3 + 3) / 4 * 4;
-  Bytes b(26 + rowBytes * height, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  put(b, 10, 26, 4);
-  put(b, 14, 12, 4);
-  put(b, 18, width, 2);
-  put(b, 20, height, 2);
-  put(b, 22, 1, 2);
-  put(b, 24, 24, 2);
-  return b;
-}
-
-// A BMP with a 108-byte (version 4) info header, 32 bits, rows top down.
-Bytes v4Bmp(int width, int height) {
-  Bytes b(14 + 108 + std::size_t(width) * height * 4, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  put(b, 10, 14 + 108, 4);
-  put(b, 14, 108, 4);
-  put(b, 18, width, 4);
-  put(b, 22, std::uint32_t(-height), 4);
-  put(b, 26, 1, 2);
-  put(b, 28, 32, 2);
-  return b;
-}
-
-// An icon file whose first image is stated as width x height (0 meaning 256).
-Bytes icon(int width, int height) {
-  Bytes b(6 + 16 + 40, 0);
-  put(b, 2, 1, 2);
-  put(b, 4, 1, 2);
-  b[6] = std::uint8_t(width);
-  b[7] = std::uint8_t(height);
-  put(b, 6 + 8, 40, 4);
-  put(b, 6 + 12, 22, 4);
-  return b;
-}
-
-// The 18-byte standard metafile header at the given place.
-void wmfHeader(Bytes& b, std::size_t at) {
-  put(b, at, 1, 2);
-  put(b, at + 2, 9, 2);
-  put(b, at + 4, 0x300, 2);
-}
-
-Bytes placeableWmf(int left, int top, int right, int bottom, int unitsPerInch) {
-  Bytes b(22 + 18 + 6, 0);
-  put(b, 0, 0x9AC6CDD7u, 4);
-  put(b, 6, std::uint16_t(left), 2);
-  put(b, 8, std::uint16_t(top), 2);
-  put(b, 10, std::uint16_t(right), 2);
-  put(b, 12, std::uint16_t(bottom), 2);
-  put(b, 14, unitsPerInch, 2);
-  wmfHeader(b, 22);
-  put(b, 40, 3, 4);  // the end record
-  return b;
-}
-
-// A metafile without the placeable header; a window extent record when width > 0.
-Bytes standardWmf(int width, int height) {
-  Bytes b(18, 0);
-  wmfHeader(b, 0);
-  put(b, 18, 4, 4);  // SetMapMode(8), no extent
-  put(b, 22, 0x0103, 2);
-  put(b, 24, 8, 2);
-  if (width > 0) {
-    put(b, 26, 5, 4);
-    put(b, 30, 0x020C, 2);
-    put(b, 32, height, 2);
-    put(b, 34, width, 2);
-  }
-  put(b, b.size(), 3, 4);
-  put(b, b.size(), 0, 2);
-  return b;
-}
-
-// An enhanced metafile whose frame is given in hundredths of a millimetre.
-Bytes emf(int frameWidth, int frameHeight) {
-  Bytes b(88, 0);
-  put(b, 0, 1, 4);
-  put(b, 4, 88, 4);
-  put(b, 32, frameWidth, 4);
-  put(b, 36, frameHeight, 4);
-  put(b, 40, 0x464D4520u, 4);
-  return b;
-}
 
 class Reading : public ::testing::Test {
  protected:
@@ -138,10 +48,6 @@ class Reading : public ::testing::Test {
   TempDir dir;
 };
 
-std::string jpegError(int code) {
-  return "JPEG error #" + std::to_string(code);
-}
-
 // The code of a header read that found no picture before the end of the file.
 int jpegNoImage() {
   JpegObject jpeg;
@@ -155,7 +61,7 @@ TEST_F(Reading, ExtensionChoosesTheReader) {
   const Bytes jpeg = testpics::makeJpeg(40, 30);
   EXPECT_EQ(loaded("photo.JPG", jpeg), std::pair(40, 30));
   EXPECT_EQ(loaded("photo.jpeg", jpeg), std::pair(40, 30));
-  EXPECT_EQ(loaded("photo.BmP", testpics::makeBmp(7, 5)), std::pair(7, 5));
+  EXPECT_EQ(loaded("photo.BmP", makeBmp(7, 5)), std::pair(7, 5));
   EXPECT_EQ(loadMessage("photo.jpe", jpeg), "Unknown picture file extension (.jpe)");
   EXPECT_EQ(loadMessage("Photo.JPE", jpeg), "Unknown picture file extension (.JPE)");
   EXPECT_EQ(loadMessage("photo", jpeg), "Unknown picture file extension (.)");
@@ -163,7 +69,7 @@ TEST_F(Reading, ExtensionChoosesTheReader) {
   std::filesystem::create_directory(dir.path() / "old.jpg");
   EXPECT_EQ(loadMessage("old.jpg/photo", jpeg), "Unknown picture file extension (.)");
   // The content does not choose the reader: a BMP named .jpg is no JPEG stream.
-  EXPECT_EQ(loadMessage("photo.jpg", testpics::makeBmp(7, 5)), jpegError(53));
+  EXPECT_EQ(loadMessage("photo.jpg", makeBmp(7, 5)), jpegError(53));
 }
 
 TEST_F(Reading, FailingLoadLeavesTheRoleAsItWas) {
@@ -212,66 +118,74 @@ TEST(SystemText, TrailingBlanksControlsAndFullStopsAreTrimmed) {
 }
 
 TEST_F(Reading, BitmapHeaders) {
-  EXPECT_EQ(loaded("a.bmp", testpics::makeBmp(9, 4)), std::pair(9, 4));
-  EXPECT_EQ(loaded("b.bmp", coreBmp(6, 3)), std::pair(6, 3));
-  EXPECT_EQ(loaded("c.bmp", v4Bmp(5, 7)), std::pair(5, 7));  // negative height: top down
+  EXPECT_EQ(loaded("a.bmp", makeBmp(9, 4)), std::pair(9, 4));
+  EXPECT_EQ(loaded("b.bmp", makeBmp(6, 3, 24, BmpHeader::Core12)), std::pair(6, 3));
+  EXPECT_EQ(loaded("c.bmp", makeBmp(5, 7, 32, BmpHeader::V4_108, true)),
+            std::pair(5, 7));  // negative height: top down
   EXPECT_EQ(loaded("empty.bmp", {}), std::pair(0, 0));
 
   // Only a missing "BM" makes a file no bitmap; the rest of the header
   // declares a size, however odd: an unknown header size is read as the
   // 40-byte one, a negative width stays negative, any depth has rows.
-  Bytes notBm = testpics::makeBmp(9, 4);
+  Bytes notBm = makeBmp(9, 4);
   notBm[0] = 'X';
   EXPECT_EQ(loadMessage("d.bmp", notBm), "Bitmap image is not valid");
-  Bytes oddHeader = testpics::makeBmp(9, 4);
+  Bytes oddHeader = makeBmp(9, 4);
   put(oddHeader, 14, 20, 4);
   EXPECT_EQ(loaded("e.bmp", oddHeader), std::pair(9, 4));
-  Bytes negativeWidth = testpics::makeBmp(9, 4);
+  Bytes negativeWidth = makeBmp(9, 4);
   put(negativeWidth, 18, std::uint32_t(-9), 4);
   EXPECT_EQ(loaded("e2.bmp", negativeWidth), std::pair(-9, 4));
-  EXPECT_EQ(loaded("e3.bmp", crafted::makeBmp(crafted::BmpHeader::Info40, 300, 200, 2)),
-            std::pair(300, 200));
+  EXPECT_EQ(loaded("e3.bmp", makeBmp(300, 200, 2)), std::pair(300, 200));
 
-  Bytes cut = testpics::makeBmp(9, 4);
+  Bytes cut = makeBmp(9, 4);
   cut.pop_back();  // one byte of pixel data missing
   EXPECT_EQ(loadMessage("f.bmp", cut), "Stream read error");
+  // A pixel-data offset of 0 counts from the end of the headers, not the file's start.
+  put(cut, 10, 0, 4);
+  EXPECT_EQ(loadMessage("f2.bmp", cut), "Stream read error");
   EXPECT_EQ(loadMessage("g.bmp", Bytes{'B', 'M', 0, 0}), "Stream read error");
-  Bytes hugeClaim = testpics::makeBmp(2, 2);
+  Bytes hugeClaim = makeBmp(2, 2);
   put(hugeClaim, 18, 0x7FFFFFFF, 4);
   put(hugeClaim, 22, 0x7FFFFFFF, 4);
   EXPECT_EQ(loadMessage("h.bmp", hugeClaim), "Stream read error");
 }
 
 TEST_F(Reading, IconSizes) {
-  EXPECT_EQ(loaded("a.ico", icon(32, 48)), std::pair(32, 48));
-  EXPECT_EQ(loaded("b.ico", icon(0, 0)), std::pair(256, 256));
-  Bytes cursor = icon(32, 32);
+  // The first image's directory entry states the size; 0 there means 256.
+  Bytes tall = crafted::makeIcon({32});
+  tall[7] = 48;
+  EXPECT_EQ(loaded("a.ico", tall), std::pair(32, 48));
+  EXPECT_EQ(loaded("b.ico", crafted::makeIcon({256})), std::pair(256, 256));
+  Bytes cursor = crafted::makeIcon({32});
   put(cursor, 2, 2, 2);
   EXPECT_EQ(loadMessage("c.ico", cursor), "Icon image is not valid");
   EXPECT_EQ(loadMessage("d.ico", Bytes(22, 0)), "Icon image is not valid");
-  Bytes cut = icon(32, 32);
-  cut.resize(cut.size() - 1);
+  Bytes cut = crafted::makeIcon({32});
+  cut.pop_back();
   EXPECT_EQ(loadMessage("e.ico", cut), "Stream read error");
   EXPECT_EQ(loadMessage("f.ico", {}), "Stream read error");
 }
 
 TEST_F(Reading, MetafileSizes) {
   // 1440 twips per inch: 1440 x 720 twips are one inch by half an inch at 96 dpi.
-  EXPECT_EQ(loaded("a.wmf", placeableWmf(0, 0, 1440, 720, 1440)), std::pair(96, 48));
-  EXPECT_EQ(loaded("b.wmf", placeableWmf(-100, -50, 100, 50, 100)), std::pair(192, 96));
-  EXPECT_EQ(loaded("c.wmf", standardWmf(300, 200)), std::pair(300, 200));
-  EXPECT_EQ(loaded("d.wmf", standardWmf(0, 0)), std::pair(0, 0));
-  EXPECT_EQ(loaded("e.emf", emf(2540, 5080)), std::pair(96, 192));
+  EXPECT_EQ(loaded("a.wmf", crafted::makePlaceableWmf(0, 0, 1440, 720, 1440)), std::pair(96, 48));
+  EXPECT_EQ(loaded("b.wmf", crafted::makePlaceableWmf(-100, -50, 100, 50, 100)),
+            std::pair(192, 96));
+  EXPECT_EQ(loaded("c.wmf", crafted::makePlainWmf(300, 200)), std::pair(300, 200));
+  EXPECT_EQ(loaded("d.wmf", crafted::makePlainWmf(0, 0)), std::pair(0, 0));
+  EXPECT_EQ(loaded("e.emf", crafted::makeEmf(2540, 5080)), std::pair(96, 192));
   // Either extension reads either form.
-  EXPECT_EQ(loaded("f.emf", standardWmf(30, 20)), std::pair(30, 20));
-  EXPECT_EQ(loaded("g.WMF", emf(254, 254)), std::pair(10, 10));
+  EXPECT_EQ(loaded("f.emf", crafted::makePlainWmf(30, 20)), std::pair(30, 20));
+  EXPECT_EQ(loaded("g.WMF", crafted::makeEmf(254, 254)), std::pair(10, 10));
 
   EXPECT_EQ(loadMessage("h.wmf", Bytes(40, 'x')), "Metafile is not valid");
-  Bytes noSignature = emf(2540, 2540);
+  Bytes noSignature = crafted::makeEmf(2540, 2540);
   put(noSignature, 40, 0, 4);
   EXPECT_EQ(loadMessage("i.emf", noSignature), "Metafile is not valid");
-  EXPECT_EQ(loadMessage("j.wmf", placeableWmf(0, 0, 10, 10, 0)), "Metafile is not valid");
-  Bytes cut = emf(2540, 2540);
+  EXPECT_EQ(loadMessage("j.wmf", crafted::makePlaceableWmf(0, 0, 10, 10, 0)),
+            "Metafile is not valid");
+  Bytes cut = crafted::makeEmf(2540, 2540);
   cut.resize(60);
   EXPECT_EQ(loadMessage("k.emf", cut), "Stream read error");
   EXPECT_EQ(loadMessage("l.wmf", {}), "Stream read error");
@@ -282,7 +196,7 @@ TEST_F(Reading, JpegSizeAndEmptyFile) {
   EXPECT_EQ(loaded("b.jpg", {}), std::pair(0, 0));
   EXPECT_EQ(loadMessage("c.jpg", Bytes{0xFF}), jpegError(53));
   // The header alone is read, so a huge claim costs nothing here.
-  const Bytes huge = imagetest::withFrameSize(testpics::makeJpeg(16, 16), 65500, 65500);
+  const Bytes huge = crafted::withJpegSize(testpics::makeJpeg(16, 16), 65500, 65500);
   EXPECT_EQ(loaded("d.jpg", huge), std::pair(65500, 65500));
 }
 
@@ -306,7 +220,7 @@ TEST_F(Reading, JpegHeaderBehindLargeMetadata) {
 }
 
 TEST_F(Reading, BmpPassingTheSizeTestIsNoJpegStream) {
-  const std::string path = write("big.bmp", testpics::makeBmp(300, 300));
+  const std::string path = write("big.bmp", makeBmp(300, 300));
   PictureRole pi;
   loadPicture(pi, path);
   JpegObject jpeg;
@@ -355,7 +269,7 @@ TEST_F(Reading, ColourDecodeMatchesPlainLibjpegRgb) {
     jpeg.loadBytes(bytes);
     PictureRole pi;
     jpeg.decodeTo(pi);
-    const PixelSurface expected = imagetest::referenceDecode(bytes);
+    const PixelSurface expected = testpics::referenceDecode(bytes);
     ASSERT_EQ(pi.width(), 37);
     ASSERT_EQ(pi.height(), 23);
     for (int y = 0; y < 23; ++y) {
@@ -376,7 +290,7 @@ TEST_F(Reading, GrayDecodeUsesAtMost236EqualChannelLevels) {
   jpeg.loadBytes(bytes);
   PictureRole pi;
   jpeg.decodeTo(pi);
-  const PixelSurface expected = imagetest::referenceDecode(bytes);
+  const PixelSurface expected = testpics::referenceDecode(bytes);
   std::set<ColorRef> levels;
   for (int y = 0; y < 48; ++y) {
     for (int x = 0; x < 64; ++x) {
@@ -404,7 +318,7 @@ TEST_F(Reading, FourComponentPicturesDecodeToTheirColours) {
                                         makeColor(255, 255, 255), makeColor(127, 127, 127)};
   for (const Samples kind : {Samples::AdobeCmyk, Samples::Ycck, Samples::PlainCmyk}) {
     const bool inverted = kind != Samples::PlainCmyk;
-    const Bytes bytes = imagetest::makeRawJpeg(48, 8, kind, [&](int x, int) {
+    const Bytes bytes = testpics::makeRawJpeg(48, 8, kind, [&](int x, int) {
       std::array<std::uint8_t, 4> s{};
       for (int c = 0; c < 4; ++c) {
         const int ink = inks[std::size_t(x / 8)][std::size_t(c)];
@@ -428,8 +342,8 @@ TEST_F(Reading, FourComponentPicturesDecodeToTheirColours) {
 }
 
 TEST_F(Reading, TwoComponentPictureFailsWithAJpegError) {
-  const Bytes bytes = imagetest::makeRawJpeg(
-      16, 16, Samples::TwoComponent, [](int, int) { return std::array<std::uint8_t, 4>{}; });
+  const Bytes bytes = testpics::makeRawJpeg(16, 16, Samples::TwoComponent,
+                                            [](int, int) { return std::array<std::uint8_t, 4>{}; });
   JpegObject jpeg;
   jpeg.loadBytes(bytes);
   PictureRole pi;
@@ -456,7 +370,7 @@ TEST_F(Reading, TruncatedJpegDecodesWithoutError) {
   jpeg.loadBytes(Bytes(full.begin(), full.begin() + std::ptrdiff_t(full.size() * 0.6)));
   PictureRole pi;
   jpeg.decodeTo(pi);
-  const PixelSurface whole = imagetest::referenceDecode(full);
+  const PixelSurface whole = testpics::referenceDecode(full);
   for (int x = 0; x < 64; ++x) EXPECT_EQ(pi.surface().getPixel(x, 0), whole.getPixel(x, 0));
 }
 
@@ -464,7 +378,7 @@ TEST_F(Reading, HugeHeaderFailsBeforeAnythingIsAllocated) {
   setSurfaceMemoryLimit(64u << 20);
   for (const JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive}) {
     JpegObject jpeg;
-    jpeg.loadBytes(imagetest::withFrameSize(testpics::makeJpeg(16, 16, kind), 65500, 65500));
+    jpeg.loadBytes(crafted::withJpegSize(testpics::makeJpeg(16, 16, kind), 65500, 65500));
     EXPECT_EQ(jpeg.headerWidth(), 65500u);
     PictureRole pi;
     EXPECT_EQ(messageOf([&] { jpeg.decodeTo(pi); }), "Out of system resources");
@@ -504,7 +418,7 @@ TEST_F(Reading, LibjpegOutOfMemoryIsOutOfSystemResources) {
   if (!testpics::canCapAddressSpace()) GTEST_SKIP() << "the sanitizers take the address space";
   JpegObject jpeg;
   jpeg.loadBytes(
-      imagetest::withFrameSize(testpics::makeJpeg(16, 16, JpegKind::Progressive), 65500, 65500));
+      crafted::withJpegSize(testpics::makeJpeg(16, 16, JpegKind::Progressive), 65500, 65500));
   const auto scanCapped = [&] {
     const rlimit cap{2ull << 30, 2ull << 30};
     setrlimit(RLIMIT_AS, &cap);
@@ -537,7 +451,7 @@ TEST_F(Reading, RowScanGivesTheRowsOfTheDecodedPicture) {
   for (const JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive, JpegKind::Gray}) {
     pictures.push_back(testpics::makeJpeg(37, 23, kind, testpics::gradient, 75));
   }
-  pictures.push_back(imagetest::makeRawJpeg(24, 16, Samples::AdobeCmyk, [](int x, int y) {
+  pictures.push_back(testpics::makeRawJpeg(24, 16, Samples::AdobeCmyk, [](int x, int y) {
     return std::array<std::uint8_t, 4>{std::uint8_t(x * 9), std::uint8_t(y * 13), 40, 90};
   }));
   const Bytes whole = testpics::makeJpeg(64, 64);
@@ -565,13 +479,12 @@ TEST_F(Reading, RowScanFailsAsDecodingDoes) {
     return messageOf([&] { jpeg.scanRows([](std::int32_t, const ColorRef*) {}); });
   };
   EXPECT_EQ(scanError({}), jpegError(42));
-  EXPECT_EQ(
-      scanError(imagetest::makeRawJpeg(16, 16, Samples::TwoComponent,
-                                       [](int, int) { return std::array<std::uint8_t, 4>{}; }))
-          .rfind("JPEG error #", 0),
-      0u);
+  EXPECT_EQ(scanError(testpics::makeRawJpeg(16, 16, Samples::TwoComponent,
+                                            [](int, int) { return std::array<std::uint8_t, 4>{}; }))
+                .rfind("JPEG error #", 0),
+            0u);
   setSurfaceMemoryLimit(64u << 20);
-  EXPECT_EQ(scanError(imagetest::withFrameSize(testpics::makeJpeg(16, 16), 65500, 65500)),
+  EXPECT_EQ(scanError(crafted::withJpegSize(testpics::makeJpeg(16, 16), 65500, 65500)),
             "Out of system resources");
   setSurfaceMemoryLimit(0);
 }
@@ -590,7 +503,7 @@ TEST_F(Reading, DecodingHappensOncePerLoadAndCopiesStayIntact) {
 
   // The editor's copy of the first picture outlives the next decode into the same memory.
   const PixelSurface editorCopy = pi.surface();
-  const PixelSurface expected = imagetest::referenceDecode(first);
+  const PixelSurface expected = testpics::referenceDecode(first);
   pi.setPicture(Picture{});
   again.setPicture(Picture{});
   jpeg.loadBytes(testpics::makeJpeg(32, 32, JpegKind::Baseline, red));

@@ -6,44 +6,21 @@
 
 #include "engine/AntiAlias.h"
 #include "engine/Scaling.h"
-#include "image/Error.h"
+#include "tests/support/Batch.h"
+#include "tests/support/Errors.h"
+#include "tests/support/Surfaces.h"
 #include "tests/support/WholeSampling.h"
 
 using namespace batchfit;
+using enginetest::target;
+using testpics::colourAt;
+using testpics::filledRole;
+using testpics::messageOf;
+using testpics::patterned;
 using testpics::resampleStraight;
 using testpics::resampleTurned;
 
 namespace {
-
-JobSettings target(int width, int height, int tolerance = 10) {
-  JobSettings settings;
-  settings.targetWidth = width;
-  settings.targetHeight = height;
-  settings.aspectTolerance = tolerance;
-  return settings;
-}
-
-// Each pixel names its own place: red = x, green = y (both below 256).
-PixelSurface placeCoded(int width, int height) {
-  PixelSurface surface = PixelSurface::create(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) surface.setPixel(x, y, makeColor(x, y, 7));
-  }
-  return surface;
-}
-
-ColorRef place(int x, int y) {
-  return makeColor(x, y, 7);
-}
-
-void expectError(const std::function<void()>& action, const char* message) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected " << message;
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), message);
-  }
-}
 
 TEST(ScaleFactors, QuotientsOfTheSizes) {
   const ScaleFactors exact = straightFactors(target(176, 220), 176, 220);
@@ -59,15 +36,15 @@ TEST(ScaleFactors, QuotientsOfTheSizes) {
 }
 
 TEST(ScaleFactors, DivisionByAZeroTargetSizeIsAnError) {
-  expectError([] { straightFactors(target(0, 220), 300, 400); }, "Floating point division by zero");
-  expectError([] { straightFactors(target(176, 0), 300, 400); }, "Floating point division by zero");
-  expectError([] { turnedFactors(target(176, 0), 300, 400); }, "Floating point division by zero");
-  expectError([] { aspectMatches(target(0, 0), 300, 400, false); },
-              "Invalid floating point operation");
-  expectError([] { aspectMatches(target(0, 0), 300, 400, true); },
-              "Invalid floating point operation");
-  expectError([] { aspectMatches(target(176, 0), 300, 400, false); },
-              "Floating point division by zero");
+  const std::string byZero = "Floating point division by zero";
+  EXPECT_EQ(messageOf([] { straightFactors(target(0, 220), 300, 400); }), byZero);
+  EXPECT_EQ(messageOf([] { straightFactors(target(176, 0), 300, 400); }), byZero);
+  EXPECT_EQ(messageOf([] { turnedFactors(target(176, 0), 300, 400); }), byZero);
+  EXPECT_EQ(messageOf([] { aspectMatches(target(0, 0), 300, 400, false); }),
+            "Invalid floating point operation");
+  EXPECT_EQ(messageOf([] { aspectMatches(target(0, 0), 300, 400, true); }),
+            "Invalid floating point operation");
+  EXPECT_EQ(messageOf([] { aspectMatches(target(176, 0), 300, 400, false); }), byZero);
   // A width of 0 only makes the straight ratio 0: nothing matches.
   EXPECT_FALSE(aspectMatches(target(0, 220), 300, 400, false));
 }
@@ -103,13 +80,13 @@ TEST(AspectTest, ExtendedPrecisionDecidesOnTheBoundary) {
 }
 
 TEST(Resampling, StraightPicksTheNearestSourcePixelRoundingHalvesToEven) {
-  const PixelSurface source = placeCoded(9, 3);
+  const PixelSurface source = patterned(9, 3);
   PixelSurface target = PixelSurface::create(6, 2);
   resampleStraight(source, target, {1.5, 1.5});
   const int columns[] = {0, 2, 3, 4, 6, 8};
   for (int x = 0; x < 6; ++x) {
-    EXPECT_EQ(target.getPixel(x, 0), place(columns[x], 0)) << "column " << x;
-    EXPECT_EQ(target.getPixel(x, 1), place(columns[x], 2)) << "column " << x;
+    EXPECT_EQ(target.getPixel(x, 0), colourAt(columns[x], 0)) << "column " << x;
+    EXPECT_EQ(target.getPixel(x, 1), colourAt(columns[x], 2)) << "column " << x;
   }
 
   PixelSurface copy = PixelSurface::create(9, 3);
@@ -120,32 +97,30 @@ TEST(Resampling, StraightPicksTheNearestSourcePixelRoundingHalvesToEven) {
 }
 
 TEST(Resampling, ClockwiseTurnPutsTheTopLeftCornerAtTheTopRight) {
-  const PixelSurface source = placeCoded(220, 176);
+  const PixelSurface source = patterned(220, 176);
   PixelSurface target = PixelSurface::create(176, 220);
   resampleTurned(source, target, {1.0, 1.0}, Turn::Right);
-  EXPECT_EQ(target.getPixel(0, 0), place(0, 175));  // bottom-left corner
-  EXPECT_EQ(target.getPixel(175, 0), place(0, 0));  // top-left corner
-  EXPECT_EQ(target.getPixel(175, 219), place(219, 0));
+  EXPECT_EQ(target.getPixel(0, 0), colourAt(0, 175));  // bottom-left corner
+  EXPECT_EQ(target.getPixel(175, 0), colourAt(0, 0));  // top-left corner
+  EXPECT_EQ(target.getPixel(175, 219), colourAt(219, 0));
   for (int y = 0; y < 220; ++y) {
-    for (int x = 0; x < 176; ++x) ASSERT_EQ(target.getPixel(x, y), place(y, 175 - x));
+    for (int x = 0; x < 176; ++x) ASSERT_EQ(target.getPixel(x, y), colourAt(y, 175 - x));
   }
 }
 
-TEST(Resampling, AnyOtherDirectionTurnsCounterClockwise) {
-  const PixelSurface source = placeCoded(220, 176);
-  for (const char* direction : {"Left", "right", "Right ", ""}) {
-    PixelSurface target = PixelSurface::create(176, 220);
-    resampleTurned(source, target, {1.0, 1.0}, directionNamed(direction));
-    EXPECT_EQ(target.getPixel(0, 0), place(219, 0)) << direction;  // top-right corner
-    EXPECT_EQ(target.getPixel(0, 219), place(0, 0)) << direction;  // top-left corner
-    for (int y = 0; y < 220; ++y) {
-      for (int x = 0; x < 176; ++x) ASSERT_EQ(target.getPixel(x, y), place(219 - y, x));
-    }
+TEST(Resampling, CounterClockwiseTurnPutsTheTopLeftCornerAtTheBottomLeft) {
+  const PixelSurface source = patterned(220, 176);
+  PixelSurface target = PixelSurface::create(176, 220);
+  resampleTurned(source, target, {1.0, 1.0}, Turn::Left);
+  EXPECT_EQ(target.getPixel(0, 0), colourAt(219, 0));  // top-right corner
+  EXPECT_EQ(target.getPixel(0, 219), colourAt(0, 0));  // top-left corner
+  for (int y = 0; y < 220; ++y) {
+    for (int x = 0; x < 176; ++x) ASSERT_EQ(target.getPixel(x, y), colourAt(219 - y, x));
   }
 }
 
 TEST(Resampling, TurningRightThenLeftGivesThePictureBack) {
-  const PixelSurface source = placeCoded(40, 40);
+  const PixelSurface source = patterned(40, 40);
   PixelSurface turned = PixelSurface::create(40, 40);
   PixelSurface back = PixelSurface::create(40, 40);
   resampleTurned(source, turned, {1.0, 1.0}, Turn::Right);
@@ -156,11 +131,11 @@ TEST(Resampling, TurningRightThenLeftGivesThePictureBack) {
 }
 
 TEST(Resampling, SamplesOutsideTheSourceComeOutBlack) {
-  const PixelSurface source = placeCoded(4, 4);
+  const PixelSurface source = patterned(4, 4);
   PixelSurface target = PixelSurface::create(3, 1);
   // Factors far beyond the source, also beyond the 32-bit range.
   resampleStraight(source, target, {3.0e9, 1.0});
-  EXPECT_EQ(target.getPixel(0, 0), place(0, 0));
+  EXPECT_EQ(target.getPixel(0, 0), colourAt(0, 0));
   EXPECT_EQ(target.getPixel(1, 0), 0u);
   EXPECT_EQ(target.getPixel(2, 0), 0u);
 }
@@ -169,7 +144,7 @@ TEST(Resampling, SamplesOutsideTheSourceComeOutBlack) {
 // pixel: straight and both turns, shrinking by halves, odd factors, factors
 // of exactly 1 and samples beyond every edge of the picture.
 TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
-  const PixelSurface source = placeCoded(37, 23);
+  const PixelSurface source = patterned(37, 23);
   const std::vector<std::pair<int, int>> targets = {{12, 9}, {9, 12}, {37, 23}, {1, 1}, {5, 30}};
   const std::vector<ScaleFactors> factors = {{1.0, 1.0}, {2.0, 2.5},  {37.0 / 12, 23.0 / 9},
                                              {3.7, 1.3}, {-1.5, 2.0}, {6.0, 3.0e9}};
@@ -198,16 +173,6 @@ TEST(RowSampling, GivesTheWholePictureSamplingInEveryPlacement) {
       }
     }
   }
-}
-
-// A role of the given size, all pixels the given colour.
-PictureRole filledRole(int width, int height, ColorRef colour) {
-  PictureRole role;
-  role.prepare(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) role.surface().setPixel(x, y, colour);
-  }
-  return role;
 }
 
 TEST(AntiAliasing, EachPixelTakesTheMeanOfItsNewLeftAndOldRightNeighbour) {

@@ -10,17 +10,17 @@
 #include <filesystem>
 
 #include "image/PixelSurface.h"
-#include "tests/faults/FaultRun.h"
+#include "tests/support/Batch.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
+#include "tests/support/FaultRun.h"
 
 namespace faults {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string jpegError(int code) {
-  return "JPEG error #" + std::to_string(code);
-}
+using testpics::jpegError;
+using testpics::MemoryLimitGuard;
 
 class InputFaults : public FaultRunTest {
  protected:
@@ -87,7 +87,7 @@ TEST_P(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
     EXPECT_FALSE(outcome.failed) << outcome.message;
     const std::vector<std::string> report = outcome.frontEnd.messages;
     ASSERT_EQ(report.size(), 2u);
-    EXPECT_EQ(report[1], "\"" + empty + "\" has too small size and can not be resized!");
+    EXPECT_EQ(report[1], enginetest::tooSmallLine(empty));
     EXPECT_EQ(outputs(), (std::set<std::string>{"first.jpg", "last.jpg"}));
     fs::remove(empty);
   }
@@ -97,16 +97,15 @@ TEST_P(InputFaults, EmptyJpegAndBitmapFilesAreReportedTooSmall) {
 // A bitmap declares its width and the magnitude of its height whatever the
 // rest of its header says: a negative width or an unusual depth is no error.
 TEST_P(InputFaults, BitmapsWithNegativeWidthOrTwoBitsAreReportedTooSmall) {
-  Bytes negativeWidth = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 300, 24);
-  for (int i = 0; i < 4; ++i) negativeWidth[18 + i] = std::uint8_t(std::uint32_t(-400) >> 8 * i);
-  const Bytes twoBits = crafted::makeBmp(crafted::BmpHeader::Info40, 100, 120, 2);
+  Bytes negativeWidth = crafted::makeBmp(400, 300);
+  crafted::put(negativeWidth, 18, std::uint32_t(-400), 4);
+  const Bytes twoBits = crafted::makeBmp(100, 120, 2);
   for (const Bytes& bitmap : {negativeWidth, twoBits}) {
     const std::string odd = input("odd.bmp", bitmap);
     const Outcome outcome = runAround(odd);
     EXPECT_FALSE(outcome.failed) << outcome.message;
     ASSERT_EQ(outcome.frontEnd.messages.size(), 2u);
-    EXPECT_EQ(outcome.frontEnd.messages[1],
-              "\"" + odd + "\" has too small size and can not be resized!");
+    EXPECT_EQ(outcome.frontEnd.messages[1], enginetest::tooSmallLine(odd));
     EXPECT_EQ(outputs(), (std::set<std::string>{"first.jpg", "last.jpg"}));
   }
 }
@@ -172,7 +171,7 @@ TEST_P(InputFaults, CorruptHuffmanTableStopsTheRunAtDecoding) {
 }
 
 TEST_P(InputFaults, BitmapClaimingMorePixelsThanItHoldsStopsTheRunAtIt) {
-  const Bytes full = crafted::makeBmp(crafted::BmpHeader::Info40, 400, 300, 24);
+  const Bytes full = crafted::makeBmp(400, 300);
   const Outcome outcome = runAround(input("short.bmp", crafted::cutTo(full, 60)));
   expectStopped(outcome, "Stream read error", "Picture 1 of 4");
   expectOnlyFirstOutput();
@@ -184,14 +183,8 @@ Bytes hugeHeader(testpics::JpegKind kind) {
   return crafted::withJpegSize(testpics::makeJpeg(16, 16, kind), 65500, 65500);
 }
 
-class LimitGuard {
- public:
-  explicit LimitGuard(std::uint64_t bytes) { batchfit::setSurfaceMemoryLimit(bytes); }
-  ~LimitGuard() { batchfit::setSurfaceMemoryLimit(0); }
-};
-
 TEST_P(InputFaults, HugeHeaderFailsAsOutOfResourcesUnderALimit) {
-  const LimitGuard limit(64u << 20);
+  const MemoryLimitGuard limit(64u << 20);
   for (auto kind : {testpics::JpegKind::Baseline, testpics::JpegKind::Progressive}) {
     const Bytes huge = hugeHeader(kind);
     ASSERT_LT(huge.size(), 1000u);
@@ -205,7 +198,7 @@ TEST_P(InputFaults, HugeHeaderFailsAsOutOfResourcesUnderALimit) {
 // A progressive picture needs libjpeg's coefficients besides its pixels:
 // 1000 x 1000 without subsampling, 4 MB of pixels and 6 MB of coefficients.
 TEST_P(InputFaults, ProgressivePictureBeyondTheLimitFailsAsOutOfResources) {
-  const LimitGuard limit(5'000'000);
+  const MemoryLimitGuard limit(5'000'000);
   const Bytes progressive = testpics::makeJpeg(1000, 1000, testpics::JpegKind::Progressive444);
   const Outcome outcome = runAround(input("progressive.jpg", progressive));
   expectStopped(outcome, "Out of system resources", "Picture 3 of 4");
@@ -231,7 +224,7 @@ class CappedRun : public InputFaults {
 
 // With the machine's own limit the run must fail before allocating the picture.
 TEST_P(CappedRun, HugeHeaderFailsAsOutOfResourcesUnderTheDefaultLimit) {
-  const LimitGuard limit(0);
+  const MemoryLimitGuard limit(0);
   if (batchfit::surfaceMemoryLimit() >= 65500ull * 65500 * 4) {
     GTEST_SKIP() << "this machine could hold a 65500 x 65500 picture";
   }
