@@ -329,21 +329,24 @@ void MainWindow::replanOnChanges() {
   replanSoon_->setSingleShot(true);
   replanSoon_->setInterval(0);
   connect(replanSoon_, &QTimer::timeout, this, [this] { planLine_->plan(jobSettings()); });
-  const auto replan = [this] { replanSoon_->start(); };
+  // The timer, not the window, receives the changes: the window's children
+  // signal changes while the window is destroyed, when it is no window any more.
+  QTimer* timer = replanSoon_;
+  const auto replan = [timer] { timer->start(); };
   const QAbstractItemModel* list = fileList_->model();
-  connect(list, &QAbstractItemModel::rowsInserted, this, replan);
-  connect(list, &QAbstractItemModel::rowsRemoved, this, replan);
-  connect(list, &QAbstractItemModel::modelReset, this, replan);
+  connect(list, &QAbstractItemModel::rowsInserted, timer, replan);
+  connect(list, &QAbstractItemModel::rowsRemoved, timer, replan);
+  connect(list, &QAbstractItemModel::modelReset, timer, replan);
   for (SpinEdit* box : {targetWidthBox_, targetHeightBox_, toleranceBox_}) {
-    connect(box->editor(), &QLineEdit::textChanged, this, replan);
+    connect(box->editor(), &QLineEdit::textChanged, timer, replan);
   }
   for (RadioGroup* group : {modeGroup_, mismatchGroup_}) {
     for (int i = 0; i < group->count(); ++i) {
-      connect(group->button(i), &QRadioButton::toggled, this, replan);
+      connect(group->button(i), &QRadioButton::toggled, timer, replan);
     }
   }
   for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_}) {
-    connect(check, &QCheckBox::toggled, this, replan);
+    connect(check, &QCheckBox::toggled, timer, replan);
   }
   planLine_->plan(jobSettings());
 }
