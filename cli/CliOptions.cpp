@@ -59,7 +59,7 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, ExifOrientation, DryRun, Version };
+enum : int { NoRotate = 256, ExifOrientation, DryRun, Version, Report };
 const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"size", required_argument, nullptr, 's'},
                               {"format", required_argument, nullptr, 'f'},
@@ -72,6 +72,7 @@ const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"exif-orientation", no_argument, nullptr, ExifOrientation},
                               {"jobs", required_argument, nullptr, 'j'},
                               {"dry-run", no_argument, nullptr, DryRun},
+                              {"report", required_argument, nullptr, Report},
                               {"help", no_argument, nullptr, 'h'},
                               {"version", no_argument, nullptr, Version},
                               {nullptr, 0, nullptr, 0}};
@@ -141,6 +142,10 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
     case DryRun:
       request.dryRun = true;
       break;
+    case Report:
+      if (value.empty()) throw UsageError{"empty file name for " + name};
+      request.reportPath = value;
+      break;
     case 'h':
       request.action = CliRequest::Action::Help;
       break;
@@ -182,6 +187,10 @@ CliRequest parseCommandLine(const std::vector<std::string>& args, int cores) {
   if (request.action == CliRequest::Action::Run && s.files.empty()) {
     throw UsageError{"no picture files given"};
   }
+  // A plan writes nothing, not even a report.
+  if (request.dryRun && !request.reportPath.empty()) {
+    throw UsageError{"--dry-run writes no report"};
+  }
   return request;
 }
 
@@ -202,6 +211,7 @@ std::string usageText() {
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
          "      --dry-run             read the headers only and tell what a run would do\n"
+         "      --report FILE.csv     also write what became of each file as CSV\n"
          "  -h, --help                usage\n"
          "      --version             version\n";
 }

@@ -14,6 +14,8 @@ struct CliRequest {
   // Plan the run from the headers instead of running it.
   bool dryRun = false;
   JobSettings settings;
+  // Where the run's report goes as CSV; empty for none.
+  std::string reportPath;
 };
 
 // A command line that cannot be used; the message names the option or value.

@@ -7,29 +7,55 @@
 
 #include "cli/CliOptions.h"
 #include "cli/TerminalFrontEnd.h"
+#include "engine/OutputWriter.h"
 #include "engine/Plan.h"
 #include "engine/Run.h"
+#include "engine/RunRecord.h"
 #include "image/Error.h"
+#include "image/FileIo.h"
 #include "image/MemoryReuse.h"
 
 namespace {
 
-int runRequest(const batchfit::JobSettings& settings) {
+// An error line names the file the run stopped at, as it was listed.
+void printError(const batchfit::RunRecord& record) {
+  const batchfit::FileRecord& failed = record.files().back();
+  const std::string file = failed.file.empty() ? "" : failed.file + ": ";
+  std::fprintf(stderr, "batchfit-cli: %s%s\n", file.c_str(), failed.reason.c_str());
+}
+
+// The report as CSV, written whole; a listed photo of that name goes to the
+// trash rather than being written over, as with every output.
+bool writeReport(const batchfit::CliRequest& request, const batchfit::RunRecord& record) {
+  const std::string csv = batchfit::reportCsv(record);
+  try {
+    batchfit::writeWholeFile(request.reportPath, {csv.begin(), csv.end()},
+                             batchfit::ListedPhotos(request.settings.files).photos);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "batchfit-cli: %s\n", batchfit::errorBoxText(error.what()).c_str());
+    return false;
+  }
+  return true;
+}
+
+int runRequest(const batchfit::CliRequest& request) {
   batchfit::TerminalFrontEnd frontEnd(stdout, isatty(STDERR_FILENO) ? stderr : nullptr);
   batchfit::WorkPictures pictures;
+  batchfit::RunRecord record;
+  int status = 0;
   try {
-    batchfit::runBatch(settings, frontEnd, pictures);
+    batchfit::runBatch(request.settings, frontEnd, pictures, record);
   } catch (const std::bad_alloc&) {
-    frontEnd.finishProgress();
-    std::fprintf(stderr, "%s\n", batchfit::errorBoxText("Out of system resources").c_str());
-    return 1;
+    record.fail("Out of system resources");
+    status = 1;
   } catch (const std::exception& error) {
-    frontEnd.finishProgress();
-    std::fprintf(stderr, "%s\n", batchfit::errorBoxText(error.what()).c_str());
-    return 1;
+    record.fail(error.what());
+    status = 1;
   }
   frontEnd.finishProgress();
-  return 0;
+  if (status != 0) printError(record);
+  if (!request.reportPath.empty() && !writeReport(request, record)) status = 1;
+  return status;
 }
 
 // The plan of the run: a line per photo and the counts, on standard output.
@@ -65,7 +91,7 @@ int main(int argc, char** argv) {
         std::fputs(batchfit::versionText().c_str(), stdout);
         return 0;
       case CliRequest::Action::Run:
-        return request.dryRun ? planRequest(request.settings) : runRequest(request.settings);
+        return request.dryRun ? planRequest(request.settings) : runRequest(request);
     }
   } catch (const batchfit::UsageError& error) {
     std::fprintf(stderr, "batchfit-cli: %s\nTry 'batchfit-cli --help' for more information.\n",

@@ -1,5 +1,9 @@
 #include "editor/CropCommit.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "engine/AntiAlias.h"
 #include "engine/Scaling.h"
 
 namespace batchfit {
@@ -16,6 +20,56 @@ Placement framePlacement(const CropFrame& frame, const JobSettings& settings) {
   return {Turn::None, straightFactors(settings, frame.width(), frame.height())};
 }
 
+SurfaceRect frameRect(const CropFrame& frame) {
+  return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+}
+
+// Row y of picture as the cut of part to the top-left corner leaves it: the
+// part's row where the cut lands (black where the part lies outside the
+// picture), the picture's own pixels beside it. Since the factors are the
+// part's size over the target's, no sample lies right of the part's width,
+// so the row is made only that far.
+void cutRow(const PixelSurface& picture, const SurfaceRect& part, std::int32_t y,
+            std::vector<ColorRef>& row) {
+  const std::int64_t width = picture.width();
+  const std::int64_t cutWidth = std::clamp<std::int64_t>(part.width(), 0, width);
+  std::fill(row.begin(), row.begin() + cutWidth, 0);
+  const std::int64_t sourceY = std::int64_t(part.top) + y;
+  if (sourceY >= 0 && sourceY < picture.height()) {
+    const std::int64_t from = std::clamp<std::int64_t>(-std::int64_t(part.left), 0, cutWidth);
+    const std::int64_t to = std::clamp<std::int64_t>(width - part.left, 0, cutWidth);
+    const ColorRef* source = picture.row(std::int32_t(sourceY));
+    if (from < to)
+      std::copy(source + part.left + from, source + part.left + to, row.begin() + from);
+  }
+  const std::int64_t used = std::min(cutWidth + 1, width);
+  const ColorRef* own = picture.row(y);
+  std::copy(own + cutWidth, own + used, row.begin() + cutWidth);
+}
+
+// Samples picture into target as placed, as it reads once part has been cut
+// to its top-left corner, without making the cut: only the rows the
+// sampling reads are put together. Part (0, 0, w, h) of a picture already
+// cut reads the picture as it is.
+void sampleCut(const PixelSurface& picture, const SurfaceRect& part, const Placement& placement,
+               PixelSurface& target) {
+  RowSampler sampler(target, picture.width(), picture.height(), placement);
+  const std::int64_t cutHeight = std::clamp<std::int64_t>(part.height(), 0, picture.height());
+  std::vector<ColorRef> row(std::size_t(std::max(picture.width(), 0)));
+  for (std::int64_t y; (y = sampler.nextRow()) < picture.height();) {
+    const std::int32_t at = std::int32_t(y);
+    // A picture without pixels still has rows: every sample of them is outside.
+    if (picture.empty()) {
+      sampler.takeRow(at, nullptr);
+    } else if (y < cutHeight) {
+      cutRow(picture, part, at, row);
+      sampler.takeRow(at, row.data());
+    } else {
+      sampler.takeRow(at, picture.row(at));
+    }
+  }
+}
+
 }  // namespace
 
 void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings& settings,
@@ -24,14 +78,23 @@ void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings
   // its factors leaves editorSkipped false and the picture cut; and a target
   // size of 0 fails while a negative one passes without a visit.
   editorSkipped = false;
-  const SurfaceRect source{frame.left(), frame.top(), frame.left() + frame.width(),
-                           frame.top() + frame.height()};
-  picture.copyRect(SurfaceRect{0, 0, frame.width(), frame.height()}, source);
+  const SurfaceRect corner{0, 0, frame.width(), frame.height()};
+  picture.copyRect(corner, frameRect(frame));
   const Placement placement = framePlacement(frame, settings);
   // A target without positions is left as it was, and never made.
   if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return;
   // Reads outside the picture (a frame larger than a small picture) come out black.
-  resample(picture, target.surface(), placement);
+  sampleCut(picture, corner, placement, target.surface());
+}
+
+PixelSurface previewCrop(const PixelSurface& picture, const CropFrame& frame,
+                         const JobSettings& settings) {
+  PictureRole target;
+  target.prepare(settings.targetWidth, settings.targetHeight);
+  sampleCut(picture, frameRect(frame), framePlacement(frame, settings), target.surface());
+  // The run softens what the editor made before it writes it.
+  antiAliasPass(settings.antiAlias, target);
+  return target.surface();
 }
 
 }  // namespace batchfit

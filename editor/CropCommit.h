@@ -1,5 +1,6 @@
 // The two ways out of the crop editor: "OK/NEXT" cuts the framed part out of
-// the editor picture into the target surface, "SKIP" leaves the target alone.
+// the editor picture into the target surface, "SKIP" leaves the target alone;
+// and the preview of what "OK/NEXT" would write.
 #pragma once
 
 #include "editor/CropFrame.h"
@@ -15,6 +16,12 @@ namespace batchfit {
 // is false and the cut is made, and target is untouched.
 void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings& settings,
                 PictureRole& target, bool& editorSkipped);
+
+// The pixels the run writes when "OK/NEXT" is pressed with this frame:
+// the commit's sampling and the anti-aliasing pass, on a fresh target, with
+// the picture left uncut. The target's width and height must be positive.
+PixelSurface previewCrop(const PixelSurface& picture, const CropFrame& frame,
+                         const JobSettings& settings);
 
 // "SKIP": neither the picture nor the target changes.
 inline void skipCrop(bool& editorSkipped) {

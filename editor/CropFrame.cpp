@@ -79,26 +79,39 @@ void CropFrame::handlePress() {
   resizeBaseWidth_ = width_;
 }
 
+// Frame height per frame width.
+double CropFrame::ratio(const JobSettings& settings) const {
+  return frameSwapped_ ? storedRatio(settings.targetWidth, settings.targetHeight)
+                       : storedRatio(settings.targetHeight, settings.targetWidth);
+}
+
 void CropFrame::handleMove(const PointerEvent& event, PictureSize picture,
                            const JobSettings& settings) {
   handleCursor_ = CursorKind::SizeDiagonal;
-  // Frame height per frame width.
-  const double ratio = frameSwapped_ ? storedRatio(settings.targetWidth, settings.targetHeight)
-                                     : storedRatio(settings.targetHeight, settings.targetWidth);
-  if (event.leftHeld) {
-    // The pointer's distance from the frame's left edge, during a drag that
-    // began on the handle.
-    const std::int64_t w = std::int64_t(event.x) + resizeBaseWidth_ - HandleSize;
-    // Deliberate: only the new height is tested, and a height equal to the
-    // picture's is refused; the shrink below makes the frame fit.
-    if (roundSample(w, ratio) < picture.height) {
-      setWidth(saturated(w));
-      setHeight(saturated(roundSample(width_, ratio)));
-      resizeBaseWidth_ = width_;
-    }
-  }
-  shrinkToFit(picture, ratio);
+  const double r = ratio(settings);
+  // The pointer's distance from the frame's left edge, during a drag that
+  // began on the handle.
+  if (event.leftHeld) resizeTo(std::int64_t(event.x) + resizeBaseWidth_ - HandleSize, picture, r);
+  shrinkToFit(picture, r);
   placeHandle();
+}
+
+void CropFrame::resizeBy(std::int32_t dw, PictureSize picture, const JobSettings& settings) {
+  const double r = ratio(settings);
+  resizeBaseWidth_ = width_;
+  resizeTo(std::int64_t(width_) + dw, picture, r);
+  shrinkToFit(picture, r);
+  placeHandle();
+}
+
+// Deliberate: only the new height is tested, and a height equal to the
+// picture's is refused; the shrink that follows makes the frame fit.
+void CropFrame::resizeTo(std::int64_t width, PictureSize picture, double ratio) {
+  if (roundSample(width, ratio) < picture.height) {
+    setWidth(saturated(width));
+    setHeight(saturated(roundSample(width_, ratio)));
+    resizeBaseWidth_ = width_;
+  }
 }
 
 // One pixel of width at a time. A frame that does not fit even at the minimum
@@ -116,6 +129,13 @@ void CropFrame::shrinkToFit(PictureSize picture, double ratio) {
 bool CropFrame::fits(PictureSize picture) const {
   return std::int64_t(top_) + height_ <= picture.height &&
          std::int64_t(left_) + width_ <= picture.width;
+}
+
+void CropFrame::moveBy(std::int32_t dx, std::int32_t dy, PictureSize picture) {
+  left_ = saturated(std::int64_t(left_) + dx);
+  top_ = saturated(std::int64_t(top_) + dy);
+  clampInto(picture);
+  placeHandle();
 }
 
 void CropFrame::rotate(PictureSize picture, const JobSettings& settings) {

@@ -67,12 +67,19 @@ class CropFrame {
   // "Hor/Ver Rotate": back to the top-left corner, turned the other way when
   // the picture is higher than the target.
   void rotate(PictureSize picture, const JobSettings& settings);
+  // A keyboard move: by (dx, dy), then kept in the picture as a drag is.
+  void moveBy(std::int32_t dx, std::int32_t dy, PictureSize picture);
+  // A keyboard resize: dw pixels wider (narrower when negative), as a handle
+  // drag by dw would make it. Throws as handleMove does.
+  void resizeBy(std::int32_t dw, PictureSize picture, const JobSettings& settings);
 
  private:
   void setWidth(std::int32_t width);
   void setHeight(std::int32_t height);
   void setTargetSize(const JobSettings& settings, bool swapped);
   void clampInto(PictureSize picture);
+  double ratio(const JobSettings& settings) const;
+  void resizeTo(std::int64_t width, PictureSize picture, double ratio);
   void shrinkToFit(PictureSize picture, double ratio);
   bool fits(PictureSize picture) const;
   void placeHandle();

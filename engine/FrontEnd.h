@@ -34,11 +34,12 @@ class FrontEnd {
   virtual void repaintMain() = 0;
   // Shows one report line in a modal message dialog and waits for it to close.
   virtual void showMessage(const std::string& text) = 0;
-  // Makes the crop editor's picture a copy of source, shows the editor
-  // modally and waits. On "OK/NEXT" the editor fills target (TI) from the
-  // frame. Returns editorSkipped as the editor's last command left it.
+  // Makes the crop editor's picture a copy of source, the picture read from
+  // the listed file, shows the editor modally and waits. On "OK/NEXT" the
+  // editor fills target (TI) from the frame. Returns editorSkipped as the
+  // editor's last command left it.
   virtual bool editPicture(const PixelSurface& source, PictureRole& target,
-                           const JobSettings& settings) = 0;
+                           const JobSettings& settings, const std::string& file) = 0;
 };
 
 }  // namespace batchfit

@@ -52,7 +52,8 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
 
 void passAndWrite(ModeRun& run, const std::string& name) {
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  run.record.finish(FileOutcome::Written, {},
+                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
 }
 
 // Fills TI from PI as placed, then the pass and the output.
@@ -76,9 +77,14 @@ void writeScaledAhead(ModeRun& run, const std::string& name) {
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
   const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings);
+      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (!skipped) writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  if (skipped) {
+    run.record.finish(FileOutcome::SkippedByUser);
+  } else {
+    run.record.finish(FileOutcome::Edited, {},
+                      writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  }
 }
 
 void keenWork(ModeRun& run, const std::string& name) {
@@ -91,7 +97,8 @@ void keenWork(ModeRun& run, const std::string& name) {
     case Handling::Edit:
       return editAndWrite(run, name);
     case Handling::Report:
-      run.skipReport.push_back(quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+      report(run, FileOutcome::WrongAspectRatio,
+             quotedName(name) + " was not resized, reason: wrong aspect ratio!");
   }
 }
 
@@ -115,17 +122,20 @@ std::optional<PixelSurface> scaleAhead(const JobSettings& settings, const JpegOb
 
 }  // namespace
 
-void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, keenWork, scaleAhead);
+void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                 RunRecord& record) {
+  runFiles(settings, frontEnd, pictures, record, keenWork, scaleAhead);
 }
 
-void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                    RunRecord& record) {
   // Every picture goes to the crop editor: none is scaled ahead.
-  runFiles(settings, frontEnd, pictures, editAndWrite, {});
+  runFiles(settings, frontEnd, pictures, record, editAndWrite, {});
 }
 
-void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
-  runFiles(settings, frontEnd, pictures, resizeAllWork, scaleAhead);
+void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                      RunRecord& record) {
+  runFiles(settings, frontEnd, pictures, record, resizeAllWork, scaleAhead);
 }
 
 Decision decide(const JobSettings& settings, std::int32_t width, std::int32_t height) {

@@ -7,17 +7,21 @@
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
+#include "engine/RunRecord.h"
 #include "engine/Scaling.h"
 
 namespace batchfit {
 
 // Scales a picture whose aspect ratio fits the target's; hands any other to
 // the crop editor or reports it, by mismatchAction.
-void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                 RunRecord& record);
 // Shows every picture in the crop editor and writes the confirmed ones.
-void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                    RunRecord& record);
 // Scales every picture to the target size, whatever its aspect ratio.
-void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+                      RunRecord& record);
 
 // What the run does with a photo that passed its size test: scale it as
 // placed, show it in the crop editor, or report its aspect ratio.

@@ -25,12 +25,12 @@ std::string outputFilePath(const JobSettings& settings, const std::string& name,
   return folderPart(settings.outputPath, folderDelimiters) + fileName;
 }
 
-void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
-                 JpegObject& runJpeg, const ListedPhotos& listed) {
+std::string writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
+                        JpegObject& runJpeg, const ListedPhotos& listed) {
   const std::string path = outputFilePath(settings, name);
   if (settings.saveFormat == SaveFormat::Bmp) {
     writeWholeFile(path, encodeBmp(TI.surface()), listed.photos);
-    return;
+    return path;
   }
   runJpeg.assignSurface(TI.surface());
   // The quality is kept in one byte, as the codec object stores it.
@@ -38,6 +38,7 @@ void writeOutput(const JobSettings& settings, const std::string& name, PictureRo
   runJpeg.compress();
   // What saving the object writes: the bytes just made.
   writeWholeFile(path, runJpeg.bytes(), listed.photos);
+  return path;
 }
 
 }  // namespace batchfit

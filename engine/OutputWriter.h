@@ -32,8 +32,9 @@ std::string outputFilePath(const JobSettings& settings, const std::string& name,
 
 // Writes TI as the output of the input file name, replacing any file there;
 // a listed photo there is never written over: it goes to the desktop's trash
-// first, or is replaced only whole (writeWholeFile says how).
-void writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
-                 JpegObject& runJpeg, const ListedPhotos& listed);
+// first, or is replaced only whole (writeWholeFile says how). Returns the
+// path written.
+std::string writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
+                        JpegObject& runJpeg, const ListedPhotos& listed);
 
 }  // namespace batchfit

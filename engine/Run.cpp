@@ -9,21 +9,24 @@ void prepareTarget(const JobSettings& settings, PictureRole& TI) {
   TI.prepare(settings.targetWidth, settings.targetHeight);
 }
 
-void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures) {
+void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+              RunRecord& record) {
+  const int count = static_cast<int>(settings.files.size());
+  record.start(count);
   // The bars keep the last run's position until the first picture of this
   // run passes its size test.
-  frontEnd.showProgress({0, static_cast<int>(settings.files.size())});
+  frontEnd.showProgress({0, count});
   prepareTarget(settings, pictures.TI);
   measureAvailableMemory();
   switch (settings.mode) {
     case Mode::Keen:
-      runKeenMode(settings, frontEnd, pictures);
+      runKeenMode(settings, frontEnd, pictures, record);
       break;
     case Mode::EditAll:
-      runEditAllMode(settings, frontEnd, pictures);
+      runEditAllMode(settings, frontEnd, pictures, record);
       break;
     case Mode::ResizeAll:
-      runResizeAllMode(settings, frontEnd, pictures);
+      runResizeAllMode(settings, frontEnd, pictures, record);
       break;
     case Mode::None:
       break;  // the run ends here, without a message

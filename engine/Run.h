@@ -4,6 +4,7 @@
 
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
+#include "engine/RunRecord.h"
 #include "image/PictureRole.h"
 
 namespace batchfit {
@@ -18,8 +19,11 @@ struct WorkPictures {
 // Sizes TI to the target and empties it; its first use makes it all white.
 void prepareTarget(const JobSettings& settings, PictureRole& TI);
 
-// The whole run. Errors end it and reach the caller; outputs already written
-// stay and the collected report is not shown.
-void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures);
+// The whole run; record takes what became of each file as it ends. Errors
+// end the run and reach the caller, with record still holding the files
+// done and the one taken up; outputs already written stay and the collected
+// report is not shown.
+void runBatch(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
+              RunRecord& record);
 
 }  // namespace batchfit

@@ -55,6 +55,11 @@ std::string quotedName(const std::string& name) {
   return "\"" + name + "\"";
 }
 
+void report(ModeRun& run, FileOutcome outcome, const std::string& line) {
+  run.skipReport.push_back(line);
+  run.record.finish(outcome, line);
+}
+
 namespace {
 
 // Decoding ahead, the run lets go of a picture it is done with before the
@@ -74,13 +79,14 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 }  // namespace
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-              const PictureWork& work, const ScaleAhead& scaleAhead) {
+              RunRecord& record, const PictureWork& work, const ScaleAhead& scaleAhead) {
   const ListedPhotos listed(settings.files);
-  ModeRun run{settings, frontEnd, pictures, {}, {}, listed, {}};
+  ModeRun run{settings, frontEnd, pictures, {}, record, {}, listed, {}};
   DecodeAhead ahead(settings, listed, scaleAhead);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];
+    record.takeUp(i + 1, name);
     // Deliberate: the label shows the file's place in the list, and a
     // too-small file shows no progress at all, so it leaves a gap.
     const bool passed =
@@ -88,7 +94,8 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
     if (passed) {
       work(run, name);
     } else {
-      run.skipReport.push_back(quotedName(name) + " has too small size and can not be resized!");
+      report(run, FileOutcome::TooSmall,
+             quotedName(name) + " has too small size and can not be resized!");
     }
     if (ahead.active()) letGoOfPicture(run);
     ahead.finished(std::size_t(i));

@@ -11,6 +11,7 @@
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
+#include "engine/RunRecord.h"
 #include "image/JpegObject.h"
 #include "image/PictureRole.h"
 
@@ -23,6 +24,8 @@ struct ModeRun {
   FrontEnd& frontEnd;
   WorkPictures& pictures;
   std::vector<std::string> skipReport;
+  // What became of each file, beside the lines the report shows.
+  RunRecord& record;
   JpegObject runJpeg;
   // The listed files as the run found them when it started.
   const ListedPhotos& listed;
@@ -55,7 +58,11 @@ using PictureWork = std::function<void(ModeRun& run, const std::string& name)>;
 // size test to work, then shows the report line by line. Pictures decoded
 // ahead are scaled ahead by scaleAhead, where the mode gives one.
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
-              const PictureWork& work, const ScaleAhead& scaleAhead);
+              RunRecord& record, const PictureWork& work, const ScaleAhead& scaleAhead);
+
+// Reports the file taken up: line goes to the report and, with the outcome,
+// to the record.
+void report(ModeRun& run, FileOutcome outcome, const std::string& line);
 
 // The name between straight double quotes, as the report lines begin.
 std::string quotedName(const std::string& name);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "engine/Arithmetic.h"
@@ -98,6 +99,10 @@ void RowSampler::takeRow(std::int32_t y, const ColorRef* row) {
   for (; next_ < lines_.size() && lines_[next_].first == y; ++next_) {
     fillLine(lines_[next_].second, row);
   }
+}
+
+std::int64_t RowSampler::nextRow() const {
+  return next_ < lines_.size() ? lines_[next_].first : std::numeric_limits<std::int64_t>::max();
 }
 
 void RowSampler::fillLine(std::int32_t line, const ColorRef* row) {

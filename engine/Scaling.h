@@ -56,8 +56,12 @@ class RowSampler {
   // feeds (a sample outside the picture) to black, as a read outside does.
   RowSampler(PixelSurface& target, std::int32_t width, std::int32_t height,
              const Placement& placement);
-  // Row y of the picture, width pixels; every row comes once, in order.
+  // Row y of the picture, width pixels; rows come in order, each at most
+  // once. A row before nextRow() fills nothing and may be left out.
   void takeRow(std::int32_t y, const ColorRef* row);
+  // The next row that fills a line of the target; the picture's height or
+  // more once every line is filled.
+  std::int64_t nextRow() const;
 
  private:
   void fillLine(std::int32_t line, const ColorRef* row);

@@ -34,14 +34,19 @@ void showErrorBox(const std::string& message) {
   box.exec();
 }
 
-void guarded(const std::function<void()>& command) {
+void guarded(const std::function<void()>& command,
+             const std::function<void(const std::string& message)>& failed) {
+  std::string message;
   try {
     command();
+    return;
   } catch (const std::bad_alloc&) {
-    showErrorBox("Out of system resources");
+    message = "Out of system resources";
   } catch (const std::exception& error) {
-    showErrorBox(error.what());
+    message = error.what();
   }
+  if (failed) failed(message);
+  showErrorBox(message);
 }
 
 }  // namespace batchfit

@@ -24,7 +24,9 @@ QString applicationTitle();
 // the user has closed it.
 void showErrorBox(const std::string& message);
 
-// Runs a command; an error escaping it is shown in the error box.
-void guarded(const std::function<void()>& command);
+// Runs a command; an error escaping it is shown in the error box, once
+// `failed`, where given, has taken its message.
+void guarded(const std::function<void()>& command,
+             const std::function<void(const std::string& message)>& failed = {});
 
 }  // namespace batchfit

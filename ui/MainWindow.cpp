@@ -4,24 +4,31 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "image/FileIo.h"
 #include "image/PathRules.h"
 #include "ui/ErrorBox.h"
 #include "ui/Glyphs.h"
@@ -34,11 +41,15 @@ constexpr int WindowFontPixels = 11;
 constexpr int LabelFontPixels = 16;
 constexpr int SpinEditWidth = 60;
 
+// The kinds of file the open dialog offers, and a drop adds; like the
+// dialog, they match whatever the case of the extension.
+const QStringList OfferedFiles = {"*.jpg", "*.bmp", "*.jpeg"};
+
 QStringList chooseInputFiles(QWidget* parent, const QString& fileName) {
   QFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setNameFilter("Graphic Files (*.jpg *.bmp *.jpeg)");
+  dialog.setNameFilter("Graphic Files (" + OfferedFiles.join(' ') + ")");
   dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
   if (!fileName.isEmpty()) dialog.selectFile(fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
@@ -53,6 +64,78 @@ QString chooseOutputFile(QWidget* parent, const QString& fileName) {
   dialog.selectFile(fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles().value(0);
+}
+
+QString chooseReportFile(QWidget* parent, const QString& fileName) {
+  QFileDialog dialog(parent, "Save Report");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter("CSV Files (*.csv)");
+  dialog.setDefaultSuffix("csv");
+  dialog.selectFile(fileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
+}
+
+// What a drag brings may be dropped on the list when every item is a local
+// folder or a file the open dialog offers. Folders are not looked into
+// here: this runs on every move of the drag.
+bool droppable(const QMimeData* data) {
+  if (!data || data->urls().isEmpty()) return false;
+  const QList<QUrl> urls = data->urls();
+  return std::all_of(urls.begin(), urls.end(), [](const QUrl& url) {
+    if (!url.isLocalFile()) return false;
+    const QFileInfo item(url.toLocalFile());
+    return item.isDir() || QDir::match(OfferedFiles, item.fileName());
+  });
+}
+
+// The files a drop adds: each file as dropped, in place of each folder its
+// own files that the open dialog offers, in name order, not its subfolders'.
+QStringList droppedFiles(const QList<QUrl>& urls) {
+  QStringList files;
+  for (const QUrl& url : urls) {
+    const QString path = url.toLocalFile();
+    if (!QFileInfo(path).isDir()) {
+      files << path;
+      continue;
+    }
+    const QDir folder(path);
+    for (const QString& name :
+         folder.entryList(OfferedFiles, QDir::Files | QDir::Hidden | QDir::System,
+                          QDir::Name | QDir::IgnoreCase)) {
+      files << folder.filePath(name);
+    }
+  }
+  return files;
+}
+
+// Minutes, seconds and tenths: "1:05.3".
+QString durationText(RunRecord::Clock::duration elapsed) {
+  const auto tenths =
+      (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() + 50) / 100;
+  return QString("%1:%2.%3")
+      .arg(tenths / 600)
+      .arg(tenths / 10 % 60, 2, 10, QChar('0'))
+      .arg(tenths % 10);
+}
+
+// Two lines: the counts, then the time and where an error stopped the run.
+QString totalsText(const RunRecord& record) {
+  QString text =
+      QString("Written %1, edited %2, skipped by the user %3, wrong aspect ratio %4, too small %5")
+          .arg(record.count(FileOutcome::Written))
+          .arg(record.count(FileOutcome::Edited))
+          .arg(record.count(FileOutcome::SkippedByUser))
+          .arg(record.count(FileOutcome::WrongAspectRatio))
+          .arg(record.count(FileOutcome::TooSmall));
+  text += "\nTook " + durationText(record.elapsed());
+  if (record.stoppedAt() > 0) {
+    text += QString("; stopped by an error at picture %1 of %2")
+                .arg(record.stoppedAt())
+                .arg(record.listed());
+  }
+  return text;
 }
 
 // File names go to the engine in the file system's own encoding.
@@ -143,6 +226,7 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent),
       openFiles(chooseInputFiles),
       saveFile(chooseOutputFile),
+      saveReportFile(chooseReportFile),
       inputDrop_(new InputDrop(*this)) {
   setWindowTitle("Options");
   outputPath_ = DefaultOutputPath;
@@ -162,6 +246,9 @@ void MainWindow::createControls() {
   fileList_ = new QListWidget(this);
   fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   fileList_->installEventFilter(this);
+  // Files are dropped onto the list's viewport, the part that shows the lines.
+  fileList_->viewport()->setAcceptDrops(true);
+  fileList_->viewport()->installEventFilter(this);
   column->addWidget(fileList_);
   planLine_ = new PlanLine(this);
   column->addWidget(planLine_);
@@ -169,6 +256,7 @@ void MainWindow::createControls() {
   column->addLayout(rotateRow());
   column->addLayout(optionsRow());
   column->addLayout(progressRow());
+  column->addLayout(totalsRow());
 }
 
 QLayout* MainWindow::firstRow() {
@@ -288,6 +376,21 @@ QLayout* MainWindow::progressRow() {
   return row;
 }
 
+QLayout* MainWindow::totalsRow() {
+  totalsLabel_ = new QLabel(this);
+  // However long the line, the window keeps its size.
+  totalsLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  saveReportButton_ = new QToolButton(this);
+  saveReportButton_->setText("Save as CSV...");
+  saveReportButton_->setFocusPolicy(Qt::NoFocus);
+  saveReportButton_->setEnabled(false);
+  connect(saveReportButton_, &QToolButton::clicked, this, [this] { saveReport(); });
+  auto* row = new QHBoxLayout;
+  row->addWidget(totalsLabel_, 1);
+  row->addWidget(saveReportButton_);
+  return row;
+}
+
 void MainWindow::setFonts() {
   QFont windowFont = font();
   windowFont.setPixelSize(WindowFontPixels);
@@ -305,6 +408,8 @@ void MainWindow::setFonts() {
   fileList_->setFixedHeight(6 * fileList_->fontMetrics().lineSpacing() +
                             2 * fileList_->frameWidth() + 6);
   fileList_->setMinimumWidth(560);
+  // Room for both lines from the start, so the window never grows after a run.
+  totalsLabel_->setMinimumHeight(2 * totalsLabel_->fontMetrics().lineSpacing());
 }
 
 void MainWindow::setTabOrder() {
@@ -421,13 +526,52 @@ void MainWindow::chooseOutputFolder() {
 }
 
 void MainWindow::start() {
-  guarded([this] {
-    RunScope scope(*this);
-    run(jobSettings(), *frontEnd_, pictures_);
-  });
+  totalsLabel_->clear();
+  saveReportButton_->setEnabled(false);
+  guarded(
+      [this] {
+        RunScope scope(*this);
+        run(jobSettings(), *frontEnd_, pictures_, record_);
+      },
+      [this](const std::string& message) { record_.fail(message); });
+  showTotals();
   // The run may have replaced listed photos with its outputs: plan the list
   // as it now stands.
   replanSoon_->start();
+}
+
+void MainWindow::showTotals() {
+  totalsLabel_->setText(totalsText(record_));
+  totalsLabel_->setToolTip(totalsLabel_->text());
+  saveReportButton_->setEnabled(true);
+}
+
+void MainWindow::saveReport() {
+  guarded([this] {
+    if (reportFile_.isEmpty()) {
+      reportFile_ = QString::fromStdString(folderPart(outputPath_.toStdString())) + "report.csv";
+    }
+    const QString chosen = saveReportFile(this, reportFile_);
+    if (chosen.isEmpty()) return;
+    reportFile_ = chosen;
+    const std::string csv = reportCsv(record_);
+    writeWholeFile(filePath(chosen), {csv.begin(), csv.end()});
+  });
+}
+
+bool MainWindow::takeDrag(QDropEvent& event) {
+  // A drop adds names to the list and never moves the files themselves, so
+  // it is a copy or nothing.
+  if (!droppable(event.mimeData()) || !(event.possibleActions() & Qt::CopyAction)) {
+    event.ignore();
+    return true;
+  }
+  event.setDropAction(Qt::CopyAction);
+  event.accept();
+  if (event.type() == QEvent::Drop) {
+    guarded([&] { fileList_->addItems(droppedFiles(event.mimeData()->urls())); });
+  }
+  return true;
 }
 
 bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
@@ -447,6 +591,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == fileList_ && event->type() == QEvent::KeyPress) {
     return removeFilesOnDelete(static_cast<const QKeyEvent&>(*event));
+  }
+  const QEvent::Type type = event->type();
+  if (watched == fileList_->viewport() &&
+      (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+    return takeDrag(static_cast<QDropEvent&>(*event));
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
-// The main window "Options": the file list, the output folder, the target
-// size, format and quality, the resizing mode and its options, and "Start".
+// The main window "Options": the file list (which also takes files dropped
+// on it), the output folder, the target size, format and quality, the
+// resizing mode and its options, "Start", and the last run's totals.
 #pragma once
 
 #include <QStringList>
@@ -9,12 +10,14 @@
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
+#include "engine/RunRecord.h"
 #include "ui/PlanLine.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpinEdit.h"
 
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -38,8 +41,11 @@ class MainWindow : public QWidget {
   // The save dialog: given the file name it opens with, the full file name
   // the user chose (empty when cancelled).
   std::function<QString(QWidget* parent, const QString& fileName)> saveFile;
+  // The save dialog for the report: given the file name it opens with, the
+  // file name the user chose (empty when cancelled).
+  std::function<QString(QWidget* parent, const QString& fileName)> saveReportFile;
   // The batch run that "Start" calls.
-  std::function<void(const JobSettings&, FrontEnd&, WorkPictures&)> run = runBatch;
+  std::function<void(const JobSettings&, FrontEnd&, WorkPictures&, RunRecord&)> run = runBatch;
 
   // The windows the run reports to; set once both windows exist.
   void setFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
@@ -72,6 +78,8 @@ class MainWindow : public QWidget {
   QProgressBar* progressBar() const { return progressBar_; }
   QLabel* progressLabel() const { return progressLabel_; }
   QToolButton* startButton() const { return startButton_; }
+  QLabel* totalsLabel() const { return totalsLabel_; }
+  QToolButton* saveReportButton() const { return saveReportButton_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -87,6 +95,7 @@ class MainWindow : public QWidget {
   QLayout* rotateRow();
   QLayout* optionsRow();
   QLayout* progressRow();
+  QLayout* totalsRow();
   void setFonts();
   void setTabOrder();
   void replanOnChanges();
@@ -96,6 +105,10 @@ class MainWindow : public QWidget {
   void removeFiles();
   void chooseOutputFolder();
   void start();
+  void showTotals();
+  void saveReport();
+  // The list's part in a drag of files over it: true when it took the event.
+  bool takeDrag(QDropEvent& event);
   // True when the key was the list's Delete command.
   bool removeFilesOnDelete(const QKeyEvent& event);
 
@@ -128,6 +141,8 @@ class MainWindow : public QWidget {
   QProgressBar* progressBar_;
   QLabel* progressLabel_;
   QToolButton* startButton_;
+  QLabel* totalsLabel_;
+  QToolButton* saveReportButton_;
 
   // The file name the open dialog opens with: the first of the last files added.
   QString openDialogFile_;
@@ -135,6 +150,10 @@ class MainWindow : public QWidget {
   QString outputPath_;
   // The run's working pictures, never shown: PI and TI.
   WorkPictures pictures_;
+  // What became of each file in the last run, for its totals and its report.
+  RunRecord record_;
+  // The report's file name: where its save dialog opens.
+  QString reportFile_;
 
   FrontEnd* frontEnd_ = nullptr;
   bool running_ = false;

@@ -38,8 +38,8 @@ void WindowFrontEnd::showMessage(const std::string& text) {
 }
 
 bool WindowFrontEnd::editPicture(const PixelSurface& source, PictureRole& target,
-                                 const JobSettings& settings) {
-  return editor_.editPicture(source, target, settings);
+                                 const JobSettings& settings, const std::string& file) {
+  return editor_.editPicture(source, target, settings, file);
 }
 
 }  // namespace batchfit

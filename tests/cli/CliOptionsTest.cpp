@@ -103,5 +103,7 @@ TEST(CliOptions, UsageErrorsNameTheBadOptionOrValue) {
   EXPECT_EQ(usageMessage({"-r", "Right", "a"}), "invalid value for --rotate: 'Right'");
   EXPECT_EQ(usageMessage({"-j", "0", "a"}), "--jobs must be between 1 and 1024: '0'");
   EXPECT_EQ(usageMessage({"-o", "", "a"}), "empty folder for --output");
+  EXPECT_EQ(usageMessage({"--report=", "a"}), "empty file name for --report");
+  EXPECT_EQ(usageMessage({"--dry-run", "--report", "r.csv", "a"}), "--dry-run writes no report");
   EXPECT_EQ(usageMessage({"--antialias=yes", "a"}), "option --antialias takes no value");
 }

@@ -1,9 +1,11 @@
-// Runs the real batchfit-cli program and compares its outputs with the engine's own run.
+// Runs the real batchfit-cli program and compares its outputs with the engine's own run
+// and with a batch run in chunks.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cli/CliOptions.h"
@@ -29,28 +31,47 @@ std::string slurp(const fs::path& path) {
   return {bytes.begin(), bytes.end()};
 }
 
-Outcome runCli(const std::vector<std::string>& args, const testpics::TempDir& scratch) {
+// A batchfit-cli process under way, its standard output and error going to
+// files named after `name` in scratch.
+struct Started {
+  pid_t pid = 0;
+  std::string out, err;
+};
+
+Started startCli(const std::vector<std::string>& args, const testpics::TempDir& scratch,
+                 const std::string& name = "std") {
   std::vector<std::string> all{BATCHFIT_CLI_PATH};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
-  const std::string out = scratch.file("stdout"), err = scratch.file("stderr");
+  Started started{0, scratch.file(name + "out"), scratch.file(name + "err")};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  Outcome outcome;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  for (auto [fd, path] : {std::pair{1, &started.out}, std::pair{2, &started.err}}) {
+    posix_spawn_file_actions_addopen(&actions, fd, path->c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+  }
+  if (posix_spawn(&started.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    started.pid = 0;
   }
   posix_spawn_file_actions_destroy(&actions);
-  outcome.out = slurp(out);
-  outcome.err = slurp(err);
+  return started;
+}
+
+Outcome finishCli(const Started& started) {
+  Outcome outcome;
+  int status = 0;
+  if (started.pid != 0 && waitpid(started.pid, &status, 0) == started.pid) {
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  outcome.out = slurp(started.out);
+  outcome.err = slurp(started.err);
   return outcome;
+}
+
+Outcome runCli(const std::vector<std::string>& args, const testpics::TempDir& scratch) {
+  return finishCli(startCli(args, scratch));
 }
 
 class CliProgram : public ::testing::Test {
@@ -89,7 +110,8 @@ TEST_F(CliProgram, OutputsAreByteForByteThoseOfTheEngineRun) {
       settings.outputPath = out.file("engine") + "/";
       batchfit::TerminalFrontEnd frontEnd(stdout, nullptr);
       batchfit::WorkPictures pictures;
-      batchfit::runBatch(settings, frontEnd, pictures);
+      batchfit::RunRecord record;
+      batchfit::runBatch(settings, frontEnd, pictures, record);
 
       const auto names = testpics::fileNames(out.path() / "cli");
       ASSERT_EQ(names, testpics::fileNames(out.path() / "engine"));
@@ -115,17 +137,85 @@ TEST_F(CliProgram, ReportLinesGoToStandardOutputInOrderAndTheRunSucceeds) {
   EXPECT_EQ(testpics::fileNames(out.path() / "cli"), std::vector<std::string>{"fits.jpg"});
 }
 
-TEST_F(CliProgram, AnErrorStopsTheRunWithTheErrorBoxTextAndStatusOne) {
+TEST_F(CliProgram, AnErrorStopsTheRunWithTheErrorBoxTextAfterTheFileAsListedAndStatusOne) {
   const std::string first = input("first.jpg", 300, 400);
   const std::string fake = in.file("in/fake.bmp");
   testpics::writeFile(fake, crafted::makeBmp(400, 400));
   const std::string after = input("after.jpg", 300, 400);
   const std::string small = input("small.jpg", 10, 10);
-  const Outcome cli = runCli({"-o", out.file("cli"), small, first, fake, after}, scratch);
+  const std::string report = scratch.file("report.csv");
+  const Outcome cli =
+      runCli({"-o", out.file("cli"), "--report", report, small, first, fake, after}, scratch);
   EXPECT_EQ(cli.status, 1);
-  EXPECT_EQ(cli.err, "JPEG error #53.\n");
+  EXPECT_EQ(cli.err, "batchfit-cli: " + fake + ": JPEG error #53.\n");
   EXPECT_EQ(cli.out, "");  // the collected report is not shown
   EXPECT_EQ(testpics::fileNames(out.path() / "cli"), std::vector<std::string>{"first.jpg"});
+  // The report as CSV holds the files done and the one that stopped the run.
+  EXPECT_EQ(slurp(report), "file,outcome,reason,output path\r\n" + small + ",too small,\"\"\"" +
+                               small + "\"\" has too small size and can not be resized!\",\r\n" +
+                               first + ",written,," + out.file("cli/first.jpg") + "\r\n" + fake +
+                               ",error,JPEG error #53.,\r\n");
+}
+
+// A batch split into chunks, each run by a process of its own at the same
+// time into one folder, as on several machines.
+TEST_F(CliProgram, ChunksRunAsSeparateProcessesWriteWhatOneRunOverTheBatchWrites) {
+  fs::create_directory(in.path() / "in2");
+  const std::string sameAgain = in.file("in2/same.jpg");
+  testpics::writeFile(sameAgain, testpics::makeJpeg(330, 420, JpegKind::Progressive));
+  const std::vector<std::vector<std::string>> chunks = {
+      {input("a.jpg", 300, 400), input("b.jpg", 400, 300, JpegKind::Progressive),
+       input("small.jpg", 50, 50)},
+      // Two photos whose outputs share a name stay in one chunk, in list order.
+      {input("wide.jpg", 900, 300), input("same.jpg", 300, 400), sameAgain,
+       input("gray.jpeg", 240, 300, JpegKind::Gray)},
+      {input("c.jpg", 640, 480)}};
+  const std::vector<std::string> settings = {"-q", "90", "-a", "-j", "2"};
+  auto command = [&](const std::string& folder, const std::string& report) {
+    std::vector<std::string> args = settings;
+    args.insert(args.end(), {"-o", out.file(folder), "--report", scratch.file(report)});
+    return args;
+  };
+  std::vector<std::string> whole = command("whole", "whole.csv");
+  std::vector<Started> started;
+  fs::create_directory(out.path() / "whole");
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    std::vector<std::string> args = command("cli", std::to_string(i) + ".csv");
+    args.insert(args.end(), chunks[i].begin(), chunks[i].end());
+    whole.insert(whole.end(), chunks[i].begin(), chunks[i].end());
+    started.push_back(startCli(args, scratch, std::to_string(i)));
+  }
+  const Outcome one = runCli(whole, scratch);
+  ASSERT_EQ(one.status, 0) << one.err;
+
+  // Report lines and CSV lines come per chunk; in chunk order they are the whole run's.
+  const std::string header = "file,outcome,reason,output path\r\n";
+  std::string lines, csv = header;
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    const Outcome chunk = finishCli(started[i]);
+    ASSERT_EQ(chunk.status, 0) << chunk.err;
+    lines += chunk.out;
+    const std::string chunkCsv = slurp(scratch.file(std::to_string(i) + ".csv"));
+    ASSERT_EQ(chunkCsv.substr(0, header.size()), header);
+    csv += chunkCsv.substr(header.size());
+  }
+  EXPECT_EQ(lines, one.out);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2);
+  // The same but for the output folder.
+  std::string wholeCsv = slurp(scratch.file("whole.csv"));
+  for (std::size_t at = 0; (at = wholeCsv.find(out.file("whole"), at)) != std::string::npos;) {
+    wholeCsv.replace(at, out.file("whole").size(), out.file("cli"));
+  }
+  EXPECT_EQ(csv, wholeCsv);
+
+  const auto names = testpics::fileNames(out.path() / "cli");
+  ASSERT_EQ(names, testpics::fileNames(out.path() / "whole"));
+  ASSERT_EQ(names.size(), 5u);
+  for (const auto& name : names) {
+    EXPECT_EQ(testpics::readFile(out.path() / "cli" / name),
+              testpics::readFile(out.path() / "whole" / name))
+        << name;
+  }
 }
 
 // The plan's counts against what the run over the same list then does: its
@@ -172,7 +262,7 @@ TEST_F(CliProgram, DryRunTellsWhatTheRunThenDoesAndWritesNothing) {
   args.erase(args.begin());
   run = runCli(args, scratch);
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "JPEG error #53.\n");
+  EXPECT_EQ(run.err, "batchfit-cli: " + fake + ": JPEG error #53.\n");
   EXPECT_EQ(testpics::fileNames(out.path() / "cli").size(), 3u);
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "editor/CropCommit.h"
+#include "engine/AntiAlias.h"
 #include "tests/support/Errors.h"
 #include "tests/support/Surfaces.h"
 
@@ -121,4 +122,48 @@ TEST(CropCommit, NegativeTargetSizeVisitsNothingAndMakesNoTarget) {
   c.run(s);
   EXPECT_FALSE(c.editorSkipped);
   EXPECT_FALSE(c.target.holdsSurface());
+}
+
+// What the run writes after "OK/NEXT", softened when asked: for frames inside
+// the picture and over the corner they are cut to, sticking out of a low
+// picture, turned either way, and narrower than a large target (whose last
+// samples fall just past the framed part).
+TEST(CropCommit, PreviewIsTheWrittenResultToThePixel) {
+  struct Case {
+    int width, height, dx, dy, resizeTo;
+    JobSettings s;
+  };
+  JobSettings softened, right, large;
+  softened.antiAlias = true;
+  right.rotateDirection = Turn::Right;
+  right.antiAlias = true;
+  large.targetWidth = 400;
+  large.targetHeight = 500;
+  const Case cases[] = {{700, 800, 30, 40, 300, {}},   {700, 800, 90, 120, 0, softened},
+                        {400, 220, 50, 10, 0, right},  {400, 220, 50, 10, 0, {}},
+                        {300, 150, 0, 0, 0, softened}, {1200, 1300, 70, 90, 176, large}};
+  for (const Case& k : cases) {
+    Commit c(k.width, k.height, k.s, k.dx, k.dy);
+    if (k.resizeTo) {
+      c.frame.handlePress();
+      c.frame.handleMove({k.resizeTo - c.frame.width() + 10, 0, true}, {k.width, k.height}, k.s);
+    }
+    const PixelSurface preview = previewCrop(c.picture, c.frame, k.s);
+    EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(0, 0));  // left uncut
+    c.run(k.s);
+    antiAliasPass(k.s.antiAlias, c.target);
+    expectTarget(c.target, k.s, [&](int x, int y) { return preview.getPixel(x, y); });
+    EXPECT_EQ(preview.width(), k.s.targetWidth);
+    EXPECT_EQ(preview.height(), k.s.targetHeight);
+  }
+  // The large target's last column and row sample the picture's own pixel
+  // just past the part, where the cut left it.
+  Commit c(1200, 1300, large, 70, 90);
+  c.frame.handlePress();
+  c.frame.handleMove({-1000, 0, true}, {1200, 1300}, large);
+  ASSERT_EQ(c.frame.width(), 176);
+  const PixelSurface preview = previewCrop(c.picture, c.frame, large);
+  EXPECT_EQ(preview.getPixel(399, 0), colourAt(176, 0));
+  EXPECT_EQ(preview.getPixel(399, 499), colourAt(176, 220));
+  EXPECT_EQ(preview.getPixel(0, 0), colourAt(70, 90));
 }

@@ -196,3 +196,34 @@ TEST(CropFrameRotate, OnlyMovesTheFrameWhenThePictureIsNotHigherThanTheTarget) {
   EXPECT_TRUE(f.frameSwapped());
   expectHandleInCorner(f);
 }
+
+TEST(CropFrameKeys, MoveAndResizeTakeTheDragsClampsAndTheHandlesRule) {
+  CropFrame f;
+  const PictureSize picture{600, 500};
+  f.placeAtShow(picture, defaults);
+  f.moveBy(10, 1, picture);
+  EXPECT_EQ(geometryOf(f), (Geometry{10, 1, 176, 220}));
+  f.moveBy(-1000, 1000, picture);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 280, 176, 220}));
+  expectHandleInCorner(f);
+
+  // Larger by 10 is the handle dragged 10 further; at the bottom edge the
+  // shrink takes it back.
+  f.moveBy(0, -280, picture);
+  CropFrame dragged = f;
+  resizeTo(dragged, picture, defaults, f.width() + 10);
+  f.resizeBy(10, picture, defaults);
+  EXPECT_EQ(geometryOf(f), geometryOf(dragged));
+  EXPECT_EQ(f.resizeBaseWidth(), dragged.resizeBaseWidth());
+  f.moveBy(0, 1000, picture);
+  const Geometry atBottom = geometryOf(f);
+  f.resizeBy(10, picture, defaults);
+  EXPECT_EQ(geometryOf(f), atBottom);
+  f.resizeBy(-1000, picture, defaults);
+  EXPECT_EQ(f.width(), 176);
+  expectHandleInCorner(f);
+
+  JobSettings zero;
+  zero.targetWidth = 0;
+  EXPECT_EQ(messageOf([&] { f.resizeBy(10, picture, zero); }), "Floating point division by zero");
+}

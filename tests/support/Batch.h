@@ -22,7 +22,7 @@ class Batch {
                       testpics::JpegKind kind = testpics::JpegKind::Baseline);
   std::string addFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
 
-  void run() { batchfit::runBatch(settings, frontEnd, pictures); }
+  void run() { batchfit::runBatch(settings, frontEnd, pictures, record); }
   // The run, and the message of the error that ended it, or "(no error)".
   std::string runMessage();
 
@@ -35,6 +35,7 @@ class Batch {
   batchfit::JobSettings settings;
   FakeFrontEnd frontEnd;
   batchfit::WorkPictures pictures;
+  batchfit::RunRecord record;
 };
 
 // The default settings with another target size, aspect tolerance, turn.

@@ -48,7 +48,7 @@ void FakeFrontEnd::showMessage(const std::string& text) {
 }
 
 bool FakeFrontEnd::editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
-                               const batchfit::JobSettings&) {
+                               const batchfit::JobSettings&, const std::string&) {
   calls.push_back("edit " + std::to_string(source.width()) + "x" + std::to_string(source.height()));
   shownPixels.push_back(checksumOf(source));
   if (answers_.empty()) {

@@ -27,7 +27,7 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   void repaintMain() override;
   void showMessage(const std::string& text) override;
   bool editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
-                   const batchfit::JobSettings& settings) override;
+                   const batchfit::JobSettings& settings, const std::string& file) override;
 
   void script(EditorAnswer answer) { answers_.push_back(std::move(answer)); }
 

@@ -95,8 +95,9 @@ batchfit::JobSettings FaultRunTest::settings(const std::vector<std::string>& fil
 
 Outcome FaultRunTest::run(const batchfit::JobSettings& settings) {
   Outcome outcome;
+  batchfit::RunRecord record;
   try {
-    batchfit::runBatch(settings, outcome.frontEnd, pictures);
+    batchfit::runBatch(settings, outcome.frontEnd, pictures, record);
   } catch (const batchfit::Error& error) {
     outcome.failed = true;
     outcome.message = error.what();

@@ -1,6 +1,7 @@
 // The crop editor window with simulated mouse and keys: its layout, the frame
 // and the handle dragged, "Hor/Ver Rotate", the two commands that close it, a
-// failing "OK/NEXT", and input not meant for the picture shown.
+// failing "OK/NEXT", input not meant for the picture shown, a large photo
+// shown whole, scrolling at the view's edge, and framing by keys.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,12 +9,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
 #include <memory>
 
+#include "engine/AntiAlias.h"
 #include "tests/support/Surfaces.h"
 #include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
@@ -31,6 +35,8 @@ class CropEditorTest : public ::testing::Test {
   bool edit(const PixelSurface& picture, const std::function<void()>& actions,
             QPushButton* closer) {
     QTimer::singleShot(0, editor.get(), [&] {
+      // At 100 % a screen pixel is a picture pixel, whatever the photo's size.
+      QTest::keyClick(editor.get(), Qt::Key_1, Qt::ControlModifier);
       actions();
       QTest::mouseClick(closer, Qt::LeftButton);
     });
@@ -243,4 +249,103 @@ TEST_F(CropEditorTest, KeysRightAfterAPictureComesUpPressNoCommand) {
     QTest::keyClick(f.windowHandle(), Qt::Key_Space);
   }));
   EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.skipButton(), Qt::LeftButton); }));
+}
+
+TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
+  CropEditor& f = *editor;
+  settings.antiAlias = true;
+  target.prepare(176, 220);
+  QTimer::singleShot(0, &f, [&] {
+    const QSize view = f.scrollArea()->maximumViewportSize();
+    const Zoom fit = Zoom::toFit({2400, 1600}, {view.width(), view.height()});
+    EXPECT_EQ(f.zoom(), fit);
+    EXPECT_EQ(f.pictureView()->size(), QSize(int(fit.toScreen(2400)), int(fit.toScreen(1600))));
+    EXPECT_EQ(f.photoLabel()->toolTip(), "/photos/IMG_2041.JPG");
+    // Ten screen pixels move the frame by the picture pixels they cover.
+    const QPoint grip(40, 40);
+    QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, grip);
+    QTest::mouseMove(f.frameShape(), grip + QPoint(10, 0));
+    QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, grip + QPoint(10, 0));
+    EXPECT_EQ(f.frame().left(), fit.toPicture(50) - fit.toPicture(40));
+    QTest::keyClick(f.windowHandle(), Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(f.pictureView()->size(), QSize(2400, 1600));
+    QTest::keyClick(f.windowHandle(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(f.zoom(), fit);
+    QTest::keyClick(f.windowHandle(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(f.zoom(), fit.in());
+    QTest::qWait(50);  // the preview catches up with the last move
+    EXPECT_TRUE(f.previewView()->isVisible());
+    f.resize(1280, f.height());  // room in the bar for the whole name
+    EXPECT_EQ(f.photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
+    QTest::mouseClick(f.okButton(), Qt::LeftButton);
+  });
+  EXPECT_FALSE(f.editPicture(patterned(2400, 1600), target, settings, "/photos/IMG_2041.JPG"));
+  antiAliasPass(true, target);
+  const PixelSurface& preview = f.previewView()->output();
+  for (int x = 0; x < 176; ++x) {
+    for (int y = 0; y < 220; ++y)
+      ASSERT_EQ(preview.getPixel(x, y), target.surface().getPixel(x, y));
+  }
+}
+
+TEST_F(CropEditorTest, DraggingPastTheViewsEdgeScrollsAndTheFrameFollows) {
+  CropEditor& f = *editor;
+  edit(
+      patterned(2400, 1600),
+      [&] {
+        QScrollBar* across = f.scrollArea()->horizontalScrollBar();
+        QScrollBar* down = f.scrollArea()->verticalScrollBar();
+        QWidget* view = f.scrollArea()->viewport();
+        across->setValue(0);
+        down->setValue(0);
+        // The frame's right edge follows the pointer, up to where its height would reach H.
+        const QPoint rightOfView(view->width() + 20, 100);
+        QTest::mousePress(f.handleShape(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(f.handleShape(), f.handleShape()->mapFrom(view, rightOfView));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return across->value() > 100; }));
+
+        QTest::mouseRelease(f.handleShape(), Qt::LeftButton);
+        EXPECT_EQ(f.frame().width(), std::min(across->value() + rightOfView.x(), 1279));
+        const int scrolled = across->value();
+        QTest::qWait(100);
+        EXPECT_EQ(across->value(), scrolled);  // the release ended it
+
+        // The pressed point stays under the pointer, as long as the frame fits.
+        const QPoint belowView(100, view->height() + 20);
+        QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mouseMove(f.frameShape(), f.frameShape()->mapFrom(view, belowView));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return down->value() > 100; }));
+        QTest::mouseRelease(f.frameShape(), Qt::LeftButton);
+        EXPECT_EQ(f.frame().top(),
+                  std::min(down->value() + belowView.y() - 50, 1600 - f.frame().height()));
+      },
+      f.skipButton());
+}
+
+// Each photo comes up with the keys on the picture: arrows frame it, and
+// the keys that press a focused button press nothing.
+TEST_F(CropEditorTest, ArrowKeysMoveAndSizeTheFrame) {
+  CropEditor& f = *editor;
+  edit(
+      patterned(700, 800),
+      [&] {
+        QWindow* window = f.windowHandle();
+        EXPECT_EQ(f.focusWidget(), f.pictureView());
+        QTest::keyClick(window, Qt::Key_Right);
+        QTest::keyClick(window, Qt::Key_Down, Qt::ShiftModifier);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(1, 10, 176, 220));
+        QTest::keyClick(window, Qt::Key_Right, Qt::ControlModifier);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(1, 10, 177, 221));
+        QTest::keyClick(window, Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(1, 10, 176, 220));
+        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+          QTest::keyClick(window, key);
+        EXPECT_TRUE(f.isVisible());
+        QTest::keyClick(window, Qt::Key_P);
+        EXPECT_EQ(f.previewMode(), CropEditor::PreviewMode::Double);
+        QTest::keyClick(window, Qt::Key_P);
+        EXPECT_EQ(f.previewMode(), CropEditor::PreviewMode::Off);
+        QTest::keyClick(window, Qt::Key_P);
+      },
+      f.skipButton());
 }

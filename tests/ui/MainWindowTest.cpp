@@ -1,5 +1,6 @@
-// The main window with simulated mouse and keys: the file list commands, the
-// controls feeding the run's settings, the output folder and the tab order.
+// The main window with simulated mouse and keys: the file list commands,
+// files dropped on the list, the controls feeding the run's settings, the
+// output folder and the tab order.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -8,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <set>
 
@@ -58,6 +61,30 @@ struct MainWindowTest : ::testing::Test {
     return rows;
   }
   void clickRemove() { QTest::mouseClick(window.removeFilesButton(), Qt::LeftButton); }
+
+  // Drags the paths over the list as a file manager would, Shift held (which
+  // proposes a move), and drops them if the list takes the drag; whether it did.
+  bool drop(const QStringList& paths, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) {
+      urls << (path.startsWith('/') ? QUrl::fromLocalFile(path) : QUrl(path));
+    }
+    data.setUrls(urls);
+    QWidget* target = window.fileList()->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(target, &move);
+    EXPECT_EQ(move.isAccepted(), enter.isAccepted());
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(at, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(target, &dropped);
+    // Never a move: the file manager would take the photos away.
+    EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
+    return dropped.isAccepted();
+  }
 };
 
 // The counts line once it reads `expected` (it is planned on a worker), or
@@ -137,6 +164,40 @@ TEST_F(MainWindowTest, AddedFilesAreAppendedAsChosenEvenTwice) {
   EXPECT_EQ(selectedRows(), std::set<int>{0});
   // The dialog opens where the previous selection began.
   EXPECT_EQ(openedWith, QStringList({"", "/a/b.jpg", "/a/b.jpg"}));
+}
+
+TEST_F(MainWindowTest, DroppedFilesAndFoldersAreAppendedOtherDropsAreRefused) {
+  testpics::TempDir dir;
+  const QString folder = QString::fromStdString(dir.file("photos"));
+  std::filesystem::create_directories(dir.path() / "photos" / "sub.jpg");
+  for (const char* name :
+       {"b.JPG", "a.jpeg", "notes.txt", ".hidden.jpg", "C.bmp", "sub.jpg/d.jpg", "x.png"}) {
+    testpics::writeFile(dir.path() / "photos" / name, {});
+  }
+  fillList(1);
+  EXPECT_TRUE(drop({folder + "/b.JPG", folder, "/elsewhere/gone.jpg"}));
+  // Each folder's own photos in name order, whatever the case; not its subfolders'.
+  EXPECT_EQ(items(), QStringList({"/photos/0.jpg", folder + "/b.JPG", folder + "/.hidden.jpg",
+                                  folder + "/a.jpeg", folder + "/b.JPG", folder + "/C.bmp",
+                                  "/elsewhere/gone.jpg"}));
+
+  // Anything else among what is dragged refuses the whole drag, as does a
+  // source that only lets the files be moved.
+  for (const QStringList& refused :
+       {QStringList{folder + "/a.jpeg", folder + "/notes.txt"}, QStringList{folder + "/x.png"},
+        QStringList{"https://example.org/a.jpg"}, QStringList{}}) {
+    EXPECT_FALSE(drop(refused)) << refused.join(' ').toStdString();
+  }
+  EXPECT_FALSE(drop({folder + "/a.jpeg"}, Qt::MoveAction));
+
+  // During a run the list takes no drop.
+  bool takenDuringRun = true;
+  window.run = [&](const JobSettings&, FrontEnd&, WorkPictures&, RunRecord&) {
+    takenDuringRun = drop({folder + "/a.jpeg"});
+  };
+  QTest::mouseClick(window.startButton(), Qt::LeftButton);
+  EXPECT_FALSE(takenDuringRun);
+  EXPECT_EQ(items().size(), 7);
 }
 
 TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
@@ -250,10 +311,11 @@ TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
     EXPECT_FALSE(button->icon().isNull());
   }
   EXPECT_EQ(window.startButton()->text(), "Start");
-  // The eight captions and the progress label; the counts line under the
-  // list is in the window's font.
+  // The eight captions and the progress label; the totals line is plain
+  // text, and the counts line under the list is in the window's font.
   QList<QLabel*> labels = window.findChildren<QLabel*>();
-  EXPECT_EQ(labels.removeAll(window.planLine()), 1);
+  EXPECT_TRUE(labels.removeOne(window.totalsLabel()));
+  EXPECT_TRUE(labels.removeOne(window.planLine()));
   EXPECT_EQ(window.planLine()->font().pixelSize(), 11);
   EXPECT_EQ(labels.size(), 9);
   EXPECT_TRUE(labels.contains(window.progressLabel()));
@@ -268,7 +330,7 @@ TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
   for (QWidget* control : std::initializer_list<QWidget*>{
            window.outputDirEdit(), window.fileList(), window.targetWidthBox()->editor(),
            window.modeGroup()->button(0), window.rotateCheck(), window.rotateDirectionBox(),
-           window.antiAliasCheck(), keenOptions, window.startButton()}) {
+           window.antiAliasCheck(), keenOptions, window.startButton(), window.totalsLabel()}) {
     EXPECT_EQ(control->font().pixelSize(), 11) << control->metaObject()->className();
   }
 }

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
@@ -102,6 +103,7 @@ TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarl
   EXPECT_FALSE(written("e.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 3 of 5");
   EXPECT_EQ(window.fileList()->count(), 5);
+  EXPECT_TRUE(window.totalsLabel()->text().endsWith("; stopped by an error at picture 3 of 5"));
 
   // The window is usable again at once.
   EXPECT_FALSE(window.running());
@@ -110,6 +112,44 @@ TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarl
   EXPECT_EQ(answerer.seen.size(), 1u);
   EXPECT_TRUE(written("f.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 1 of 1");
+}
+
+TEST_F(RunFromWindowTest, AfterTheReportALineGivesTheTotalsAndTheReportSavesAsCsv) {
+  const std::string small = picture("small.jpg", 100, 100);
+  const std::string fits = picture("fits.jpg", 300, 400);
+  const std::string wide = picture("wide.jpg", 900, 300);
+  list({small, fits, wide});
+  window.mismatchGroup()->setItemIndex(1);  // Skip File
+  EXPECT_FALSE(window.saveReportButton()->isEnabled());
+  uitest::ModalAnswerer answerer([&](QWidget* modal) {
+    EXPECT_TRUE(window.totalsLabel()->text().isEmpty());  // not before the report is read
+    static_cast<QDialog*>(modal)->accept();
+  });
+  start();
+  ASSERT_EQ(answerer.seen.size(), 2u);
+  EXPECT_TRUE(QRegularExpression("^Written 1, edited 0, skipped by the user 0, wrong aspect ratio "
+                                 "1, too small 1\nTook 0:\\d\\d\\.\\d$")
+                  .match(window.totalsLabel()->text())
+                  .hasMatch())
+      << window.totalsLabel()->text().toStdString();
+
+  QString offered;
+  window.saveReportFile = [&](QWidget*, const QString& fileName) {
+    offered = fileName;
+    return QString::fromStdString(dir.file("report.csv"));
+  };
+  QTest::mouseClick(window.saveReportButton(), Qt::LeftButton);
+  EXPECT_EQ(offered.toStdString(), dir.file("out/report.csv"));
+  // The report's lines as the dialogs showed them, quotes doubled.
+  const auto quoted = [](QString line) { return "\"" + line.replace("\"", "\"\"") + "\""; };
+  const QString csv =
+      "file,outcome,reason,output path\r\n" + QString::fromStdString(small) + ",too small," +
+      quoted(answerer.seen[0].text) + ",\r\n" + QString::fromStdString(fits) + ",written,," +
+      QString::fromStdString(dir.file("out/fits.jpg")) + "\r\n" + QString::fromStdString(wide) +
+      ",wrong aspect ratio," + quoted(answerer.seen[1].text) + ",\r\n";
+  const std::vector<std::uint8_t> saved = testpics::readFile(dir.path() / "report.csv");
+  EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size())),
+            csv);
 }
 
 TEST_F(RunFromWindowTest, FilesGoToTheChosenFolderNotToTheTypedOne) {
@@ -193,7 +233,7 @@ TEST_F(RunFromWindowTest, InputDuringARunIsDroppedNotQueued) {
   window.fileList()->item(0)->setSelected(true);
   int runs = 0;
   bool closed = true;
-  window.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&) {
+  window.run = [&](const JobSettings&, FrontEnd& frontEnd, WorkPictures&, RunRecord&) {
     if (++runs > 1) return;
     postClick(window.startButton());
     postKey(window.fileList(), Qt::Key_Delete);

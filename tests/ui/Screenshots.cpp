@@ -19,20 +19,31 @@
 namespace {
 
 batchfit::PixelSurface landscapePhoto(int width, int height) {
-  // Sky, hills and a sun: something the eye reads as a picture.
+  // A pale sky with a white cloud, hills and a sun: something the eye reads
+  // as a picture, with a light part where a white frame alone would vanish.
   auto surface = batchfit::PixelSurface::create(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const double hill = height * (0.62 + 0.08 * std::sin(x * 6.0 / width));
       const int dx = x - width * 3 / 4, dy = y - height / 4;
+      const double cx = (x - width * 0.58) / (width * 0.16),
+                   cy = (y - height * 0.36) / (height * 0.07);
       batchfit::ColorRef colour =
-          y > hill ? batchfit::makeColor(40, (x / 60) % 2 ? 130 : 150, 40)
-                   : batchfit::makeColor(120 + y * 100 / height, 170 + y * 60 / height, 235);
+          y > hill ? batchfit::makeColor(40, (x * 40 / width) % 2 ? 130 : 150, 40)
+                   : batchfit::makeColor(190 + y * 60 / height, 215 + y * 35 / height, 245);
+      if (y <= hill && cx * cx + cy * cy < 1) colour = batchfit::makeColor(252, 252, 250);
       if (dx * dx + dy * dy < height * height / 100) colour = batchfit::makeColor(255, 220, 60);
       surface.setPixel(x, y, colour);
     }
   }
   return surface;
+}
+
+// A drag with the left button from one place on widget to another.
+void drag(QWidget* widget, QPoint from, QPoint to) {
+  QTest::mousePress(widget, Qt::LeftButton, {}, from);
+  QTest::mouseMove(widget, to);
+  QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
 }
 
 }  // namespace
@@ -68,22 +79,20 @@ int main(int argc, char** argv) {
     window.grab().save(folder + "/main-window.png");
     frontEnd.showProgress({3, 4});
     QTimer::singleShot(500, [&] {
-      // Make the frame larger with its handle, then put it over the sun.
+      // A 6000 x 4000 photo comes up whole: make the frame larger with its
+      // handle, put it over the sun and the cloud, and show the result at 2:1.
       const QPoint handle = editor.handleShape()->rect().center();
-      QTest::mousePress(editor.handleShape(), Qt::LeftButton, {}, handle);
-      QTest::mouseMove(editor.handleShape(), handle + QPoint(110, 140));
-      QTest::mouseRelease(editor.handleShape(), Qt::LeftButton, {}, handle + QPoint(110, 140));
-      const QPoint grip(30, 30);
-      QTest::mousePress(editor.frameShape(), Qt::LeftButton, {}, grip);
-      QTest::mouseMove(editor.frameShape(), grip + QPoint(700, 30));
-      QTest::mouseRelease(editor.frameShape(), Qt::LeftButton, {}, grip + QPoint(700, 30));
+      drag(editor.handleShape(), handle, handle + QPoint(250, 312));
+      drag(editor.frameShape(), QPoint(30, 30), QPoint(30 + 800, 30 + 40));
+      QTest::keyClick(&editor, Qt::Key_P);
       QTimer::singleShot(300, [&] {
         editor.grab().save(folder + "/crop-editor.png");
         editor.skipButton()->click();  // SKIP
       });
     });
     batchfit::PictureRole target;
-    editor.editPicture(landscapePhoto(1180, 700), target, batchfit::JobSettings{});
+    editor.editPicture(landscapePhoto(6000, 4000), target, batchfit::JobSettings{},
+                       "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG");
     QApplication::quit();
   });
   return QApplication::exec();

@@ -1,0 +1,86 @@
+#include "engine/RunRecord.h"
+
+#include <algorithm>
+
+#include "image/Error.h"
+
+namespace batchfit {
+
+void RunRecord::start(int count) {
+  files_.clear();
+  listed_ = count;
+  place_ = 0;
+  file_.clear();
+  stoppedAt_ = 0;
+  started_ = finished_ = Clock::now();
+}
+
+void RunRecord::takeUp(int place, const std::string& file) {
+  place_ = place;
+  file_ = file;
+}
+
+void RunRecord::finish(FileOutcome outcome, std::string reason, std::string outputPath) {
+  add(outcome, std::move(reason), std::move(outputPath));
+  place_ = 0;
+  file_.clear();
+}
+
+void RunRecord::fail(const std::string& message) {
+  // Between two files the error belongs to the next one, which is not done.
+  stoppedAt_ = place_ > 0 ? place_ : int(files_.size()) + 1;
+  add(FileOutcome::Error, errorBoxText(message), {});
+}
+
+void RunRecord::add(FileOutcome outcome, std::string reason, std::string outputPath) {
+  files_.push_back({file_, outcome, std::move(reason), std::move(outputPath)});
+  finished_ = Clock::now();
+}
+
+int RunRecord::count(FileOutcome outcome) const {
+  return int(std::count_if(files_.begin(), files_.end(),
+                           [outcome](const FileRecord& file) { return file.outcome == outcome; }));
+}
+
+namespace {
+
+const char* outcomeWord(FileOutcome outcome) {
+  switch (outcome) {
+    case FileOutcome::Written:
+      return "written";
+    case FileOutcome::Edited:
+      return "edited";
+    case FileOutcome::SkippedByUser:
+      return "skipped by the user";
+    case FileOutcome::WrongAspectRatio:
+      return "wrong aspect ratio";
+    case FileOutcome::TooSmall:
+      return "too small";
+    case FileOutcome::Error:
+      return "error";
+  }
+  return "";
+}
+
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+}  // namespace
+
+std::string reportCsv(const RunRecord& record) {
+  std::string csv = "file,outcome,reason,output path\r\n";
+  for (const FileRecord& file : record.files()) {
+    csv += csvField(file.file) + "," + outcomeWord(file.outcome) + "," + csvField(file.reason) +
+           "," + csvField(file.outputPath) + "\r\n";
+  }
+  return csv;
+}
+
+}  // namespace batchfit
