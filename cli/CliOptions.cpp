@@ -59,15 +59,23 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, Version, Report };
-const option LongOptions[] = {
-    {"output", required_argument, nullptr, 'o'},    {"size", required_argument, nullptr, 's'},
-    {"format", required_argument, nullptr, 'f'},    {"quality", required_argument, nullptr, 'q'},
-    {"mode", required_argument, nullptr, 'm'},      {"tolerance", required_argument, nullptr, 't'},
-    {"no-rotate", no_argument, nullptr, NoRotate},  {"rotate", required_argument, nullptr, 'r'},
-    {"antialias", no_argument, nullptr, 'a'},       {"jobs", required_argument, nullptr, 'j'},
-    {"report", required_argument, nullptr, Report}, {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, Version},     {nullptr, 0, nullptr, 0}};
+enum : int { NoRotate = 256, ExifOrientation, DryRun, Version, Report };
+const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
+                              {"size", required_argument, nullptr, 's'},
+                              {"format", required_argument, nullptr, 'f'},
+                              {"quality", required_argument, nullptr, 'q'},
+                              {"mode", required_argument, nullptr, 'm'},
+                              {"tolerance", required_argument, nullptr, 't'},
+                              {"no-rotate", no_argument, nullptr, NoRotate},
+                              {"rotate", required_argument, nullptr, 'r'},
+                              {"antialias", no_argument, nullptr, 'a'},
+                              {"exif-orientation", no_argument, nullptr, ExifOrientation},
+                              {"jobs", required_argument, nullptr, 'j'},
+                              {"dry-run", no_argument, nullptr, DryRun},
+                              {"report", required_argument, nullptr, Report},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, Version},
+                              {nullptr, 0, nullptr, 0}};
 // "-": every file comes back in its place among the options (code 1), so the
 // order holds whatever POSIXLY_CORRECT says; ":": a missing value is told
 // apart from an unknown option.
@@ -125,8 +133,14 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
     case 'a':
       s.antiAlias = true;
       break;
+    case ExifOrientation:
+      s.exifOrientation = true;
+      break;
     case 'j':
       s.jobs = readBounded(name, value, 1, 1024);
+      break;
+    case DryRun:
+      request.dryRun = true;
       break;
     case Report:
       if (value.empty()) throw UsageError{"empty file name for " + name};
@@ -173,6 +187,10 @@ CliRequest parseCommandLine(const std::vector<std::string>& args, int cores) {
   if (request.action == CliRequest::Action::Run && s.files.empty()) {
     throw UsageError{"no picture files given"};
   }
+  // A plan writes nothing, not even a report.
+  if (request.dryRun && !request.reportPath.empty()) {
+    throw UsageError{"--dry-run writes no report"};
+  }
   return request;
 }
 
@@ -189,8 +207,10 @@ std::string usageText() {
          "      --no-rotate           do not turn pictures of the other orientation\n"
          "  -r, --rotate left|right   direction of the turn (default left)\n"
          "  -a, --antialias           soften the result horizontally\n"
+         "      --exif-orientation    turn each photo upright as its camera noted (EXIF)\n"
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
+         "      --dry-run             read the headers only and tell what a run would do\n"
          "      --report FILE.csv     also write what became of each file as CSV\n"
          "  -h, --help                usage\n"
          "      --version             version\n";

@@ -11,6 +11,8 @@ namespace batchfit {
 struct CliRequest {
   enum class Action { Run, Help, Version };
   Action action = Action::Run;
+  // Plan the run from the headers instead of running it.
+  bool dryRun = false;
   JobSettings settings;
   // Where the run's report goes as CSV; empty for none.
   std::string reportPath;

@@ -8,6 +8,7 @@
 #include "cli/CliOptions.h"
 #include "cli/TerminalFrontEnd.h"
 #include "engine/OutputWriter.h"
+#include "engine/Plan.h"
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
 #include "image/Error.h"
@@ -57,6 +58,23 @@ int runRequest(const batchfit::CliRequest& request) {
   return status;
 }
 
+// The plan of the run: a line per photo and the counts, on standard output.
+// The status is the run's: 1 where it would stop at an unreadable file.
+int planRequest(const batchfit::JobSettings& settings) {
+  batchfit::PlanCounts counts;
+  for (const std::string& name : settings.files) {
+    const batchfit::PlannedPhoto planned = batchfit::planPhoto(settings, name);
+    counts.add(planned.outcome);
+    std::printf("%s: %s", batchfit::outcomeName(planned.outcome), name.c_str());
+    if (!planned.message.empty()) {
+      std::printf(": %s", batchfit::errorBoxText(planned.message).c_str());
+    }
+    std::printf("\n");
+  }
+  std::printf("%s\n", batchfit::countsText(settings, counts).c_str());
+  return counts.of(batchfit::PlannedOutcome::Unreadable) > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +91,7 @@ int main(int argc, char** argv) {
         std::fputs(batchfit::versionText().c_str(), stdout);
         return 0;
       case CliRequest::Action::Run:
-        return runRequest(request);
+        return request.dryRun ? planRequest(request.settings) : runRequest(request);
     }
   } catch (const batchfit::UsageError& error) {
     std::fprintf(stderr, "batchfit-cli: %s\nTry 'batchfit-cli --help' for more information.\n",

@@ -54,6 +54,10 @@ struct JobSettings {
   // frame turns its part, whether autoRotate is on or not.
   Turn rotateDirection = Turn::Left;
   bool antiAlias = false;
+  // Turn each photo upright as its EXIF Orientation tag says, right after
+  // decoding: the size test, the aspect test, the crop editor and the
+  // sampling all see the upright photo. Off, the tag is not looked at.
+  bool exifOrientation = false;
   std::string outputPath = DefaultOutputPath;  // only its folder part counts
   std::vector<std::string> files;
   // Pictures decoded ahead on worker threads; 1 decodes one at a time.

@@ -39,14 +39,14 @@ std::optional<Placement> keenPlacement(const JobSettings& settings, std::int32_t
 
 // The picture scaled row by row as its JPEG bytes decode, onto a fresh
 // target, as the run would fill TI from the whole decoded picture; none
-// without a placement or where TI has no pixels to fill. Rows that no
-// target pixel samples need not be decoded.
+// where TI has no pixels to fill. Rows that no target pixel samples need not
+// be decoded.
 std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, const JpegObject& jpeg,
-                                                const std::optional<Placement>& placement) {
-  if (!placement || settings.targetWidth <= 0 || settings.targetHeight <= 0) return std::nullopt;
+                                                const Placement& placement) {
+  if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return std::nullopt;
   PixelSurface target = PixelSurface::create(settings.targetWidth, settings.targetHeight);
   RowSampler sampler(target, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()),
-                     *placement);
+                     placement);
   const std::vector<std::int32_t> needed = sampler.rowsNeeded();
   jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); }, &needed);
   return target;
@@ -89,55 +89,37 @@ void editAndWrite(ModeRun& run, const std::string& name) {
   }
 }
 
-// Scales the picture if it fits; false when it does not.
-bool scaleIfMatching(ModeRun& run, const std::string& name) {
-  if (run.scaled) {
-    writeScaled(run, name);
-    return true;
-  }
-  const PixelSurface& picture = run.pictures.PI.surface();
-  const std::optional<Placement> placement =
-      keenPlacement(run.settings, picture.width(), picture.height());
-  if (placement) scaleAndWrite(run, name, *placement);
-  return placement.has_value();
-}
-
 void keenWork(ModeRun& run, const std::string& name) {
-  bool pictureHandled = scaleIfMatching(run, name);
-  if (!pictureHandled && run.settings.mismatchAction == MismatchAction::Edit) {
-    editAndWrite(run, name);
-    pictureHandled = true;
-  }
-  if (!pictureHandled) {
-    report(run, FileOutcome::WrongAspectRatio,
-           quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+  if (run.scaled) return writeScaled(run, name);
+  const PixelSurface& picture = run.pictures.PI.surface();
+  const Decision decision = decide(run.settings, picture.width(), picture.height());
+  switch (decision.handling) {
+    case Handling::Scale:
+      return scaleAndWrite(run, name, decision.placement);
+    case Handling::Edit:
+      return editAndWrite(run, name);
+    case Handling::Report:
+      report(run, FileOutcome::WrongAspectRatio,
+             quotedName(name) + " was not resized, reason: wrong aspect ratio!");
   }
 }
 
 void resizeAllWork(ModeRun& run, const std::string& name) {
   if (run.scaled) return writeScaled(run, name);
   const PixelSurface& picture = run.pictures.PI.surface();
-  scaleAndWrite(run, name, resizeAllPlacement(run.settings, picture.width(), picture.height()));
+  scaleAndWrite(run, name, decide(run.settings, picture.width(), picture.height()).placement);
 }
 
-// The JPEG header gives the size the decoded picture will have.
-std::int32_t widthOf(const JpegObject& jpeg) {
-  return std::int32_t(jpeg.headerWidth());
-}
-std::int32_t heightOf(const JpegObject& jpeg) {
-  return std::int32_t(jpeg.headerHeight());
-}
-
-std::optional<PixelSurface> keenScaleWhileDecoding(const JobSettings& settings,
-                                                   const JpegObject& jpeg) {
-  return scaledWhileDecoding(settings, jpeg,
-                             keenPlacement(settings, widthOf(jpeg), heightOf(jpeg)));
-}
-
-std::optional<PixelSurface> resizeAllScaleWhileDecoding(const JobSettings& settings,
-                                                        const JpegObject& jpeg) {
-  return scaledWhileDecoding(settings, jpeg,
-                             resizeAllPlacement(settings, widthOf(jpeg), heightOf(jpeg)));
+// The one place that decides how a photo's pixels are got, from its JPEG
+// header: a photo the run scales, standing as stored, is scaled row by row
+// as it decodes; every other is decoded whole: one for the crop editor or
+// the report, and one the run first turns upright.
+std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const JpegObject& jpeg) {
+  if (appliedOrientation(settings, jpeg) != 1) return std::nullopt;
+  const Decision decision =
+      decide(settings, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()));
+  if (decision.handling != Handling::Scale) return std::nullopt;
+  return scaledWhileDecoding(settings, jpeg, decision.placement);
 }
 
 }  // namespace
@@ -145,7 +127,7 @@ std::optional<PixelSurface> resizeAllScaleWhileDecoding(const JobSettings& setti
 void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
                  RunRecord& record, Decoding decoding) {
   runFiles(settings, frontEnd, pictures, record, keenWork,
-           decoding == Decoding::ScaleWhileDecoding ? keenScaleWhileDecoding : nullptr);
+           decoding == Decoding::ScaleWhileDecoding ? scaleAsItDecodes : nullptr);
 }
 
 void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
@@ -157,7 +139,25 @@ void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPicture
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
                       RunRecord& record, Decoding decoding) {
   runFiles(settings, frontEnd, pictures, record, resizeAllWork,
-           decoding == Decoding::ScaleWhileDecoding ? resizeAllScaleWhileDecoding : nullptr);
+           decoding == Decoding::ScaleWhileDecoding ? scaleAsItDecodes : nullptr);
+}
+
+Decision decide(const JobSettings& settings, std::int32_t width, std::int32_t height) {
+  switch (settings.mode) {
+    case Mode::ResizeAll:
+      return {Handling::Scale, resizeAllPlacement(settings, width, height)};
+    case Mode::Keen:
+      if (const std::optional<Placement> placement = keenPlacement(settings, width, height)) {
+        return {Handling::Scale, *placement};
+      }
+      return {settings.mismatchAction == MismatchAction::Edit ? Handling::Edit : Handling::Report,
+              {}};
+    case Mode::EditAll:
+      return {Handling::Edit, {}};
+    case Mode::None:
+      break;
+  }
+  return {};  // no run asks: without a mode it touches no photo
 }
 
 }  // namespace batchfit

@@ -1,10 +1,14 @@
-// The three resizing modes: Keen resizing, edit-all and resize-all.
+// The three resizing modes: Keen resizing, edit-all and resize-all, and what
+// each does with a photo by its size.
 #pragma once
+
+#include <cstdint>
 
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
+#include "engine/Scaling.h"
 
 namespace batchfit {
 
@@ -23,5 +27,18 @@ void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPicture
 // Scales every picture to the target size, whatever its aspect ratio.
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
                       RunRecord& record, Decoding decoding);
+
+// What the run does with a photo that passed its size test: scale it as
+// placed, show it in the crop editor, or report its aspect ratio.
+enum class Handling { Scale, Edit, Report };
+struct Decision {
+  Handling handling = Handling::Report;
+  Placement placement;  // for Scale
+};
+
+// The mode's decision for a width x height photo (upright, as the run holds
+// it). Raises the division errors of a target size of 0 where the mode
+// computes the factors, as the run does at that photo.
+Decision decide(const JobSettings& settings, std::int32_t width, std::int32_t height);
 
 }  // namespace batchfit

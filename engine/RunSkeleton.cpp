@@ -1,12 +1,13 @@
 #include "engine/RunSkeleton.h"
 
 #include "engine/Scaling.h"
+#include "image/ExifOrientation.h"
 #include "image/PictureFile.h"
 
 namespace batchfit {
 
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI) {
-  loadPicture(PI, name);
+  loadPicture(PI, name, settings.exifOrientation);
   const std::int32_t width = PI.width();
   const std::int32_t height = PI.height();
   const std::int32_t tw = settings.targetWidth;
@@ -17,6 +18,10 @@ bool loadAndTestSize(const std::string& name, const JobSettings& settings, Pictu
     return th <= width && tw <= height;
   }
   return tw <= width && th <= height;
+}
+
+int appliedOrientation(const JobSettings& settings, const JpegObject& jpeg) {
+  return settings.exifOrientation ? jpeg.orientation() : 1;
 }
 
 std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& settings,
@@ -47,13 +52,19 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   } else {
     run.runJpeg.loadFile(name);
   }
-  loadPicture(PI, name, run.runJpeg.bytes());
+  loadPicture(PI, name, run.runJpeg.bytes(), run.settings.exifOrientation);
   if (!prepared) {
     run.scaled = decodeOrScale(run.runJpeg, run.settings, run.scale, PI);
   } else if (prepared->scaled) {
     run.scaled = std::move(prepared->scaled);
   } else {
     run.runJpeg.decodeTo(PI);
+  }
+  // A picture scaled as it decoded is never held whole: nothing reads it.
+  if (run.scaled) return true;
+  // Every step from here on sees the photo upright.
+  if (const int orientation = appliedOrientation(run.settings, run.runJpeg); orientation != 1) {
+    PI.setSurface(uprightSurface(PI.surface(), orientation));
   }
   return true;
 }

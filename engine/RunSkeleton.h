@@ -37,23 +37,29 @@ struct ModeRun {
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
-// least the target's size, placed as it would be scaled (placementTurn).
+// least the target's size, placed as it would be scaled (placementTurn): the
+// size of the photo upright, where the settings turn photos upright.
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI);
 
-// The one place that decides how a picture that passed the size test is
-// decoded: where the mode needs no one for it (scale makes its target), it
-// is scaled row by row as it decodes and never held whole; otherwise (the
-// crop editor, a report line) it is decoded whole into picture. Gives the
-// scaled target, or none when the picture was decoded whole. A failure while
-// scaling leaves the picture to the whole decode and the mode's own work,
-// which raise the error at the step where a run without scaling does.
+// The EXIF orientation the run applies to a photo read into jpeg: its tag
+// where the settings honour it, otherwise 1 (as stored).
+int appliedOrientation(const JobSettings& settings, const JpegObject& jpeg);
+
+// How a picture that passed the size test is decoded: where the mode scales
+// it (scale makes its target), it is scaled row by row as it decodes and
+// never held whole; otherwise (the crop editor, a report line, a photo to
+// turn upright) it is decoded whole into picture. Gives the scaled target,
+// or none when the picture was decoded whole. A failure while scaling leaves
+// the picture to the whole decode and the mode's own work, which raise the
+// error at the step where a run without scaling does.
 std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& settings,
                                           const ScaleWhileDecoding& scale, PictureRole& picture);
 
 // The source step of file `index`: the size test, then, for a picture large
 // enough, `passed` (which shows the progress), the reading of the file as a
-// JPEG stream and decodeOrScale, taken from `ahead` where a worker has
-// already done them. False when the picture is too small.
+// JPEG stream and decodeOrScale (a picture decoded whole turned upright where
+// the settings say so), taken from `ahead` where a worker has already done
+// them. False when the picture is too small.
 bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
                 const std::function<void()>& passed);
 

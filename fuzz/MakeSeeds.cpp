@@ -1,6 +1,7 @@
 // Writes the seed corpus of the fuzz targets into the folder given:
 // pictures/ (every kind the run reads, valid and slightly broken), resize/
-// (settings bytes followed by a JPEG), spin/ and paths/ (texts).
+// (settings bytes followed by a JPEG), spin/ and paths/ (texts), exif/
+// (JPEGs with an EXIF Orientation tag, whole, broken and cut).
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -77,6 +78,22 @@ void writeResize(const fs::path& dir) {
   }
 }
 
+// Every tag in both byte orders, a value out of range, and a tagged photo cut
+// inside its EXIF segment and inside its first scan.
+void writeExif(const fs::path& dir) {
+  const Bytes photo = makeJpeg(16, 12);
+  for (std::uint16_t tag = 1; tag <= 8; ++tag) {
+    write(dir / ("intel-" + std::to_string(tag)), crafted::withExifOrientation(photo, tag));
+    write(dir / ("motorola-" + std::to_string(tag)),
+          crafted::withExifOrientation(photo, tag, true));
+  }
+  write(dir / "out-of-range", crafted::withExifOrientation(photo, 9, true));
+  const Bytes tagged = crafted::withExifOrientation(photo, 6);
+  write(dir / "cut-in-exif", Bytes(tagged.begin(), tagged.begin() + 40));
+  write(dir / "cut-in-scan", crafted::cutTo(tagged, 90));
+  write(dir / "untagged", photo);
+}
+
 void writeTexts(const fs::path& dir, const std::vector<std::string>& texts) {
   for (std::size_t i = 0; i < texts.size(); ++i) writeText(dir / std::to_string(i), texts[i]);
 }
@@ -89,11 +106,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* group : {"pictures", "resize", "spin", "paths"}) {
+  for (const char* group : {"pictures", "resize", "spin", "paths", "exif"}) {
     fs::create_directories(root / group);
   }
   writePictures(root / "pictures");
   writeResize(root / "resize");
+  writeExif(root / "exif");
   writeTexts(root / "spin", {"176", "  -220", "+17", "$B0", "x7FFFFFFF", "0XffffFFFF",
                              "-2147483648", "2147483648", "17.6", "176 ", "", "abc", "-$10"});
   writeTexts(root / "paths", {"C:\\Pics\\a.b.jpg", "D:\\Pics.old\\photo", "trail.",

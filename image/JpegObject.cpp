@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/Error.h"
+#include "image/ExifOrientation.h"
 #include "image/FileIo.h"
 #include "image/JpegGuard.h"
 // After jpeglib.h, which JpegGuard.h includes.
@@ -43,7 +44,8 @@ class Decompressor {
       throwJpegError(errors_);
     }
     return JpegHeader{info_.image_width, info_.image_height,
-                      info_.jpeg_color_space == JCS_GRAYSCALE, result.multiple_scans != 0};
+                      info_.jpeg_color_space == JCS_GRAYSCALE, result.multiple_scans != 0,
+                      exifOrientation(bytes.data(), bytes.size())};
   }
   jpeg_decompress_struct& info() { return info_; }
 
@@ -157,6 +159,13 @@ JpegHeader readJpegFileHeader(const std::string& path) {
   }
 }
 
+JpegHeader readJpegStreamHeader(const std::string& path) {
+  const JpegHeader header = readJpegFileHeader(path);
+  // libjpeg refuses a size of 0, so only an empty file reads as 0 x 0.
+  if (header.width == 0) return readJpegHeader({});
+  return header;
+}
+
 void JpegObject::loadFile(const std::string& path) {
   InputFile file(path);
   retireHeld();
@@ -175,11 +184,13 @@ void JpegObject::takeHeader() {
   hasBytes_ = true;
   headerWidth_ = headerHeight_ = 0;
   oneComponent_ = false;
+  orientation_ = 1;
   if (bytes_.empty()) return;  // an empty file keeps the previous progressive flag
   const JpegHeader header = readJpegHeader(bytes_);
   headerWidth_ = header.width;
   headerHeight_ = header.height;
   oneComponent_ = header.oneComponent;
+  orientation_ = header.orientation;
   progressiveFlag_ = header.progressive;
 }
 
@@ -198,6 +209,7 @@ void JpegObject::adoptLoaded(JpegObject&& loaded) {
   headerWidth_ = loaded.headerWidth_;
   headerHeight_ = loaded.headerHeight_;
   oneComponent_ = loaded.oneComponent_;
+  orientation_ = loaded.orientation_;
   if (!bytes_.empty()) progressiveFlag_ = loaded.progressiveFlag_;
   held_ = std::move(loaded.held_);
 }
@@ -269,6 +281,7 @@ void JpegObject::assignSurface(const PixelSurface& surface) {
   hasBytes_ = false;
   headerWidth_ = headerHeight_ = 0;
   oneComponent_ = false;
+  orientation_ = 1;
   held_ = surface;
 }
 

@@ -14,12 +14,14 @@
 namespace batchfit {
 
 // What a JPEG header tells: the size, whether the picture is gray (one
-// component) and whether it is progressive.
+// component), whether it is progressive, and the EXIF Orientation tag (1
+// where there is none).
 struct JpegHeader {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   bool oneComponent = false;
   bool progressive = false;
+  int orientation = 1;
 };
 
 // Reads the header of JPEG bytes with libjpeg. Throws "JPEG error #%d" (42
@@ -28,6 +30,9 @@ JpegHeader readJpegHeader(const std::vector<std::uint8_t>& bytes);
 // The same for a file, reading only as much of it as the header needs; an
 // empty file gives a header of 0 x 0.
 JpegHeader readJpegFileHeader(const std::string& path);
+// The header of a file as decoding it finds it: the same, except that an
+// empty file fails as its decoding does ("JPEG error #42").
+JpegHeader readJpegStreamHeader(const std::string& path);
 
 class JpegObject {
  public:
@@ -69,6 +74,7 @@ class JpegObject {
   std::uint32_t headerWidth() const { return headerWidth_; }
   std::uint32_t headerHeight() const { return headerHeight_; }
   bool oneComponent() const { return oneComponent_; }
+  int orientation() const { return orientation_; }
   std::uint8_t qualityValue() const { return qualityValue_; }
   bool progressiveFlag() const { return progressiveFlag_; }
 
@@ -84,6 +90,7 @@ class JpegObject {
   std::uint32_t headerWidth_ = 0;
   std::uint32_t headerHeight_ = 0;
   bool oneComponent_ = false;
+  int orientation_ = 1;
   std::optional<PixelSurface> held_;
   std::uint8_t qualityValue_ = 90;
   bool progressiveFlag_ = false;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "image/Error.h"
+#include "image/ExifOrientation.h"
 #include "image/FileIo.h"
 #include "image/JpegObject.h"
 #include "image/PathRules.h"
@@ -223,20 +224,30 @@ Picture readPicture(PictureKind kind, const std::vector<std::uint8_t>& bytes) {
   }
 }
 
-void loadPicture(PictureRole& role, const std::string& path) {
+Picture jpegPicture(const JpegHeader& header, bool upright) {
+  const auto width = std::int32_t(header.width), height = std::int32_t(header.height);
+  if (upright && swapsSides(header.orientation)) return Picture{PictureKind::Jpeg, height, width};
+  return Picture{PictureKind::Jpeg, width, height};
+}
+
+void loadPicture(PictureRole& role, const std::string& path, bool upright) {
   const PictureKind kind = kindOf(path);
   if (kind != PictureKind::Jpeg) {
     role.setPicture(readPicture(kind, readWholeFile(path)));
     return;
   }
   // Only the header counts here; the decoder reads the whole file anyway.
-  const JpegHeader header = readJpegFileHeader(path);
-  role.setPicture(Picture{kind, std::int32_t(header.width), std::int32_t(header.height)});
+  role.setPicture(jpegPicture(readJpegFileHeader(path), upright));
 }
 
-void loadPicture(PictureRole& role, const std::string& path,
-                 const std::vector<std::uint8_t>& bytes) {
-  role.setPicture(readPicture(kindOf(path), bytes));
+void loadPicture(PictureRole& role, const std::string& path, const std::vector<std::uint8_t>& bytes,
+                 bool upright) {
+  const PictureKind kind = kindOf(path);
+  if (kind == PictureKind::Jpeg && !bytes.empty()) {
+    role.setPicture(jpegPicture(readJpegHeader(bytes), upright));
+    return;
+  }
+  role.setPicture(readPicture(kind, bytes));
 }
 
 }  // namespace batchfit

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -232,6 +233,7 @@ MainWindow::MainWindow(QWidget* parent)
   createControls();
   setFonts();
   setTabOrder();
+  replanOnChanges();
   guarded([this] { createDefaultOutputFolder(); });
 }
 
@@ -248,6 +250,8 @@ void MainWindow::createControls() {
   fileList_->viewport()->setAcceptDrops(true);
   fileList_->viewport()->installEventFilter(this);
   column->addWidget(fileList_);
+  planLine_ = new PlanLine(this);
+  column->addWidget(planLine_);
   column->addLayout(sizeRow());
   column->addLayout(rotateRow());
   column->addLayout(optionsRow());
@@ -315,11 +319,14 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setCompleter(nullptr);
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
+  exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
   row->addWidget(rotateDirectionBox_);
   row->addSpacing(24);
   row->addWidget(antiAliasCheck_);
+  row->addSpacing(24);
+  row->addWidget(exifOrientationCheck_);
   row->addStretch();
   return row;
 }
@@ -415,8 +422,38 @@ void MainWindow::setTabOrder() {
   addGroup(mismatchGroup_);
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
-  chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_});
+  chain.append(
+      {qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_, exifOrientationCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+// The counts under the list follow the list and every setting they depend
+// on; format, quality, direction, anti-aliasing and output folder change none.
+void MainWindow::replanOnChanges() {
+  replanSoon_ = new QTimer(this);
+  replanSoon_->setSingleShot(true);
+  replanSoon_->setInterval(0);
+  connect(replanSoon_, &QTimer::timeout, this, [this] { planLine_->plan(jobSettings()); });
+  // The timer, not the window, receives the changes: the window's children
+  // signal changes while the window is destroyed, when it is no window any more.
+  QTimer* timer = replanSoon_;
+  const auto replan = [timer] { timer->start(); };
+  const QAbstractItemModel* list = fileList_->model();
+  connect(list, &QAbstractItemModel::rowsInserted, timer, replan);
+  connect(list, &QAbstractItemModel::rowsRemoved, timer, replan);
+  connect(list, &QAbstractItemModel::modelReset, timer, replan);
+  for (SpinEdit* box : {targetWidthBox_, targetHeightBox_, toleranceBox_}) {
+    connect(box->editor(), &QLineEdit::textChanged, timer, replan);
+  }
+  for (RadioGroup* group : {modeGroup_, mismatchGroup_}) {
+    for (int i = 0; i < group->count(); ++i) {
+      connect(group->button(i), &QRadioButton::toggled, timer, replan);
+    }
+  }
+  for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_}) {
+    connect(check, &QCheckBox::toggled, timer, replan);
+  }
+  planLine_->plan(jobSettings());
 }
 
 JobSettings MainWindow::jobSettings() const {
@@ -431,6 +468,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.autoRotate = rotateCheck_->isChecked();
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
+  settings.exifOrientation = exifOrientationCheck_->isChecked();
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {
@@ -497,6 +535,9 @@ void MainWindow::start() {
       },
       [this](const std::string& message) { record_.fail(message); });
   showTotals();
+  // The run may have replaced listed photos with its outputs: plan the list
+  // as it now stands.
+  replanSoon_->start();
 }
 
 void MainWindow::showTotals() {

@@ -11,6 +11,7 @@
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
+#include "ui/PlanLine.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpinEdit.h"
 
@@ -23,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QTimer;
 class QToolButton;
 
 namespace batchfit {
@@ -61,6 +63,7 @@ class MainWindow : public QWidget {
   QLineEdit* outputDirEdit() const { return outputDirEdit_; }
   QToolButton* outputFolderButton() const { return outputFolderButton_; }
   QListWidget* fileList() const { return fileList_; }
+  PlanLine* planLine() const { return planLine_; }
   SpinEdit* targetWidthBox() const { return targetWidthBox_; }
   SpinEdit* targetHeightBox() const { return targetHeightBox_; }
   RadioGroup* formatGroup() const { return formatGroup_; }
@@ -68,6 +71,7 @@ class MainWindow : public QWidget {
   QCheckBox* rotateCheck() const { return rotateCheck_; }
   QComboBox* rotateDirectionBox() const { return rotateDirectionBox_; }
   QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
+  QCheckBox* exifOrientationCheck() const { return exifOrientationCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
   RadioGroup* mismatchGroup() const { return mismatchGroup_; }
@@ -94,6 +98,7 @@ class MainWindow : public QWidget {
   QLayout* totalsRow();
   void setFonts();
   void setTabOrder();
+  void replanOnChanges();
 
   void createDefaultOutputFolder();
   void addFiles();
@@ -114,6 +119,7 @@ class MainWindow : public QWidget {
   QLineEdit* outputDirEdit_;
   QToolButton* outputFolderButton_;
   QListWidget* fileList_;
+  PlanLine* planLine_;
   QLabel* sizeLabel_;  // "Picture Size:"
   SpinEdit* targetWidthBox_;
   QLabel* sizeCrossLabel_;  // "X"
@@ -125,6 +131,7 @@ class MainWindow : public QWidget {
   QCheckBox* rotateCheck_;
   QComboBox* rotateDirectionBox_;
   QCheckBox* antiAliasCheck_;
+  QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"
@@ -150,6 +157,8 @@ class MainWindow : public QWidget {
 
   FrontEnd* frontEnd_ = nullptr;
   bool running_ = false;
+  // Gathers the changes of one command into one new plan.
+  QTimer* replanSoon_;
   InputDrop* inputDrop_;
 };
 

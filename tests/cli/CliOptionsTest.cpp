@@ -35,15 +35,16 @@ TEST(CliOptions, DefaultsMatchTheMainWindowWithMismatchesReported) {
   EXPECT_TRUE(s.autoRotate);
   EXPECT_EQ(s.rotateDirection, batchfit::Turn::Left);
   EXPECT_FALSE(s.antiAlias);
+  EXPECT_FALSE(s.exifOrientation);
   EXPECT_EQ(s.outputPath, "/tmp/");
   EXPECT_EQ(s.jobs, 4);
   EXPECT_EQ(s.files, std::vector<std::string>{"a.jpg"});
 }
 
 TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
-  const auto s =
-      parse({"-o", "out", "--size=200x-5", "-fbmp", "--quality", "0", "-m", "resize-all", "-t",
-             "-3", "--no-rotate", "-r", "right", "-a", "-j1", "x.jpg", "--", "-y.jpg"});
+  const auto s = parse({"-o", "out", "--size=200x-5", "-fbmp", "--quality", "0", "-m", "resize-all",
+                        "-t", "-3", "--no-rotate", "-r", "right", "-a", "--exif-orientation", "-j1",
+                        "x.jpg", "--", "-y.jpg"});
   EXPECT_EQ(s.outputPath, "out/");
   EXPECT_EQ(s.targetWidth, 200);
   EXPECT_EQ(s.targetHeight, -5);
@@ -54,6 +55,7 @@ TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
   EXPECT_FALSE(s.autoRotate);
   EXPECT_EQ(s.rotateDirection, batchfit::Turn::Right);
   EXPECT_TRUE(s.antiAlias);
+  EXPECT_TRUE(s.exifOrientation);
   EXPECT_EQ(s.jobs, 1);
   EXPECT_EQ(s.files, (std::vector<std::string>{"x.jpg", "-y.jpg"}));
 }
@@ -79,6 +81,9 @@ TEST(CliOptions, OutputFolderWithOrWithoutTrailingSlashIsTheSameFolder) {
 }
 
 TEST(CliOptions, HelpAndVersionNeedNoFiles) {
+  EXPECT_EQ(parseCommandLine({"--dry-run", "--help"}, 1).action, CliRequest::Action::Help);
+  EXPECT_TRUE(parseCommandLine({"--dry", "a"}, 1).dryRun);
+  EXPECT_FALSE(parseCommandLine({"a"}, 1).dryRun);
   EXPECT_EQ(parseCommandLine({"-h"}, 1).action, CliRequest::Action::Help);
   EXPECT_EQ(parseCommandLine({"--version"}, 1).action, CliRequest::Action::Version);
 }
@@ -99,5 +104,6 @@ TEST(CliOptions, UsageErrorsNameTheBadOptionOrValue) {
   EXPECT_EQ(usageMessage({"-j", "0", "a"}), "--jobs must be between 1 and 1024: '0'");
   EXPECT_EQ(usageMessage({"-o", "", "a"}), "empty folder for --output");
   EXPECT_EQ(usageMessage({"--report=", "a"}), "empty file name for --report");
+  EXPECT_EQ(usageMessage({"--dry-run", "--report", "r.csv", "a"}), "--dry-run writes no report");
   EXPECT_EQ(usageMessage({"--antialias=yes", "a"}), "option --antialias takes no value");
 }

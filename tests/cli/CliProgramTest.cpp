@@ -218,6 +218,54 @@ TEST_F(CliProgram, ChunksRunAsSeparateProcessesWriteWhatOneRunOverTheBatchWrites
   }
 }
 
+// The plan's counts against what the run over the same list then does: its
+// outputs, its report lines and its status, with and without a file that
+// stops it.
+TEST_F(CliProgram, DryRunTellsWhatTheRunThenDoesAndWritesNothing) {
+  const std::string phone = in.file("in/phone.jpg");
+  testpics::writeFile(phone, crafted::withExifOrientation(testpics::makeJpeg(400, 300), 6, true));
+  const std::string fake = in.file("in/fake.bmp");
+  testpics::writeFile(fake, crafted::makeBmp(400, 400));
+  const std::vector<std::string> files = {
+      input("fits.jpg", 300, 375), input("turned.jpg", 375, 300), phone,
+      input("wide.jpg", 900, 300), input("small.jpg", 100, 100)};
+  const std::string plan = "scaled straight: " + files[0] + "\nscaled turned: " + files[1] +
+                           "\nscaled straight: " + phone + "\nwrong aspect ratio: " + files[3] +
+                           "\ntoo small: " + files[4] + "\n";
+  std::vector<std::string> args = {"-o", out.file("cli"), "--exif-orientation"};
+  args.insert(args.end(), files.begin(), files.end());
+
+  args.insert(args.begin(), "--dry-run");
+  Outcome dry = runCli(args, scratch);
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.out, plan +
+                         "5 photos: 2 scaled straight, 1 scaled turned, 1 wrong aspect ratio, "
+                         "1 too small, 0 unreadable\n");
+  EXPECT_TRUE(fs::is_empty(out.path() / "cli"));
+  args.erase(args.begin());
+  Outcome run = runCli(args, scratch);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(testpics::fileNames(out.path() / "cli"),
+            (std::vector<std::string>{"fits.jpg", "phone.jpg", "turned.jpg"}));
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
+
+  fs::remove_all(out.path() / "cli");
+  fs::create_directory(out.path() / "cli");
+  args.push_back(fake);
+  args.insert(args.begin(), "--dry-run");
+  dry = runCli(args, scratch);
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_EQ(dry.out, plan + "unreadable: " + fake +
+                         ": JPEG error #53.\n6 photos: 2 scaled straight, 1 scaled turned, 1 "
+                         "wrong aspect ratio, 1 too small, 1 unreadable\n");
+  EXPECT_TRUE(fs::is_empty(out.path() / "cli"));
+  args.erase(args.begin());
+  run = runCli(args, scratch);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "batchfit-cli: " + fake + ": JPEG error #53.\n");
+  EXPECT_EQ(testpics::fileNames(out.path() / "cli").size(), 3u);
+}
+
 TEST_F(CliProgram, UsageErrorsTouchNoFileAndExitWithTwo) {
   const std::string photo = input("photo.jpg", 300, 400);
   for (const std::vector<std::string>& args :

@@ -239,6 +239,32 @@ Bytes withBadHuffmanTable(Bytes jpeg) {
   throw std::runtime_error("Huffman table without two codes of one length");
 }
 
+Bytes withExifOrientation(const Bytes& jpeg, std::uint16_t orientation, bool bigEndian) {
+  const std::uint8_t order = bigEndian ? 'M' : 'I';
+  Bytes tiff = {order, order};
+  const auto field = [&](std::uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) {
+      tiff.push_back(std::uint8_t(v >> (8 * (bigEndian ? size - 1 - i : i))));
+    }
+  };
+  field(42, 2);
+  field(8, 4);  // the first directory follows at once
+  field(2, 2);  // two entries: tag, type (3 SHORT), count, value
+  field(0x0100, 2), field(3, 2), field(1, 4), field(4000, 2), field(0, 2);
+  field(0x0112, 2), field(3, 2), field(1, 4), field(orientation, 2), field(0, 2);
+  field(0, 4);  // no next directory
+  Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+  segment.insert(segment.end(), tiff.begin(), tiff.end());
+  segment[2] = std::uint8_t((segment.size() - 2) >> 8);
+  segment[3] = std::uint8_t(segment.size() - 2);
+  const std::size_t app0 = findSegment(jpeg, [](std::uint8_t m) { return m == 0xE0; });
+  const std::size_t after = app0 + 2 + ((std::size_t(jpeg[app0 + 2]) << 8) | jpeg[app0 + 3]);
+  Bytes tagged(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(after));
+  tagged.insert(tagged.end(), segment.begin(), segment.end());
+  tagged.insert(tagged.end(), jpeg.begin() + std::ptrdiff_t(after), jpeg.end());
+  return tagged;
+}
+
 Bytes cutTo(const Bytes& bytes, int percent) {
   return Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(bytes.size() * percent / 100));
 }

@@ -45,6 +45,11 @@ Bytes withJpegSize(Bytes jpeg, std::uint16_t width, std::uint16_t height);
 // one), so the header reads fine and decoding fails at its start.
 Bytes withBadHuffmanTable(Bytes jpeg);
 
+// The JPEG with an EXIF APP1 segment after its JFIF one, whose first image
+// directory holds an ImageWidth entry and then the Orientation tag with the
+// given value, in Motorola (big-endian) or Intel byte order.
+Bytes withExifOrientation(const Bytes& jpeg, std::uint16_t orientation, bool bigEndian = false);
+
 // The first `percent` per cent of the bytes (rounded down).
 Bytes cutTo(const Bytes& bytes, int percent);
 

@@ -13,7 +13,9 @@
 #include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <set>
 
 #include "tests/support/TestPictures.h"
@@ -84,6 +86,13 @@ struct MainWindowTest : ::testing::Test {
     return dropped.isAccepted();
   }
 };
+
+// The counts line once it reads `expected` (it is planned on a worker), or
+// as it reads after a few seconds.
+QString countsOnceThey(const MainWindow& window, const QString& expected) {
+  static_cast<void>(QTest::qWaitFor([&] { return window.planLine()->text() == expected; }, 5000));
+  return window.planLine()->text();
+}
 
 // A radio button takes clicks on its circle and caption only, near its left edge.
 void clickRadio(QRadioButton* button) {
@@ -204,6 +213,8 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.autoRotate, defaults.autoRotate);
   EXPECT_EQ(settings.rotateDirection, defaults.rotateDirection);
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
+  EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
+  EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
   EXPECT_EQ(window.windowTitle(), "Options");
@@ -225,6 +236,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   clickRadio(window.mismatchGroup()->button(1));
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
   QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
@@ -239,6 +251,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_EQ(settings.mismatchAction, batchfit::MismatchAction::Skip);
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
+  EXPECT_TRUE(settings.exifOrientation);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -276,6 +289,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateCheck(),
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
+                                          window.exifOrientationCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};
@@ -297,9 +311,12 @@ TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
     EXPECT_FALSE(button->icon().isNull());
   }
   EXPECT_EQ(window.startButton()->text(), "Start");
-  // The eight captions and the progress label; the totals line is plain text.
+  // The eight captions and the progress label; the totals line is plain
+  // text, and the counts line under the list is in the window's font.
   QList<QLabel*> labels = window.findChildren<QLabel*>();
   EXPECT_TRUE(labels.removeOne(window.totalsLabel()));
+  EXPECT_TRUE(labels.removeOne(window.planLine()));
+  EXPECT_EQ(window.planLine()->font().pixelSize(), 11);
   EXPECT_EQ(labels.size(), 9);
   EXPECT_TRUE(labels.contains(window.progressLabel()));
   for (QLabel* label : labels) {
@@ -316,6 +333,95 @@ TEST_F(MainWindowTest, ToolButtonsNeverTakeTheFocusAndLabelsUseTheLargerFont) {
            window.antiAliasCheck(), keenOptions, window.startButton(), window.totalsLabel()}) {
     EXPECT_EQ(control->font().pixelSize(), 11) << control->metaObject()->className();
   }
+}
+
+TEST_F(MainWindowTest, CountsLineFollowsTheListAndTheSettings) {
+  testpics::TempDir dir;
+  QStringList photos;
+  for (const auto& [name, width, height] :
+       {std::tuple{"portrait.jpg", 600, 800}, std::tuple{"landscape.jpg", 800, 600},
+        std::tuple{"small.jpg", 100, 100}}) {
+    testpics::writeFile(dir.file(name), testpics::makeJpeg(width, height));
+    photos << QString::fromStdString(dir.file(name));
+  }
+  window.openFiles = [&](QWidget*, const QString&) { return photos; };
+  QTest::mouseClick(window.addFilesButton(), Qt::LeftButton);
+  QString expected =
+      "3 photos: 1 scaled straight, 1 scaled turned, 0 to the editor, "
+      "1 too small, 0 unreadable";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+  EXPECT_TRUE(window.planLine()->isEnabled());
+
+  QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);  // the landscape no longer turns
+  expected =
+      "3 photos: 1 scaled straight, 0 scaled turned, 1 to the editor, 1 too small, "
+      "0 unreadable";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+
+  window.targetWidthBox()->setText("100");
+  window.targetHeightBox()->setText("100");
+  clickRadio(window.mismatchGroup()->button(1));
+  expected =
+      "3 photos: 1 scaled straight, 0 scaled turned, 2 wrong aspect ratio, 0 too small, "
+      "0 unreadable";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+
+  window.fileList()->setCurrentRow(2);
+  QTest::keyClick(window.fileList(), Qt::Key_Delete);
+  clickRadio(window.modeGroup()->button(2));
+  expected = "2 photos: 2 scaled straight, 0 scaled turned, 0 too small, 0 unreadable";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+}
+
+// The worker holds at every photo until the test lets it go on: the window
+// takes a second photo meanwhile, and the plan of the one-photo list that
+// the worker then finishes is never shown.
+TEST_F(MainWindowTest, CountsOfAListThatChangedMeanwhileAreNeverShown) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int entered = 0, released = 0;
+  window.planLine()->planner = [&](const JobSettings&, const std::string&) {
+    std::unique_lock lock(mutex);
+    const int mine = ++entered;
+    changed.notify_all();
+    changed.wait(lock, [&] { return released >= mine; });
+    return PlannedPhoto{PlannedOutcome::TooSmall, {}};
+  };
+  const auto enteredCount = [&] {
+    std::lock_guard lock(mutex);
+    return entered;
+  };
+  const auto release = [&](int count) {
+    std::lock_guard lock(mutex);
+    released = count;
+    changed.notify_all();
+  };
+  struct ReleaseAll {
+    std::function<void()> release;
+    ~ReleaseAll() { release(); }
+  } releaseAll{[&] { release(1000); }};
+  const QString before = countsOnceThey(window,
+                                        "0 photos: 0 scaled straight, 0 scaled turned, "
+                                        "0 to the editor, 0 too small, 0 unreadable");
+
+  window.fileList()->addItem("/photos/first.jpg");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return enteredCount() == 1; }, 5000));
+  EXPECT_FALSE(window.planLine()->isEnabled());
+  window.fileList()->addItem("/photos/second.jpg");
+  QTest::qWait(50);  // the window asks for the new plan
+  release(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return enteredCount() == 2; }, 5000));
+  QTest::qWait(50);
+  EXPECT_EQ(window.planLine()->text(), before);
+  EXPECT_FALSE(window.planLine()->isEnabled());
+
+  release(3);
+  const QString expected =
+      "2 photos: 0 scaled straight, 0 scaled turned, 0 to the editor, "
+      "2 too small, 0 unreadable";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+  EXPECT_TRUE(window.planLine()->isEnabled());
+  EXPECT_EQ(enteredCount(), 3);
 }
 
 }  // namespace

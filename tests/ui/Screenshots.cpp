@@ -59,6 +59,14 @@ int main(int argc, char** argv) {
   batchfit::CropEditor editor;
   batchfit::WindowFrontEnd frontEnd(window, editor);
   window.setFrontEnd(&frontEnd);
+  // The photos shown are not on this machine: their plan is told here.
+  window.planLine()->planner = [](const batchfit::JobSettings&, const std::string& name) {
+    using enum batchfit::PlannedOutcome;
+    return batchfit::PlannedPhoto{name.ends_with("4712.JPG")   ? Turned
+                                  : name.ends_with("4802.JPG") ? Editor
+                                                               : Straight,
+                                  {}};
+  };
   window.fileList()->addItems({"/home/ana/Photos/2024-05-03 Lisbon/IMG_4711.JPG",
                                "/home/ana/Photos/2024-05-03 Lisbon/IMG_4712.JPG",
                                "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG",
