@@ -9,9 +9,9 @@
 #include <string>
 #include <thread>
 
+#include "bench/SampledDecode.h"
 #include "engine/Arithmetic.h"
 #include "image/JpegObject.h"
-#include "bench/SampledDecode.h"
 #include "tests/support/CraftedFiles.h"
 #include "tests/support/Errors.h"
 #include "tests/support/ReferenceDecode.h"
@@ -51,32 +51,22 @@ std::string describe(const Kind& k, int width, int height) {
 
 Bytes colourJpeg(int width, int height, const Kind& kind,
                  const std::function<void(jpeg_compress_struct&)>& more = {}) {
-  return testpics::compressJpeg(
-      width, height, 3, JCS_RGB,
-      [&](jpeg_compress_struct& c) {
-        c.err->trace_level = -1;  // no note about 16-bit quantizers
-        c.comp_info[0].h_samp_factor = kind.h;
-        c.comp_info[0].v_samp_factor = kind.v;
-        c.dct_method = JDCT_FLOAT;
-        jpeg_set_quality(&c, kind.quality, kind.baselineTables ? TRUE : FALSE);
-        c.restart_in_rows = kind.restartRows;
-        if (kind.scans == Scans::Progressive) jpeg_simple_progression(&c);
-        if (kind.scans == Scans::OnePerComponent) {
-          static jpeg_scan_info script[3];
-          for (int ci = 0; ci < 3; ++ci) script[ci] = {1, {ci}, 0, 63, 0, 0};
-          c.scan_info = script;
-          c.num_scans = 3;
-        }
-        if (more) more(c);
-      },
-      [&](int y, std::vector<std::uint8_t>& row) {
-        for (int x = 0; x < width; ++x) {
-          const testpics::Rgb c = busy(x, y);
-          row[3 * x] = c.r;
-          row[3 * x + 1] = c.g;
-          row[3 * x + 2] = c.b;
-        }
-      });
+  return testpics::makeColourJpeg(width, height, busy, [&](jpeg_compress_struct& c) {
+    c.err->trace_level = -1;  // no note about 16-bit quantizers
+    c.comp_info[0].h_samp_factor = kind.h;
+    c.comp_info[0].v_samp_factor = kind.v;
+    c.dct_method = JDCT_FLOAT;
+    jpeg_set_quality(&c, kind.quality, kind.baselineTables ? TRUE : FALSE);
+    c.restart_in_rows = kind.restartRows;
+    if (kind.scans == Scans::Progressive) jpeg_simple_progression(&c);
+    if (kind.scans == Scans::OnePerComponent) {
+      static jpeg_scan_info script[3];
+      for (int ci = 0; ci < 3; ++ci) script[ci] = {1, {ci}, 0, 63, 0, 0};
+      c.scan_info = script;
+      c.num_scans = 3;
+    }
+    if (more) more(c);
+  });
 }
 
 // The picture rows or columns that a target of `target` samples, as the

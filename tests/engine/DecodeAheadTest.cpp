@@ -59,19 +59,11 @@ testpics::Rgb other(int x, int y) {
 // Chroma halved across only, and a restart marker after every row of blocks:
 // the rows passed over must not upset either.
 std::vector<std::uint8_t> subsampled422WithRestarts(int width, int height) {
-  return testpics::compressJpeg(
-      width, height, 3, JCS_RGB,
-      [](jpeg_compress_struct& c) {
-        c.comp_info[0].h_samp_factor = 2;
-        c.comp_info[0].v_samp_factor = 1;
-        c.restart_in_rows = 1;
-      },
-      [](int y, std::vector<std::uint8_t>& row) {
-        for (std::size_t x = 0; x < row.size() / 3; ++x) {
-          const testpics::Rgb c = testpics::gradient(int(x), y);
-          row[3 * x] = c.r, row[3 * x + 1] = c.g, row[3 * x + 2] = c.b;
-        }
-      });
+  return testpics::makeColourJpeg(width, height, testpics::gradient, [](jpeg_compress_struct& c) {
+    c.comp_info[0].h_samp_factor = 2;
+    c.comp_info[0].v_samp_factor = 1;
+    c.restart_in_rows = 1;
+  });
 }
 
 // A mixed batch: too small, matching, progressive, gray, 4:2:2 with restart

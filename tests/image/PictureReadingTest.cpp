@@ -487,22 +487,12 @@ testpics::Rgb busy(int x, int y) {
 // A colour photo with luma sampled h x v against chroma.
 Bytes sampledJpeg(int width, int height, int h, int v,
                   const std::function<void(jpeg_compress_struct&)>& more = {}) {
-  return testpics::compressJpeg(
-      width, height, 3, JCS_RGB,
-      [&](jpeg_compress_struct& c) {
-        jpeg_set_quality(&c, 85, TRUE);
-        c.comp_info[0].h_samp_factor = h;
-        c.comp_info[0].v_samp_factor = v;
-        if (more) more(c);
-      },
-      [&](int y, std::vector<std::uint8_t>& row) {
-        for (int x = 0; x < width; ++x) {
-          const testpics::Rgb c = busy(x, y);
-          row[3 * x] = c.r;
-          row[3 * x + 1] = c.g;
-          row[3 * x + 2] = c.b;
-        }
-      });
+  return testpics::makeColourJpeg(width, height, busy, [&](jpeg_compress_struct& c) {
+    jpeg_set_quality(&c, 85, TRUE);
+    c.comp_info[0].h_samp_factor = h;
+    c.comp_info[0].v_samp_factor = v;
+    if (more) more(c);
+  });
 }
 
 // Rows 0 to height - 1 that a sampling of count rows reads.

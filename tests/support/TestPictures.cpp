@@ -95,6 +95,15 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind, const P
       [&](int y, std::vector<std::uint8_t>& row) { fillRow(kind, pattern, y, width, row); });
 }
 
+std::vector<std::uint8_t> makeColourJpeg(
+    int width, int height, const Pattern& pattern,
+    const std::function<void(jpeg_compress_struct&)>& configure) {
+  return compressJpeg(width, height, 3, JCS_RGB, configure,
+                      [&](int y, std::vector<std::uint8_t>& row) {
+                        fillRow(JpegKind::Baseline, pattern, y, width, row);
+                      });
+}
+
 namespace {
 
 J_COLOR_SPACE storedSpace(Samples kind) {

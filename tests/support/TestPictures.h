@@ -44,6 +44,12 @@ void decompressJpeg(const std::vector<std::uint8_t>& bytes,
 std::vector<std::uint8_t> makeJpeg(int width, int height, JpegKind kind = JpegKind::Baseline,
                                    const Pattern& pattern = gradient, int quality = 95);
 
+// JPEG bytes of a colour picture of the pattern, with what `configure` sets
+// beyond libjpeg's defaults (quality, sampling factors, scans, restarts).
+std::vector<std::uint8_t> makeColourJpeg(
+    int width, int height, const Pattern& pattern,
+    const std::function<void(jpeg_compress_struct&)>& configure);
+
 // How the samples of makeRawJpeg are stored.
 enum class Samples {
   AdobeCmyk,    // inverted CMYK with an Adobe marker, as Photoshop writes it
