@@ -18,81 +18,21 @@
 #include <thread>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
-
-#include "bench/CameraScene.h"
+#include "bench/BenchPhotos.h"
 #include "tests/support/TestPictures.h"
 
 extern char** environ;
 
 namespace {
 
+using bench::bareDecode;
+using bench::Kind;
+using bench::makePhoto;
+using bench::mixedShots;
+using bench::Shot;
+using bench::twelveMegapixelShots;
 using Clock = std::chrono::steady_clock;
 constexpr int Rounds = 11;
-
-enum class Kind { Baseline, Progressive, Gray, Baseline422, Baseline444 };
-
-struct Shot {
-  int width, height;
-  Kind kind;
-};
-
-// Camera photos at quality 90: 4:2:0 unless the kind says otherwise.
-std::vector<std::uint8_t> makePhoto(const Shot& s, int shot) {
-  const testpics::Pattern scene = bench::cameraScene(s.width, s.height, shot);
-  switch (s.kind) {
-    case Kind::Baseline:
-      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Baseline, scene, 90);
-    case Kind::Progressive:
-      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Progressive, scene, 90);
-    case Kind::Gray:
-      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Gray, scene, 90);
-    default:
-      break;
-  }
-  const bool full = s.kind == Kind::Baseline444;
-  return testpics::compressJpeg(
-      s.width, s.height, 3, JCS_RGB,
-      [&](jpeg_compress_struct& c) {
-        jpeg_set_quality(&c, 90, TRUE);
-        c.comp_info[0].h_samp_factor = full ? 1 : 2;
-        c.comp_info[0].v_samp_factor = 1;
-      },
-      [&](int y, std::vector<std::uint8_t>& row) {
-        for (int x = 0; x < s.width; ++x) {
-          const testpics::Rgb c = scene(x, y);
-          row[3 * std::size_t(x)] = c.r;
-          row[3 * std::size_t(x) + 1] = c.g;
-          row[3 * std::size_t(x) + 2] = c.b;
-        }
-      });
-}
-
-// 4000 x 3000 and 3000 x 4000, baseline and progressive, in turn. A batch of
-// only a few photos would measure mostly how long the last one takes.
-std::vector<Shot> twelveMegapixelShots() {
-  std::vector<Shot> shots;
-  for (int shot = 0; shot < 4; ++shot) {
-    for (auto [w, h] : {std::pair{4000, 3000}, std::pair{3000, 4000}}) {
-      shots.push_back({w, h, Kind::Baseline});
-      shots.push_back({w, h, Kind::Progressive});
-    }
-  }
-  return shots;
-}
-
-// A camera card or a downloads folder: small to 12 megapixels, landscape and
-// portrait, baseline (4:2:0, 4:2:2, 4:4:4), progressive and gray.
-std::vector<Shot> mixedShots() {
-  return {{300, 200, Kind::Baseline},      {200, 300, Kind::Progressive},
-          {640, 480, Kind::Gray},          {1600, 1200, Kind::Baseline},
-          {1200, 1600, Kind::Progressive}, {2048, 1536, Kind::Baseline422},
-          {2560, 1920, Kind::Progressive}, {1920, 2560, Kind::Baseline},
-          {2592, 1944, Kind::Gray},        {1280, 960, Kind::Baseline444},
-          {4000, 3000, Kind::Baseline422}, {3000, 4000, Kind::Progressive},
-          {4000, 3000, Kind::Baseline},    {2400, 1600, Kind::Baseline}};
-}
 
 struct Batch {
   std::string name;
@@ -120,31 +60,6 @@ Batch writeBatch(const std::filesystem::path& dir, const std::string& name,
   }
   batch.bitsPerPixel = pixels > 0 ? bits / pixels : 0;
   return batch;
-}
-
-// ---- the bare decode, in a process of its own ----
-
-// With the run's decoder settings: gray through the 236-level dithering
-// quantizer, colour as RGBX; rows into one buffer.
-void bareDecode(const std::vector<std::uint8_t>& bytes) {
-  testpics::decompressJpeg(bytes, [](jpeg_decompress_struct& cinfo) {
-    cinfo.dct_method = JDCT_FLOAT;
-    cinfo.do_block_smoothing = TRUE;
-    if (cinfo.jpeg_color_space == JCS_GRAYSCALE) {
-      cinfo.quantize_colors = TRUE;
-      cinfo.desired_number_of_colors = 236;
-      cinfo.dither_mode = JDITHER_FS;
-    } else {
-      cinfo.out_color_space = JCS_EXT_RGBX;
-    }
-    jpeg_start_decompress(&cinfo);
-    std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-      JSAMPROW rows[1] = {row.data()};
-      jpeg_read_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-  });
 }
 
 // ---- measuring ----
@@ -283,6 +198,7 @@ void printBatch(const Batch& batch, const std::vector<Workload>& loads) {
       loads[1].peakKiB / 1024.0, loads[0].peakKiB / 1024.0, pictureMiB);
 }
 
+// (a) and (d): the bare decode, in a process of its own.
 int bareDecodeProcess(int count, char** files) {
   for (int i = 0; i < count; ++i) bareDecode(testpics::readFile(files[i]));
   return 0;

@@ -20,7 +20,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "bench/CameraScene.h"
+#include "bench/BenchPhotos.h"
 #include "bench/SampledDecode.h"
 #include "engine/Arithmetic.h"
 #include "engine/JobSettings.h"
@@ -33,45 +33,14 @@ extern char** environ;
 
 namespace {
 
+using bench::bareDecode;
+using bench::Kind;
+using bench::makePhoto;
+using bench::mixedShots;
+using bench::Shot;
+using bench::twelveMegapixelShots;
 using Clock = std::chrono::steady_clock;
 constexpr int RoundCount = 9;
-
-enum class Kind { Baseline, Progressive, Gray, Baseline422, Baseline444 };
-
-struct Shot {
-  int width, height;
-  Kind kind;
-};
-
-std::vector<std::uint8_t> makePhoto(const Shot& s, int shot) {
-  const auto pattern = bench::cameraScene(s.width, s.height, shot);
-  switch (s.kind) {
-    case Kind::Progressive:
-      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Progressive, pattern, 90);
-    case Kind::Gray:
-      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Gray, pattern, 90);
-    case Kind::Baseline:
-      return testpics::makeJpeg(s.width, s.height, testpics::JpegKind::Baseline, pattern, 90);
-    default:
-      break;
-  }
-  const int lumaRows = s.kind == Kind::Baseline422 ? 1 : 2;
-  return testpics::compressJpeg(
-      s.width, s.height, 3, JCS_RGB,
-      [&](jpeg_compress_struct& c) {
-        jpeg_set_quality(&c, 90, TRUE);
-        c.comp_info[0].h_samp_factor = s.kind == Kind::Baseline444 ? 1 : 2;
-        c.comp_info[0].v_samp_factor = s.kind == Kind::Baseline444 ? 1 : lumaRows;
-      },
-      [&](int y, std::vector<std::uint8_t>& row) {
-        for (int x = 0; x < s.width; ++x) {
-          const testpics::Rgb c = pattern(x, y);
-          row[3 * x] = c.r;
-          row[3 * x + 1] = c.g;
-          row[3 * x + 2] = c.b;
-        }
-      });
-}
 
 std::vector<std::string> writeBatch(const std::filesystem::path& dir, const std::string& name,
                                     const std::vector<Shot>& shots) {
@@ -84,54 +53,7 @@ std::vector<std::string> writeBatch(const std::filesystem::path& dir, const std:
   return paths;
 }
 
-// batchfit-bench's batch: 4000 x 3000 and 3000 x 4000, baseline and progressive, in turn.
-std::vector<Shot> twelveMegapixelShots() {
-  std::vector<Shot> shots;
-  for (int shot = 0; shot < 4; ++shot) {
-    for (auto [w, h] : {std::pair{4000, 3000}, std::pair{3000, 4000}}) {
-      shots.push_back({w, h, Kind::Baseline});
-      shots.push_back({w, h, Kind::Progressive});
-    }
-  }
-  return shots;
-}
-
-// A camera card or downloads folder: small to 12 megapixels, landscape and
-// portrait, baseline (4:2:0, 4:2:2, 4:4:4), progressive and gray.
-std::vector<Shot> mixedShots() {
-  return {{300, 200, Kind::Baseline},      {200, 300, Kind::Progressive},
-          {640, 480, Kind::Gray},          {1600, 1200, Kind::Baseline},
-          {1200, 1600, Kind::Progressive}, {2048, 1536, Kind::Baseline422},
-          {2560, 1920, Kind::Progressive}, {1920, 2560, Kind::Baseline},
-          {2592, 1944, Kind::Gray},        {1280, 960, Kind::Baseline444},
-          {4000, 3000, Kind::Baseline422}, {3000, 4000, Kind::Progressive},
-          {4000, 3000, Kind::Baseline},    {2400, 1600, Kind::Baseline}};
-}
-
 // ---- the three workloads, each run in a process of its own ----
-
-// A bare decode with the run's decoder settings: gray through the 236-level
-// dithering quantizer, colour as RGBX; rows into one buffer.
-void bareDecode(const std::vector<std::uint8_t>& bytes) {
-  testpics::decompressJpeg(bytes, [](jpeg_decompress_struct& cinfo) {
-    cinfo.dct_method = JDCT_FLOAT;
-    cinfo.do_block_smoothing = TRUE;
-    if (cinfo.jpeg_color_space == JCS_GRAYSCALE) {
-      cinfo.quantize_colors = TRUE;
-      cinfo.desired_number_of_colors = 236;
-      cinfo.dither_mode = JDITHER_FS;
-    } else {
-      cinfo.out_color_space = JCS_EXT_RGBX;
-    }
-    jpeg_start_decompress(&cinfo);
-    std::vector<JSAMPLE> row(std::size_t(cinfo.output_width) * cinfo.output_components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-      JSAMPROW rows[1] = {row.data()};
-      jpeg_read_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-  });
-}
 
 void coefficientsOnly(const std::vector<std::uint8_t>& bytes) {
   testpics::decompressJpeg(bytes, [](jpeg_decompress_struct& cinfo) {
