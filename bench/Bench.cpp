@@ -25,12 +25,6 @@ extern char** environ;
 
 namespace {
 
-using bench::bareDecode;
-using bench::Kind;
-using bench::makePhoto;
-using bench::mixedShots;
-using bench::Shot;
-using bench::twelveMegapixelShots;
 using Clock = std::chrono::steady_clock;
 constexpr int Rounds = 11;
 
@@ -42,18 +36,18 @@ struct Batch {
 };
 
 Batch writeBatch(const std::filesystem::path& dir, const std::string& name,
-                 const std::vector<Shot>& shots) {
+                 const std::vector<bench::Shot>& shots) {
   Batch batch{name, {}, 0, 0};
   double bits = 0, pixels = 0;
   for (std::size_t i = 0; i < shots.size(); ++i) {
-    const Shot& s = shots[i];
+    const bench::Shot& s = shots[i];
     const std::string path = (dir / (name + "-" + std::to_string(i) + ".jpg")).string();
-    const std::vector<std::uint8_t> bytes = makePhoto(s, int(i));
+    const std::vector<std::uint8_t> bytes = bench::makePhoto(s, int(i));
     testpics::writeFile(path, bytes);
     batch.files.push_back(path);
     const std::uint64_t area = std::uint64_t(s.width) * std::uint64_t(s.height);
     batch.largestPixels = std::max(batch.largestPixels, area);
-    if (area == 12'000'000 && s.kind != Kind::Gray) {
+    if (area == 12'000'000 && s.kind != bench::Kind::Gray) {
       bits += 8.0 * double(bytes.size());
       pixels += double(area);
     }
@@ -200,7 +194,7 @@ void printBatch(const Batch& batch, const std::vector<Workload>& loads) {
 
 // (a) and (d): the bare decode, in a process of its own.
 int bareDecodeProcess(int count, char** files) {
-  for (int i = 0; i < count; ++i) bareDecode(testpics::readFile(files[i]));
+  for (int i = 0; i < count; ++i) bench::bareDecode(testpics::readFile(files[i]));
   return 0;
 }
 
@@ -211,8 +205,8 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "--bare-decode") return bareDecodeProcess(argc - 2, argv + 2);
   // The photos alone, into a folder, to profile a run by hand.
   if (args.size() == 2 && args[0] == "--make-photos") {
-    writeBatch(args[1], "12mp", twelveMegapixelShots());
-    writeBatch(args[1], "mixed", mixedShots());
+    writeBatch(args[1], "12mp", bench::twelveMegapixelShots());
+    writeBatch(args[1], "mixed", bench::mixedShots());
     return 0;
   }
   Setup setup{argv[0], BATCHFIT_CLI_PATH, int(std::max(1u, std::thread::hardware_concurrency()))};
@@ -220,8 +214,8 @@ int main(int argc, char** argv) {
   if (args.size() == 2 && args[0] == "--cli") setup.cli = args[1];
   testpics::TempDir dir;
   std::printf("Generating photos...\n");
-  const Batch twelve = writeBatch(dir.path(), "12mp", twelveMegapixelShots());
-  const Batch mixed = writeBatch(dir.path(), "mixed", mixedShots());
+  const Batch twelve = writeBatch(dir.path(), "12mp", bench::twelveMegapixelShots());
+  const Batch mixed = writeBatch(dir.path(), "mixed", bench::mixedShots());
   std::printf("12-megapixel colour photos at quality 90: %.2f bits per pixel\n",
               twelve.bitsPerPixel);
   std::filesystem::create_directory(dir.path() / "out");

@@ -33,21 +33,15 @@ extern char** environ;
 
 namespace {
 
-using bench::bareDecode;
-using bench::Kind;
-using bench::makePhoto;
-using bench::mixedShots;
-using bench::Shot;
-using bench::twelveMegapixelShots;
 using Clock = std::chrono::steady_clock;
 constexpr int RoundCount = 9;
 
 std::vector<std::string> writeBatch(const std::filesystem::path& dir, const std::string& name,
-                                    const std::vector<Shot>& shots) {
+                                    const std::vector<bench::Shot>& shots) {
   std::vector<std::string> paths;
   for (std::size_t i = 0; i < shots.size(); ++i) {
     const std::string path = (dir / (name + "-" + std::to_string(i) + ".jpg")).string();
-    testpics::writeFile(path, makePhoto(shots[i], int(i)));
+    testpics::writeFile(path, bench::makePhoto(shots[i], int(i)));
     paths.push_back(path);
   }
   return paths;
@@ -74,8 +68,19 @@ std::vector<std::int32_t> sampled(std::int32_t count, double step, std::int32_t 
   return indices;
 }
 
-// A resize-all picture of 176 x 220, as the run samples it.
-void sampledDecode(const std::vector<std::uint8_t>& bytes) {
+// A photo's decoder and the sampler of its resize-all 176 x 220 picture, set
+// up as the run sets them up.
+struct ResizeAllSampling {
+  batchfit::JpegObject& jpeg;
+  std::int32_t width, height;
+  batchfit::ScaleFactors steps;
+  batchfit::RowSampler& sampler;
+
+  void take(std::int32_t y, const batchfit::ColorRef* row) { sampler.takeRow(y, row); }
+};
+
+template <typename Use>
+void withResizeAllSampling(const std::vector<std::uint8_t>& bytes, const Use& use) {
   batchfit::JpegObject jpeg;
   jpeg.loadBytes(bytes);
   const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
@@ -84,25 +89,28 @@ void sampledDecode(const std::vector<std::uint8_t>& bytes) {
   batchfit::PixelSurface target =
       batchfit::PixelSurface::create(settings.targetWidth, settings.targetHeight);
   batchfit::RowSampler sampler(target, width, height, {batchfit::Turn::None, steps});
-  const batchfit::SamplePoints points{sampled(settings.targetHeight, steps.stepY, height),
-                                      sampled(settings.targetWidth, steps.stepX, width)};
-  const auto take = [&](std::int32_t y, const batchfit::ColorRef* row) { sampler.takeRow(y, row); };
-  if (!batchfit::decodeSampled(jpeg.bytes(), points, take)) jpeg.scanRows(take);
+  ResizeAllSampling sampling{jpeg, width, height, steps, sampler};
+  use(sampling);
+}
+
+// The sampled decode, falling back to the whole decode where it must.
+void sampledDecode(const std::vector<std::uint8_t>& bytes) {
+  withResizeAllSampling(bytes, [](ResizeAllSampling& s) {
+    const batchfit::JobSettings settings;
+    const batchfit::SamplePoints points{sampled(settings.targetHeight, s.steps.stepY, s.height),
+                                        sampled(settings.targetWidth, s.steps.stepX, s.width)};
+    const auto take = [&](std::int32_t y, const batchfit::ColorRef* row) { s.take(y, row); };
+    if (!batchfit::decodeSampled(s.jpeg.bytes(), points, take)) s.jpeg.scanRows(take);
+  });
 }
 
 // The run's own way: rows scaled as they decode, passing over unsampled rows.
 void rowsDecode(const std::vector<std::uint8_t>& bytes) {
-  batchfit::JpegObject jpeg;
-  jpeg.loadBytes(bytes);
-  const auto width = std::int32_t(jpeg.headerWidth()), height = std::int32_t(jpeg.headerHeight());
-  const batchfit::JobSettings settings;
-  const batchfit::ScaleFactors steps = batchfit::straightFactors(settings, width, height);
-  batchfit::PixelSurface target =
-      batchfit::PixelSurface::create(settings.targetWidth, settings.targetHeight);
-  batchfit::RowSampler sampler(target, width, height, {batchfit::Turn::None, steps});
-  const std::vector<std::int32_t> needed = sampler.rowsNeeded();
-  jpeg.scanRows([&](std::int32_t y, const batchfit::ColorRef* row) { sampler.takeRow(y, row); },
-                &needed);
+  withResizeAllSampling(bytes, [](ResizeAllSampling& s) {
+    const std::vector<std::int32_t> needed = s.sampler.rowsNeeded();
+    s.jpeg.scanRows([&](std::int32_t y, const batchfit::ColorRef* row) { s.take(y, row); },
+                    &needed);
+  });
 }
 
 const std::vector<std::string> Modes = {"--bare", "--sampled", "--coefficients", "--rows"};
@@ -110,7 +118,7 @@ const std::vector<std::string> Modes = {"--bare", "--sampled", "--coefficients",
 void runWorkload(const std::string& mode, const std::vector<std::string>& files) {
   for (const std::string& file : files) {
     const std::vector<std::uint8_t> bytes = testpics::readFile(file);
-    if (mode == "--bare") bareDecode(bytes);
+    if (mode == "--bare") bench::bareDecode(bytes);
     if (mode == "--sampled") sampledDecode(bytes);
     if (mode == "--coefficients") coefficientsOnly(bytes);
     if (mode == "--rows") rowsDecode(bytes);
@@ -199,13 +207,13 @@ int main(int argc, char** argv) {
   }
   // The photos alone, into a folder, to profile by hand.
   if (argc > 2 && std::string(argv[1]) == "--make-photos") {
-    return writeBatch(argv[2], "12mp", twelveMegapixelShots()).empty() ||
-           writeBatch(argv[2], "mixed", mixedShots()).empty();
+    return writeBatch(argv[2], "12mp", bench::twelveMegapixelShots()).empty() ||
+           writeBatch(argv[2], "mixed", bench::mixedShots()).empty();
   }
   testpics::TempDir dir;
   std::printf("Generating photos...\n");
-  const auto twelve = writeBatch(dir.path(), "12mp", twelveMegapixelShots());
-  const auto mixed = writeBatch(dir.path(), "mixed", mixedShots());
+  const auto twelve = writeBatch(dir.path(), "12mp", bench::twelveMegapixelShots());
+  const auto mixed = writeBatch(dir.path(), "mixed", bench::mixedShots());
   std::printf("Sampled decode available: %s\n",
               batchfit::sampledDecodeAvailable() ? "yes" : "NO (every photo decoded whole)");
   if (!measure(argv[0], "12-megapixel batch", twelve) || !measure(argv[0], "mixed batch", mixed)) {
