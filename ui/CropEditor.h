@@ -136,12 +136,10 @@ class CropEditor : public QWidget {
   QProgressBar* progressBar() const { return progressBar_; }
   QLabel* progressLabel() const { return progressLabel_; }
   QLabel* photoLabel() const { return photoLabel_; }
-  QWidget* zoomControl() const { return zoomControl_; }
   QScrollArea* scrollArea() const { return scrollArea_; }
   PictureView* pictureView() const { return pictureView_; }
   FrameShape* frameShape() const { return frameShape_; }
   FrameShape* handleShape() const { return handleShape_; }
-  FrameShape* handleGrip() const { return handleGrip_; }
   PreviewView* previewView() const { return previewView_; }
 
  protected:
