@@ -22,7 +22,7 @@
 #include <cmath>
 #include <limits>
 
-#include "editor/CropCommit.h"
+#include "engine/CropCommit.h"
 #include "image/Error.h"
 #include "ui/ErrorBox.h"
 
@@ -448,11 +448,10 @@ void CropEditor::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-bool CropEditor::editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& s,
-                             const std::string& file) {
+CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettings& s,
+                                     const std::string& file) {
   picture_ = source;
   settings_ = s;
-  target_ = &target;
   pictureView_->setPicture(picture_);
   const QString path = QFile::decodeName(file.c_str());
   photoText_ = QStringLiteral("%1  %2 x %3")
@@ -481,9 +480,8 @@ bool CropEditor::editPicture(const PixelSurface& source, PictureRole& target, co
   if (QGuiApplication::focusWindow() == windowHandle()) QApplication::setActiveWindow(this);
   loop.exec();
   loop_ = nullptr;
-  target_ = nullptr;
   // Deliberate: as the last command left it; a show does not reset it.
-  return editorSkipped_;
+  return {editorSkipped_, frame_.part()};
 }
 
 void CropEditor::showEvent(QShowEvent* event) {
@@ -697,7 +695,7 @@ bool CropEditor::frameKey(const QKeyEvent& event) {
 
 void CropEditor::skipPicture() {
   guarded([this] {
-    skipCrop(editorSkipped_);
+    editorSkipped_ = true;
     closeEditor();
   });
 }
@@ -708,8 +706,13 @@ void CropEditor::turnFrame() {
 }
 
 void CropEditor::confirmCrop() {
+  // The editor makes the cut and the factors the run will make on its own
+  // picture, so that a target size of 0 fails here, with the editor still
+  // open. Deliberate: the outcome and the cut come first, so a failed commit
+  // leaves editorSkipped false and the picture cut.
   guarded([this] {
-    commitCrop(picture_, frame_, settings_, *target_, editorSkipped_);
+    editorSkipped_ = false;
+    cutFramedPart(picture_, frame_.part(), settings_);
     closeEditor();
   });
   // A commit that failed stays open with the cut made; the picture shows it.
@@ -770,7 +773,7 @@ void CropEditor::updatePreview() {
     previewView_->hide();
     return;
   }
-  guarded([this] { previewView_->setOutput(previewCrop(picture_, frame_, settings_)); });
+  guarded([this] { previewView_->setOutput(previewCrop(picture_, frame_.part(), settings_)); });
   previewView_->setScale(previewMode_ == PreviewMode::Double ? 2 : 1);
   previewView_->show();
   placePreview();

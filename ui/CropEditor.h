@@ -11,8 +11,8 @@
 
 #include "editor/CropFrame.h"
 #include "editor/Zoom.h"
+#include "engine/CropDecision.h"
 #include "engine/JobSettings.h"
-#include "image/PictureRole.h"
 #include "image/PixelSurface.h"
 
 class QEventLoop;
@@ -118,9 +118,9 @@ class CropEditor : public QWidget {
 
   // The editor's picture becomes a copy of source, the photo read from file;
   // shows the window application-modal and waits until "OK/NEXT" or "SKIP"
-  // closes it; returns editorSkipped. "OK/NEXT" fills target from the frame.
-  bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& s,
-                   const std::string& file = {});
+  // closes it; returns editorSkipped and the frame, for the run to commit.
+  CropDecision editPicture(const PixelSurface& source, const JobSettings& s,
+                           const std::string& file = {});
 
   const CropFrame& frame() const { return frame_; }
   bool editorSkipped() const { return editorSkipped_; }
@@ -198,7 +198,6 @@ class CropEditor : public QWidget {
   bool editorSkipped_ = false;
   PixelSurface picture_;
   JobSettings settings_;
-  PictureRole* target_ = nullptr;
   QEventLoop* loop_ = nullptr;
   Zoom zoom_;
   PreviewMode previewMode_ = PreviewMode::Natural;

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "engine/AntiAlias.h"
+#include "engine/CropCommit.h"
 #include "tests/support/Surfaces.h"
 #include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
@@ -40,7 +41,13 @@ class CropEditorTest : public ::testing::Test {
       actions();
       QTest::mouseClick(closer, Qt::LeftButton);
     });
-    return editor->editPicture(picture, target, settings);
+    return commit(picture, editor->editPicture(picture, settings));
+  }
+
+  // As the run does: "OK/NEXT" fills target from the photo; returns skipped.
+  bool commit(PixelSurface picture, const CropDecision& decision) {
+    if (!decision.skipped) commitCrop(picture, decision.part, settings, target);
+    return decision.skipped;
   }
 
   std::unique_ptr<CropEditor> editor = std::make_unique<CropEditor>();
@@ -203,7 +210,7 @@ TEST_F(CropEditorTest, DoubleClickOnACommandLeavesTheNextPictureAlone) {
       QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, at, delay);
     };
     QTimer::singleShot(0, &f, [&] { click(-1); });
-    f.editPicture(patterned(300, 400), target, settings);
+    f.editPicture(patterned(300, 400), settings);
     QTimer::singleShot(0, &f, [&] {
       // QTest spaces clicks so that they never pair; these two are 120 ms apart.
       QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
@@ -212,7 +219,7 @@ TEST_F(CropEditorTest, DoubleClickOnACommandLeavesTheNextPictureAlone) {
       EXPECT_TRUE(f.isVisible()) << command->text().toStdString();
       click(-1);  // a click of its own acts
     });
-    f.editPicture(patterned(300, 400), target, settings);
+    f.editPicture(patterned(300, 400), settings);
   }
 }
 
@@ -239,7 +246,7 @@ TEST_F(CropEditorTest, KeysRightAfterAPictureComesUpPressNoCommand) {
       EXPECT_TRUE(f.isVisible());
       then();
     });
-    return f.editPicture(patterned(300, 400), target, settings);
+    return f.editPicture(patterned(300, 400), settings).skipped;
   };
   EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.okButton(), Qt::LeftButton); }));
   EXPECT_TRUE(keysThen([&] {
@@ -279,7 +286,8 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     EXPECT_EQ(f.photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
     QTest::mouseClick(f.okButton(), Qt::LeftButton);
   });
-  EXPECT_FALSE(f.editPicture(patterned(2400, 1600), target, settings, "/photos/IMG_2041.JPG"));
+  const PixelSurface photo = patterned(2400, 1600);
+  EXPECT_FALSE(commit(photo, f.editPicture(photo, settings, "/photos/IMG_2041.JPG")));
   antiAliasPass(true, target);
   const PixelSurface& preview = f.previewView()->output();
   for (int x = 0; x < 176; ++x) {

@@ -90,8 +90,7 @@ int main(int argc, char** argv) {
         editor.skipButton()->click();  // SKIP
       });
     });
-    batchfit::PictureRole target;
-    editor.editPicture(landscapePhoto(6000, 4000), target, batchfit::JobSettings{},
+    editor.editPicture(landscapePhoto(6000, 4000), batchfit::JobSettings{},
                        "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG");
     QApplication::quit();
   });
