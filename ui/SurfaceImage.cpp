@@ -8,7 +8,7 @@ void sizeImage(QImage& image, const QSize& size) {
   if (image.size() == size) return;
   image = QImage();  // let go of the old picture's memory first
   image = QImage(size, QImage::Format_RGB32);
-  if (!size.isEmpty() && image.isNull()) throw Error("Out of system resources");
+  if (!size.isEmpty() && image.isNull()) throw outOfResources();
 }
 
 void showPixels(const PixelSurface& surface, const QRect& area, QImage& image) {

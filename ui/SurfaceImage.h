@@ -9,7 +9,7 @@
 namespace batchfit {
 
 // Makes image a Format_RGB32 image of size, unless it is one already; the
-// old pixels' memory goes first. Throws "Out of system resources" when the
+// old pixels' memory goes first. Throws the shortage of memory when the
 // memory for a size with pixels is not there.
 void sizeImage(QImage& image, const QSize& size);
 
