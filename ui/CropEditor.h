@@ -22,7 +22,6 @@ class QKeyEvent;
 class QLabel;
 class QMouseEvent;
 class QProgressBar;
-class QPushButton;
 class QScrollArea;
 
 namespace batchfit {
@@ -49,12 +48,8 @@ class CropEditor : public QWidget {
 
   // The controls that the run's progress and the tests reach.
   CropEditorBar* bottomBar() const { return bottomBar_; }
-  QPushButton* rotateFrameButton() const { return bottomBar_->rotateFrameButton(); }
-  QPushButton* skipButton() const { return bottomBar_->skipButton(); }
-  QPushButton* okButton() const { return bottomBar_->okButton(); }
   QProgressBar* progressBar() const { return bottomBar_->progressBar(); }
   QLabel* progressLabel() const { return bottomBar_->progressLabel(); }
-  QLabel* photoLabel() const { return bottomBar_->photoLabel(); }
   QScrollArea* scrollArea() const { return scrollArea_; }
   PictureView* pictureView() const { return pictureView_; }
   FrameShape* frameShape() const { return frameShape_; }

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
       QTest::keyClick(&editor, Qt::Key_P);
       QTimer::singleShot(300, [&] {
         editor.grab().save(folder + "/crop-editor.png");
-        editor.skipButton()->click();  // SKIP
+        editor.bottomBar()->skipButton()->click();  // SKIP
       });
     });
     editor.editPicture(landscapePhoto(6000, 4000), batchfit::JobSettings{},
