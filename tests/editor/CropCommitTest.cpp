@@ -156,6 +156,15 @@ TEST(CropCommit, PreviewIsTheWrittenResultToThePixel) {
     EXPECT_EQ(preview.width(), k.s.targetWidth);
     EXPECT_EQ(preview.height(), k.s.targetHeight);
   }
+  // A frame against the picture's right edge, and one column short of it.
+  for (const int gap : {0, 1}) {
+    const int width = Commit(700, 800, {}).frame.width();
+    Commit c(700, 800, {}, 700 - width - gap, 40);
+    ASSERT_EQ(c.frame.left() + c.frame.width(), 700 - gap);
+    const PixelSurface preview = previewCrop(c.picture, c.frame, {});
+    c.run({});
+    expectTarget(c.target, {}, [&](int x, int y) { return preview.getPixel(x, y); });
+  }
   // The large target's last column and row sample the picture's own pixel
   // just past the part, where the cut left it.
   Commit c(1200, 1300, large, 70, 90);
