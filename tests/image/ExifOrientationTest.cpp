@@ -40,8 +40,8 @@ TEST(ExifOrientation, ReadsTheTagInEitherByteOrder) {
 
 // A LONG is read as a SHORT is, in either byte order; an entry whose last
 // byte lies beyond its segment is not read, even where the bytes after the
-// segment would give a tag.
-TEST(ExifOrientation, ReadsALongTagOnlyWithinItsSegment) {
+// segment would give a tag, nor is a segment after the scan has begun.
+TEST(ExifOrientation, ReadsALongTagOnlyWithinItsSegmentBeforeTheScan) {
   const Bytes photo = testpics::makeJpeg(8, 8);
   const Bytes intel = crafted::withExifOrientation(photo, 6, false);
   const Bytes motorola = crafted::withExifOrientation(photo, 6, true);
@@ -52,6 +52,13 @@ TEST(ExifOrientation, ReadsALongTagOnlyWithinItsSegment) {
   // 40, or 1 byte before it.
   EXPECT_EQ(tagOf(patched(motorola, -1, 42)), 6);
   EXPECT_EQ(tagOf(patched(motorola, -1, 41)), 1);
+  // The same segment once the first scan has begun: right after its header.
+  const std::string exif = "Exif";
+  const auto at = std::search(motorola.begin(), motorola.end(), exif.begin(), exif.end()) - 4;
+  Bytes late = photo;
+  late.insert(late.begin() + std::ptrdiff_t(crafted::scanDataOffset(photo)), at,
+              at + 2 + (at[2] << 8 | at[3]));
+  EXPECT_EQ(tagOf(late), 1);
 }
 
 TEST(ExifOrientation, AMissingOrBrokenTagIsOne) {
