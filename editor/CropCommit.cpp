@@ -5,6 +5,7 @@
 
 #include "engine/AntiAlias.h"
 #include "engine/Scaling.h"
+#include "engine/SmoothScaling.h"
 
 namespace batchfit {
 
@@ -70,6 +71,17 @@ void sampleCut(const PixelSurface& picture, const SurfaceRect& part, const Place
   }
 }
 
+// The run's sampling of the part or, with smoothScaling, its smooth
+// reduction from the full-size picture.
+void samplePart(const JobSettings& settings, const PixelSurface& picture, const SurfaceRect& part,
+                const Placement& placement, PixelSurface& target) {
+  if (settings.smoothScaling) {
+    smoothResamplePart(picture, part, placement, target);
+  } else {
+    sampleCut(picture, part, placement, target);
+  }
+}
+
 }  // namespace
 
 void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings& settings,
@@ -78,20 +90,28 @@ void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings
   // its factors leaves editorSkipped false and the picture cut; and a target
   // size of 0 fails while a negative one passes without a visit.
   editorSkipped = false;
+  // Smoothing reduces the part as framed, from the picture before the cut:
+  // the cut cannot hold the rows of a frame that sticks out of a low picture.
+  const PixelSurface uncut = settings.smoothScaling ? picture : PixelSurface();
   const SurfaceRect corner{0, 0, frame.width(), frame.height()};
   picture.copyRect(corner, frameRect(frame));
   const Placement placement = framePlacement(frame, settings);
   // A target without positions is left as it was, and never made.
   if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return;
   // Reads outside the picture (a frame larger than a small picture) come out black.
-  sampleCut(picture, corner, placement, target.surface());
+  if (settings.smoothScaling) {
+    smoothResamplePart(uncut, frameRect(frame), placement, target.surface());
+  } else {
+    sampleCut(picture, corner, placement, target.surface());
+  }
 }
 
 PixelSurface previewCrop(const PixelSurface& picture, const CropFrame& frame,
                          const JobSettings& settings) {
   PictureRole target;
   target.prepare(settings.targetWidth, settings.targetHeight);
-  sampleCut(picture, frameRect(frame), framePlacement(frame, settings), target.surface());
+  samplePart(settings, picture, frameRect(frame), framePlacement(frame, settings),
+             target.surface());
   // The run softens what the editor made before it writes it.
   antiAliasPass(settings.antiAlias, target);
   return target.surface();
