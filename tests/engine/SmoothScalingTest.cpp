@@ -182,3 +182,25 @@ TEST(SmoothScaling, ARunReducesTheQuarterScaleDecodeAndIsTheSameAtEveryJobsCount
 }
 
 }  // namespace
+
+// The scaled decode counts the photo at its scaled size and the filter's
+// sums: 90 x 65 pixels and 44 x 32 places of three 8-byte sums.
+TEST(SmoothScaling, TheMemoryLimitCountsWhatTheScaledDecodeHolds) {
+  const std::uint64_t holds = 90 * 65 * 4 + SmoothSampler::workingBytes(44, 32);
+  for (const bool smooth : {true, false}) {
+    for (const std::uint64_t limit : {holds, holds - 1}) {
+      enginetest::Batch batch;
+      batch.settings = target(44, 32);
+      batch.settings.outputPath = batch.output("x");
+      batch.settings.mode = Mode::ResizeAll;
+      batch.settings.smoothScaling = smooth;
+      batch.addFile("a.jpg", testpics::makeJpeg(360, 260));
+      setSurfaceMemoryLimit(limit);
+      const std::string message = batch.runMessage();
+      setSurfaceMemoryLimit(0);
+      // Without smoothing the whole photo is counted, and never fits.
+      EXPECT_EQ(message, smooth && limit == holds ? "(no error)" : "Out of system resources")
+          << smooth << " " << limit;
+    }
+  }
+}
