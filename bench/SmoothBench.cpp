@@ -5,8 +5,6 @@
 // Lanczos-3 reduction in double precision of the full-size decode, over the
 // bench's photos and a zone plate. Writes the zone plate's two results side
 // by side at 2:1 as a PNG.
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,8 +28,6 @@
 #include "tests/support/TestPictures.h"
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
-
-extern char** environ;
 
 namespace {
 
@@ -80,28 +76,8 @@ Photo writeZonePlate(const std::filesystem::path& dir) {
 
 // ---- speed ----
 
-struct ProcessRun {
-  double seconds = 0;
-  long peakKiB = 0;
-  bool ok = false;
-};
-
-ProcessRun runProcess(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  ProcessRun run;
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  run.peakKiB = usage.ru_maxrss;
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return run;
-}
+using bench::ProcessRun;
+using bench::runProcess;
 
 // The kernel counts in a child's peak memory what its parent held when it
 // spawned the child; so the children are spawned by a small process forked
