@@ -33,7 +33,7 @@ namespace {
 
 using batchfit::PixelSurface;
 using Clock = std::chrono::steady_clock;
-constexpr int Rounds = 3;
+constexpr int Rounds = 7;
 constexpr int TargetWidth = 176, TargetHeight = 220;
 
 struct Photo {
@@ -236,9 +236,19 @@ void measureSpeed(Runner& runner, const std::string& self, const std::string& cl
     std::printf("  %-28s %8.1f ms %8.1f MiB\n", load.label.c_str(), best(load.seconds) * 1000,
                 load.peakKiB / 1024.0);
   }
-  std::printf("  smooth / exact run %.3f (target <= 1.0), smooth / bare decode %.3f\n",
-              best(loads[2].seconds) / best(loads[1].seconds),
-              best(loads[2].seconds) / best(loads[0].seconds));
+  // The median of the rounds' own ratios beside the best times' ratio.
+  const auto ratios = [&](std::size_t x, std::size_t y) {
+    std::vector<double> each;
+    for (int r = 0; r < Rounds; ++r) each.push_back(loads[x].seconds[r] / loads[y].seconds[r]);
+    std::sort(each.begin(), each.end());
+    return std::pair{best(loads[x].seconds) / best(loads[y].seconds), each[each.size() / 2]};
+  };
+  const auto [exact, exactMedian] = ratios(2, 1);
+  const auto [overBare, overBareMedian] = ratios(2, 0);
+  std::printf(
+      "  smooth / exact run %.3f (median %.3f; target <= 1.0), smooth / bare decode %.3f "
+      "(median %.3f)\n",
+      exact, exactMedian, overBare, overBareMedian);
   printSplit(photos);
 }
 
