@@ -30,6 +30,7 @@
 
 #include "image/FileIo.h"
 #include "image/PathRules.h"
+#include "image/PictureReaders.h"
 #include "ui/ErrorBox.h"
 #include "ui/Glyphs.h"
 
@@ -43,13 +44,22 @@ constexpr int SpinEditWidth = 60;
 
 // The kinds of file the open dialog offers, and a drop adds; like the
 // dialog, they match whatever the case of the extension.
-const QStringList OfferedFiles = {"*.jpg", "*.bmp", "*.jpeg"};
+// "Other Formats" adds the extensions their readers take.
+QStringList offeredFiles(bool otherFormats) {
+  QStringList offered = {"*.jpg", "*.bmp", "*.jpeg"};
+  if (!otherFormats) return offered;
+  for (const std::string& extension : otherFormatExtensions()) {
+    const QString pattern = "*." + QString::fromStdString(extension);
+    if (!offered.contains(pattern)) offered << pattern;
+  }
+  return offered;
+}
 
-QStringList chooseInputFiles(QWidget* parent, const QString& fileName) {
+QStringList chooseInputFiles(QWidget* parent, const QString& fileName, const QStringList& offered) {
   QFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setNameFilter("Graphic Files (" + OfferedFiles.join(' ') + ")");
+  dialog.setNameFilter("Graphic Files (" + offered.join(' ') + ")");
   dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
   if (!fileName.isEmpty()) dialog.selectFile(fileName);
   if (dialog.exec() != QDialog::Accepted) return {};
@@ -80,19 +90,19 @@ QString chooseReportFile(QWidget* parent, const QString& fileName) {
 // What a drag brings may be dropped on the list when every item is a local
 // folder or a file the open dialog offers. Folders are not looked into
 // here: this runs on every move of the drag.
-bool droppable(const QMimeData* data) {
+bool droppable(const QMimeData* data, const QStringList& offered) {
   if (!data || data->urls().isEmpty()) return false;
   const QList<QUrl> urls = data->urls();
-  return std::all_of(urls.begin(), urls.end(), [](const QUrl& url) {
+  return std::all_of(urls.begin(), urls.end(), [&](const QUrl& url) {
     if (!url.isLocalFile()) return false;
     const QFileInfo item(url.toLocalFile());
-    return item.isDir() || QDir::match(OfferedFiles, item.fileName());
+    return item.isDir() || QDir::match(offered, item.fileName());
   });
 }
 
 // The files a drop adds: each file as dropped, in place of each folder its
 // own files that the open dialog offers, in name order, not its subfolders'.
-QStringList droppedFiles(const QList<QUrl>& urls) {
+QStringList droppedFiles(const QList<QUrl>& urls, const QStringList& offered) {
   QStringList files;
   for (const QUrl& url : urls) {
     const QString path = url.toLocalFile();
@@ -101,9 +111,8 @@ QStringList droppedFiles(const QList<QUrl>& urls) {
       continue;
     }
     const QDir folder(path);
-    for (const QString& name :
-         folder.entryList(OfferedFiles, QDir::Files | QDir::Hidden | QDir::System,
-                          QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& name : folder.entryList(offered, QDir::Files | QDir::Hidden | QDir::System,
+                                                QDir::Name | QDir::IgnoreCase)) {
       files << folder.filePath(name);
     }
   }
@@ -224,7 +233,9 @@ class MainWindow::RunScope {
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent),
-      openFiles(chooseInputFiles),
+      openFiles([this](QWidget* parent, const QString& fileName) {
+        return chooseInputFiles(parent, fileName, offeredFiles(otherFormatsCheck_->isChecked()));
+      }),
       saveFile(chooseOutputFile),
       saveReportFile(chooseReportFile),
       inputDrop_(new InputDrop(*this)) {
@@ -320,6 +331,8 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
   exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
+  otherFormatsCheck_ = new QCheckBox("Other Formats", this);
+  toSrgbCheck_ = new QCheckBox("Convert to sRGB", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
   row->addWidget(rotateDirectionBox_);
@@ -327,6 +340,10 @@ QLayout* MainWindow::rotateRow() {
   row->addWidget(antiAliasCheck_);
   row->addSpacing(24);
   row->addWidget(exifOrientationCheck_);
+  row->addSpacing(24);
+  row->addWidget(otherFormatsCheck_);
+  row->addSpacing(24);
+  row->addWidget(toSrgbCheck_);
   row->addStretch();
   return row;
 }
@@ -422,8 +439,8 @@ void MainWindow::setTabOrder() {
   addGroup(mismatchGroup_);
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
-  chain.append(
-      {qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_, exifOrientationCheck_});
+  chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_,
+                exifOrientationCheck_, otherFormatsCheck_, toSrgbCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -450,7 +467,7 @@ void MainWindow::replanOnChanges() {
       connect(group->button(i), &QRadioButton::toggled, timer, replan);
     }
   }
-  for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_}) {
+  for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_, otherFormatsCheck_}) {
     connect(check, &QCheckBox::toggled, timer, replan);
   }
   planLine_->plan(jobSettings());
@@ -469,6 +486,8 @@ JobSettings MainWindow::jobSettings() const {
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.exifOrientation = exifOrientationCheck_->isChecked();
+  settings.otherFormats = otherFormatsCheck_->isChecked();
+  settings.toSrgb = toSrgbCheck_->isChecked();
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {
@@ -562,14 +581,15 @@ void MainWindow::saveReport() {
 bool MainWindow::takeDrag(QDropEvent& event) {
   // A drop adds names to the list and never moves the files themselves, so
   // it is a copy or nothing.
-  if (!droppable(event.mimeData()) || !(event.possibleActions() & Qt::CopyAction)) {
+  const QStringList offered = offeredFiles(otherFormatsCheck_->isChecked());
+  if (!droppable(event.mimeData(), offered) || !(event.possibleActions() & Qt::CopyAction)) {
     event.ignore();
     return true;
   }
   event.setDropAction(Qt::CopyAction);
   event.accept();
   if (event.type() == QEvent::Drop) {
-    guarded([&] { fileList_->addItems(droppedFiles(event.mimeData()->urls())); });
+    guarded([&] { fileList_->addItems(droppedFiles(event.mimeData()->urls(), offered)); });
   }
   return true;
 }

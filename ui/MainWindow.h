@@ -72,6 +72,8 @@ class MainWindow : public QWidget {
   QComboBox* rotateDirectionBox() const { return rotateDirectionBox_; }
   QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
   QCheckBox* exifOrientationCheck() const { return exifOrientationCheck_; }
+  QCheckBox* otherFormatsCheck() const { return otherFormatsCheck_; }
+  QCheckBox* toSrgbCheck() const { return toSrgbCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
   RadioGroup* mismatchGroup() const { return mismatchGroup_; }
@@ -132,6 +134,8 @@ class MainWindow : public QWidget {
   QComboBox* rotateDirectionBox_;
   QCheckBox* antiAliasCheck_;
   QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
+  QCheckBox* otherFormatsCheck_;     // "Other Formats"
+  QCheckBox* toSrgbCheck_;           // "Convert to sRGB"
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"

@@ -200,6 +200,21 @@ TEST_F(MainWindowTest, DroppedFilesAndFoldersAreAppendedOtherDropsAreRefused) {
   EXPECT_EQ(items().size(), 7);
 }
 
+// "Other Formats" lets the list take their photos, whatever the case.
+TEST_F(MainWindowTest, OtherFormatsAreDroppedOnlyWhileTheyAreRead) {
+  testpics::TempDir dir;
+  const QString folder = QString::fromStdString(dir.file("photos"));
+  std::filesystem::create_directories(dir.path() / "photos");
+  for (const char* name : {"a.PNG", "b.png", "c.jpg", "d.gif"}) {
+    testpics::writeFile(dir.path() / "photos" / name, {});
+  }
+  EXPECT_FALSE(drop({folder + "/b.png"}));
+  QTest::mouseClick(window.otherFormatsCheck(), Qt::LeftButton);
+  EXPECT_TRUE(drop({folder + "/b.png", folder}));
+  EXPECT_EQ(items(), QStringList({folder + "/b.png", folder + "/a.PNG", folder + "/b.png",
+                                  folder + "/c.jpg"}));
+}
+
 TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   const JobSettings settings = window.jobSettings();
   const JobSettings defaults;
@@ -215,6 +230,10 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
   EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
   EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
+  EXPECT_FALSE(settings.otherFormats);
+  EXPECT_FALSE(settings.toSrgb);
+  EXPECT_EQ(window.otherFormatsCheck()->text(), "Other Formats");
+  EXPECT_EQ(window.toSrgbCheck()->text(), "Convert to sRGB");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
   EXPECT_EQ(window.windowTitle(), "Options");
@@ -237,6 +256,8 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
   QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.otherFormatsCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.toSrgbCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
   QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
@@ -252,6 +273,8 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
   EXPECT_TRUE(settings.exifOrientation);
+  EXPECT_TRUE(settings.otherFormats);
+  EXPECT_TRUE(settings.toSrgb);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -290,6 +313,8 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
                                           window.exifOrientationCheck(),
+                                          window.otherFormatsCheck(),
+                                          window.toSrgbCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "image/ExifOrientation.h"
+#include "image/PictureReaders.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/Errors.h"
+#include "tests/support/PhotoFiles.h"
+#include "tests/support/Surfaces.h"
+#include "tests/support/TestPictures.h"
+
+using namespace batchfit;
+using photofiles::Bytes;
+using photofiles::PngColour;
+using photofiles::PngOptions;
+using testpics::messageOf;
+
+namespace {
+
+constexpr int Width = 37, Height = 23;
+
+// Gray where a format stores gray; few colours where it needs a palette.
+PixelSurface grayPattern() {
+  PixelSurface s = PixelSurface::create(Width, Height);
+  for (int y = 0; y < Height; ++y) {
+    for (int x = 0; x < Width; ++x) {
+      const unsigned v = (x * 7 + y * 11) & 0xFF;
+      s.setPixel(x, y, makeColor(v, v, v));
+    }
+  }
+  return s;
+}
+PixelSurface fewColours() {
+  PixelSurface s = PixelSurface::create(Width, Height);
+  for (int y = 0; y < Height; ++y) {
+    for (int x = 0; x < Width; ++x) s.setPixel(x, y, makeColor(x % 8 * 36, y % 8 * 36, 0x80));
+  }
+  return s;
+}
+std::uint8_t alphaAt(int x, int y) {
+  return std::uint8_t((x * 13 + y * 29) & 0xFF);
+}
+
+struct FormatCase {
+  const char* name;
+  const char* extension;
+  PixelSurface source;
+  std::function<Bytes(const PixelSurface&)> write;
+  photofiles::AlphaFn alpha;  // the alpha written, laid over white on reading
+  int tolerance = 0;          // 0: lossless
+};
+
+std::function<Bytes(const PixelSurface&)> png(PngColour colour, int bitDepth = 8,
+                                              bool interlaced = false) {
+  PngOptions options;
+  options.colour = colour;
+  options.bitDepth = bitDepth;
+  options.interlaced = interlaced;
+  const bool alpha = colour == PngColour::RgbAlpha || colour == PngColour::GrayAlpha;
+  if (alpha) options.alpha = alphaAt;
+  return [options](const PixelSurface& s) { return photofiles::writePng(s, options); };
+}
+
+std::vector<FormatCase> formatCases() {
+  const PixelSurface colour = testpics::patterned(Width, Height);
+  return {
+      {"png-rgb8", "png", colour, png(PngColour::Rgb), {}, 0},
+      {"png-rgb16", "PNG", colour, png(PngColour::Rgb, 16), {}, 0},
+      {"png-gray8", "png", grayPattern(), png(PngColour::Gray), {}, 0},
+      {"png-gray16", "png", grayPattern(), png(PngColour::Gray, 16), {}, 0},
+      {"png-palette", "png", fewColours(), png(PngColour::Palette), {}, 0},
+      {"png-interlaced", "png", colour, png(PngColour::Rgb, 8, true), {}, 0},
+      {"png-rgb-alpha", "png", colour, png(PngColour::RgbAlpha), alphaAt, 0},
+      {"png-gray-alpha16", "png", grayPattern(), png(PngColour::GrayAlpha, 16), alphaAt, 0},
+  };
+}
+
+int largestDifference(const PixelSurface& a, const PixelSurface& b) {
+  int largest = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      const ColorRef p = a.getPixel(x, y), q = b.getPixel(x, y);
+      for (const int d : {redOf(p) - redOf(q), greenOf(p) - greenOf(q), blueOf(p) - blueOf(q)}) {
+        largest = std::max(largest, std::abs(d));
+      }
+    }
+  }
+  return largest;
+}
+
+class OtherFormats : public ::testing::TestWithParam<FormatCase> {
+ protected:
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const std::string path = dir.file(name);
+    testpics::writeFile(path, bytes);
+    return path;
+  }
+  std::string photo(const Bytes& bytes) {
+    return write(std::string("photo.") + GetParam().extension, bytes);
+  }
+  const PhotoReader& reader() {
+    return *otherFormatReader(std::string("any.") + GetParam().extension);
+  }
+  testpics::TempDir dir;
+};
+
+TEST_P(OtherFormats, DeclareTheirSizeAndDecodeTheirPixels) {
+  const FormatCase& c = GetParam();
+  const std::string path = photo(c.write(c.source));
+  const PhotoHeader header = readOtherFormatHeader(reader(), path, false);
+  EXPECT_EQ(header.width, Width);
+  EXPECT_EQ(header.height, Height);
+  const DecodedPhoto decoded = decodeOtherFormat(reader(), path, false);
+  ASSERT_EQ(decoded.surface.width(), Width);
+  ASSERT_EQ(decoded.surface.height(), Height);
+  EXPECT_LE(largestDifference(decoded.surface, photofiles::overWhite(c.source, c.alpha)),
+            c.tolerance);
+}
+
+// A file cut in its middle names a reason; none crashes or decodes silently.
+TEST_P(OtherFormats, CutFilesFailWithAMessage) {
+  const FormatCase& c = GetParam();
+  const std::string path = photo(crafted::cutTo(c.write(c.source), 60));
+  const std::string message = messageOf([&] { decodeOtherFormat(reader(), path, false); });
+  EXPECT_TRUE(message == "Stream read error" ||
+              message.find("image is not valid (") != std::string::npos)
+      << message;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, OtherFormats, ::testing::ValuesIn(formatCases()),
+                         [](const auto& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name) {
+                             if (ch == '-') ch = '_';
+                           }
+                           return name;
+                         });
+
+class OtherFormatFiles : public ::testing::Test {
+ protected:
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const std::string path = dir.file(name);
+    testpics::writeFile(path, bytes);
+    return path;
+  }
+  testpics::TempDir dir;
+};
+
+// The EXIF orientation turns the declared size and the pixels only upright.
+TEST_F(OtherFormatFiles, OrientationAppliesOnlyUpright) {
+  const PixelSurface source = testpics::patterned(Width, Height);
+  PngOptions turned;
+  turned.orientation = 6;
+  const std::string path = write("turned.png", photofiles::writePng(source, turned));
+  const PhotoReader& reader = *otherFormatReader(path);
+  EXPECT_EQ(readOtherFormatHeader(reader, path, false).width, Width);
+  EXPECT_EQ(readOtherFormatHeader(reader, path, true).width, Height);
+  EXPECT_EQ(largestDifference(decodeOtherFormat(reader, path, false).surface, source), 0);
+  const PixelSurface upright = decodeOtherFormat(reader, path, true).surface;
+  ASSERT_EQ(upright.width(), Height);
+  EXPECT_EQ(largestDifference(upright, uprightSurface(source, 6)), 0);
+}
+
+// A bomb declares its size and fails before anything of that size is
+// allocated; the limit holds on both sides (the surface and the decoder's
+// RGBA rows, 8 bytes a pixel).
+TEST_F(OtherFormatFiles, BombsRunIntoTheMemoryLimit) {
+  const std::string bomb = write("bomb.png", photofiles::pngBomb(100000, 100000));
+  const PhotoReader& reader = *otherFormatReader(bomb);
+  EXPECT_EQ(readOtherFormatHeader(reader, bomb, false).width, 100000);
+  EXPECT_EQ(messageOf([&] { decodeOtherFormat(reader, bomb, false); }), "Out of system resources");
+  const std::string photo = write("small.png", photofiles::writePng(testpics::patterned(16, 16)));
+  {
+    testpics::MemoryLimitGuard limit(16 * 16 * 8);
+    EXPECT_EQ(messageOf([&] { decodeOtherFormat(reader, photo, false); }), "(no error)");
+  }
+  testpics::MemoryLimitGuard limit(16 * 16 * 8 - 1);
+  EXPECT_EQ(messageOf([&] { decodeOtherFormat(reader, photo, false); }), "Out of system resources");
+}
+
+TEST_F(OtherFormatFiles, ExtensionsChooseTheirReaderInAnyCase) {
+  EXPECT_EQ(otherFormatReader("a.PnG"), otherFormatReader("b.png"));
+  EXPECT_NE(otherFormatReader("a.png"), nullptr);
+  EXPECT_EQ(otherFormatReader("a.jpg"), nullptr);
+  EXPECT_EQ(otherFormatReader("png"), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// Photos in the formats beside JPEG, written in the tests with each format's
+// own library encoder from a surface's pixels (and an alpha pattern).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "image/PixelSurface.h"
+
+namespace photofiles {
+
+using Bytes = std::vector<std::uint8_t>;
+// The alpha of pixel (x, y); none means opaque.
+using AlphaFn = std::function<std::uint8_t(int x, int y)>;
+
+// The surface's pixels laid over white by the alpha, as a reader must give them.
+batchfit::PixelSurface overWhite(const batchfit::PixelSurface& pixels, const AlphaFn& alpha);
+
+enum class PngColour { Rgb, Gray, Palette, GrayAlpha, RgbAlpha };
+struct PngOptions {
+  PngColour colour = PngColour::Rgb;
+  int bitDepth = 8;  // 8 or 16 (Palette: 8)
+  bool interlaced = false;
+  int orientation = 0;  // an eXIf chunk with this tag, none for 0
+  Bytes iccProfile;     // an iCCP chunk, none where empty
+  AlphaFn alpha;        // for the alpha colour types
+};
+// Gray takes the red channel; Palette needs at most 256 colours.
+Bytes writePng(const batchfit::PixelSurface& pixels, const PngOptions& options = {});
+// A decompression bomb: a PNG whose header claims width x height, cut after
+// its first row.
+Bytes pngBomb(std::uint32_t width, std::uint32_t height);
+
+}  // namespace photofiles
