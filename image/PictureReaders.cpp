@@ -18,6 +18,7 @@ struct Choice {
 const std::vector<Choice>& choices() {
   static const std::vector<Choice> list = {
       {"png", pngReader},
+      {"bmp", bmpReader},
   };
   return list;
 }

@@ -3,6 +3,7 @@
 // many pictures are decoded ahead.
 #include <gtest/gtest.h>
 
+#include "image/BmpFile.h"
 #include "image/JpegObject.h"
 #include "tests/support/Batch.h"
 #include "tests/support/PhotoFiles.h"
@@ -51,11 +52,13 @@ TEST(OtherFormatRun, ALosslessCopyOfAJpegsPixelsGivesItsOutput) {
       {"b.png", photofiles::writePng(decoded(straight))},
       {"c.jpg", turned},
       {"d.PNG", photofiles::writePng(decoded(turned))},
+      {"e.bmp", batchfit::encodeBmp(decoded(straight))},
   };
   for (const auto format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Written one = runOf(files, format, 1);
-    ASSERT_EQ(one.files.size(), 4u);
+    ASSERT_EQ(one.files.size(), 5u);
     EXPECT_EQ(one.files[0], one.files[1]);
+    EXPECT_EQ(one.files[0], one.files[4]);
     EXPECT_EQ(one.files[2], one.files[3]);
     const Written ahead = runOf(files, format, 3);
     EXPECT_EQ(ahead.names, one.names);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "image/BmpFile.h"
 #include "image/ExifOrientation.h"
 #include "image/PictureReaders.h"
 #include "tests/support/CraftedFiles.h"
@@ -47,34 +48,56 @@ std::uint8_t alphaAt(int x, int y) {
 struct FormatCase {
   const char* name;
   const char* extension;
-  PixelSurface source;
-  std::function<Bytes(const PixelSurface&)> write;
-  photofiles::AlphaFn alpha;  // the alpha written, laid over white on reading
-  int tolerance = 0;          // 0: lossless
+  Bytes file;
+  PixelSurface expected;  // what reading must give
+  int tolerance = 0;      // 0: lossless
 };
 
-std::function<Bytes(const PixelSurface&)> png(PngColour colour, int bitDepth = 8,
-                                              bool interlaced = false) {
+FormatCase png(const char* name, const PixelSurface& source, PngColour colour, int bitDepth = 8,
+               bool interlaced = false) {
   PngOptions options;
   options.colour = colour;
   options.bitDepth = bitDepth;
   options.interlaced = interlaced;
   const bool alpha = colour == PngColour::RgbAlpha || colour == PngColour::GrayAlpha;
   if (alpha) options.alpha = alphaAt;
-  return [options](const PixelSurface& s) { return photofiles::writePng(s, options); };
+  return {name, bitDepth == 16 ? "PNG" : "png", photofiles::writePng(source, options),
+          photofiles::overWhite(source, options.alpha), 0};
+}
+
+// crafted::makeBmp's pixels: its data bytes run i * 31, rows padded to 4
+// bytes, bottom row first unless top-down; 8 bits index a gray ramp.
+FormatCase craftedBmp(const char* name, int bits, bool topDown) {
+  const Bytes file = crafted::makeBmp(Width, Height, bits, crafted::BmpHeader::Info40, topDown);
+  const int rowBytes = (Width * bits + 31) / 32 * 4;
+  const std::size_t data = crafted::field(file, 10, 4);
+  PixelSurface expected = PixelSurface::create(Width, Height);
+  for (int y = 0; y < Height; ++y) {
+    const std::size_t row = data + std::size_t(topDown ? y : Height - 1 - y) * rowBytes;
+    for (int x = 0; x < Width; ++x) {
+      const std::uint8_t* p = &file[row + std::size_t(x * bits / 8)];
+      expected.setPixel(x, y,
+                        bits == 8 ? makeColor(p[0], p[0], p[0]) : makeColor(p[2], p[1], p[0]));
+    }
+  }
+  return {name, "bmp", file, expected, 0};
 }
 
 std::vector<FormatCase> formatCases() {
   const PixelSurface colour = testpics::patterned(Width, Height);
   return {
-      {"png-rgb8", "png", colour, png(PngColour::Rgb), {}, 0},
-      {"png-rgb16", "PNG", colour, png(PngColour::Rgb, 16), {}, 0},
-      {"png-gray8", "png", grayPattern(), png(PngColour::Gray), {}, 0},
-      {"png-gray16", "png", grayPattern(), png(PngColour::Gray, 16), {}, 0},
-      {"png-palette", "png", fewColours(), png(PngColour::Palette), {}, 0},
-      {"png-interlaced", "png", colour, png(PngColour::Rgb, 8, true), {}, 0},
-      {"png-rgb-alpha", "png", colour, png(PngColour::RgbAlpha), alphaAt, 0},
-      {"png-gray-alpha16", "png", grayPattern(), png(PngColour::GrayAlpha, 16), alphaAt, 0},
+      png("png-rgb8", colour, PngColour::Rgb),
+      png("png-rgb16", colour, PngColour::Rgb, 16),
+      png("png-gray8", grayPattern(), PngColour::Gray),
+      png("png-gray16", grayPattern(), PngColour::Gray, 16),
+      png("png-palette", fewColours(), PngColour::Palette),
+      png("png-interlaced", colour, PngColour::Rgb, 8, true),
+      png("png-rgb-alpha", colour, PngColour::RgbAlpha),
+      png("png-gray-alpha16", grayPattern(), PngColour::GrayAlpha, 16),
+      {"bmp-32", "BMP", encodeBmp(colour), colour, 0},
+      craftedBmp("bmp-24", 24, false),
+      craftedBmp("bmp-24-top-down", 24, true),
+      craftedBmp("bmp-8-palette", 8, false),
   };
 }
 
@@ -109,21 +132,20 @@ class OtherFormats : public ::testing::TestWithParam<FormatCase> {
 
 TEST_P(OtherFormats, DeclareTheirSizeAndDecodeTheirPixels) {
   const FormatCase& c = GetParam();
-  const std::string path = photo(c.write(c.source));
+  const std::string path = photo(c.file);
   const PhotoHeader header = readOtherFormatHeader(reader(), path, false);
   EXPECT_EQ(header.width, Width);
   EXPECT_EQ(header.height, Height);
   const DecodedPhoto decoded = decodeOtherFormat(reader(), path, false);
   ASSERT_EQ(decoded.surface.width(), Width);
   ASSERT_EQ(decoded.surface.height(), Height);
-  EXPECT_LE(largestDifference(decoded.surface, photofiles::overWhite(c.source, c.alpha)),
-            c.tolerance);
+  EXPECT_LE(largestDifference(decoded.surface, c.expected), c.tolerance);
 }
 
 // A file cut in its middle names a reason; none crashes or decodes silently.
 TEST_P(OtherFormats, CutFilesFailWithAMessage) {
   const FormatCase& c = GetParam();
-  const std::string path = photo(crafted::cutTo(c.write(c.source), 60));
+  const std::string path = photo(crafted::cutTo(c.file, 60));
   const std::string message = messageOf([&] { decodeOtherFormat(reader(), path, false); });
   EXPECT_TRUE(message == "Stream read error" ||
               message.find("image is not valid (") != std::string::npos)
