@@ -19,6 +19,8 @@ const std::vector<Choice>& choices() {
   static const std::vector<Choice> list = {
       {"png", pngReader},
       {"bmp", bmpReader},
+      {"tif", tiffReader},
+      {"tiff", tiffReader},
   };
   return list;
 }

@@ -53,13 +53,15 @@ TEST(OtherFormatRun, ALosslessCopyOfAJpegsPixelsGivesItsOutput) {
       {"c.jpg", turned},
       {"d.PNG", photofiles::writePng(decoded(turned))},
       {"e.bmp", batchfit::encodeBmp(decoded(straight))},
+      {"f.tif", photofiles::writeTiff(decoded(turned))},
   };
   for (const auto format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Written one = runOf(files, format, 1);
-    ASSERT_EQ(one.files.size(), 5u);
+    ASSERT_EQ(one.files.size(), 6u);
     EXPECT_EQ(one.files[0], one.files[1]);
     EXPECT_EQ(one.files[0], one.files[4]);
     EXPECT_EQ(one.files[2], one.files[3]);
+    EXPECT_EQ(one.files[2], one.files[5]);
     const Written ahead = runOf(files, format, 3);
     EXPECT_EQ(ahead.names, one.names);
     EXPECT_EQ(ahead.files, one.files);

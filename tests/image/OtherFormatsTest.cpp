@@ -83,7 +83,18 @@ FormatCase craftedBmp(const char* name, int bits, bool topDown) {
   return {name, "bmp", file, expected, 0};
 }
 
+FormatCase tiff(const char* name, const PixelSurface& source, photofiles::TiffOptions options) {
+  return {name, "tif", photofiles::writeTiff(source, options),
+          photofiles::overWhite(source, options.alpha), 0};
+}
+
 std::vector<FormatCase> formatCases() {
+  photofiles::TiffOptions gray16, alpha, tiledPages;
+  gray16.gray = true;
+  gray16.bitsPerSample = 16;
+  alpha.alpha = alphaAt;
+  tiledPages.tiled = true;
+  tiledPages.pages = 3;
   const PixelSurface colour = testpics::patterned(Width, Height);
   return {
       png("png-rgb8", colour, PngColour::Rgb),
@@ -98,6 +109,10 @@ std::vector<FormatCase> formatCases() {
       craftedBmp("bmp-24", 24, false),
       craftedBmp("bmp-24-top-down", 24, true),
       craftedBmp("bmp-8-palette", 8, false),
+      tiff("tiff-rgb8", colour, {}),
+      tiff("tiff-gray16", grayPattern(), gray16),
+      tiff("tiff-rgb-alpha", colour, alpha),
+      tiff("tiff-tiled-first-of-3-pages", colour, tiledPages),
   };
 }
 

@@ -1,12 +1,15 @@
 #include "tests/support/PhotoFiles.h"
 
 #include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
 
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/TestPictures.h"
 
 namespace photofiles {
 
@@ -151,6 +154,83 @@ Bytes pngBomb(std::uint32_t width, std::uint32_t height) {
   png_write_row(w.png, row.data());
   png_write_flush(w.png);
   return out;
+}
+
+namespace {
+
+void writeTiffPage(TIFF* tiff, const PixelSurface& pixels, const TiffOptions& options, int page) {
+  const int width = pixels.width(), height = pixels.height();
+  const int colours = options.gray ? 1 : 3, samples = colours + (options.alpha ? 1 : 0);
+  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, std::uint32_t(width));
+  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, std::uint32_t(height));
+  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(samples));
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t(options.bitsPerSample));
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, options.gray ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  if (options.alpha) {
+    const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extra);
+  }
+  if (options.orientation != 0) {
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, std::uint16_t(options.orientation));
+  }
+  if (!options.iccProfile.empty()) {
+    TIFFSetField(tiff, TIFFTAG_ICCPROFILE, std::uint32_t(options.iccProfile.size()),
+                 options.iccProfile.data());
+  }
+  if (page > 0) TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+  const int bytes = options.bitsPerSample / 8;
+  const auto sampleRow = [&](int y) {
+    Bytes row;
+    for (int x = 0; x < width; ++x) {
+      const batchfit::ColorRef c = page == 0 ? pixels.getPixel(x, y) : 0;
+      std::vector<unsigned> values = {redOf(c), greenOf(c), blueOf(c)};
+      values.resize(std::size_t(colours));
+      if (options.alpha) values.push_back(options.alpha(x, y));
+      // 16 bits of v * 257 scale back to exactly v.
+      for (const unsigned v : values) row.insert(row.end(), std::size_t(bytes), std::uint8_t(v));
+    }
+    return row;
+  };
+  if (options.tiled) {
+    constexpr int Tile = 16;
+    TIFFSetField(tiff, TIFFTAG_TILEWIDTH, std::uint32_t(Tile));
+    TIFFSetField(tiff, TIFFTAG_TILELENGTH, std::uint32_t(Tile));
+    const std::size_t pixel = std::size_t(samples * bytes);
+    for (int top = 0; top < height; top += Tile) {
+      std::vector<Bytes> rows;
+      for (int y = top; y < top + Tile; ++y) rows.push_back(y < height ? sampleRow(y) : Bytes());
+      for (int left = 0; left < width; left += Tile) {
+        Bytes tile(Tile * Tile * pixel, 0);
+        for (int y = 0; y < Tile && top + y < height; ++y) {
+          for (int x = 0; x < Tile && left + x < width; ++x) {
+            std::copy_n(&rows[y][(left + x) * pixel], pixel, &tile[(y * Tile + x) * pixel]);
+          }
+        }
+        TIFFWriteTile(tiff, tile.data(), std::uint32_t(left), std::uint32_t(top), 0, 0);
+      }
+    }
+  } else {
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, std::uint32_t(8));
+    for (int y = 0; y < height; ++y) {
+      Bytes row = sampleRow(y);
+      TIFFWriteScanline(tiff, row.data(), std::uint32_t(y), 0);
+    }
+  }
+  TIFFWriteDirectory(tiff);
+}
+
+}  // namespace
+
+Bytes writeTiff(const PixelSurface& pixels, const TiffOptions& options) {
+  testpics::TempDir dir;
+  const std::string path = dir.file("photo.tif");
+  TIFF* tiff = TIFFOpen(path.c_str(), "w");
+  if (!tiff) throw std::runtime_error("cannot write " + path);
+  for (int page = 0; page < options.pages; ++page) writeTiffPage(tiff, pixels, options, page);
+  TIFFClose(tiff);
+  return testpics::readFile(path);
 }
 
 }  // namespace photofiles

@@ -32,4 +32,15 @@ Bytes writePng(const batchfit::PixelSurface& pixels, const PngOptions& options =
 // its first row.
 Bytes pngBomb(std::uint32_t width, std::uint32_t height);
 
+struct TiffOptions {
+  bool gray = false;      // the red channel
+  int bitsPerSample = 8;  // 8 or 16
+  bool tiled = false;
+  int orientation = 0;  // the Orientation tag, none for 0
+  Bytes iccProfile;
+  AlphaFn alpha;  // an unassociated alpha channel
+  int pages = 1;  // the later pages all black
+};
+Bytes writeTiff(const batchfit::PixelSurface& pixels, const TiffOptions& options = {});
+
 }  // namespace photofiles
