@@ -45,6 +45,7 @@ class PhotoReader {
 const PhotoReader& pngReader();
 const PhotoReader& bmpReader();
 const PhotoReader& tiffReader();
+const PhotoReader& webpReader();
 
 // The longest side any decoder is let accept: past the 32-bit sizes the
 // surface has, and far past what the memory limit lets through, so that the

@@ -17,10 +17,8 @@ struct Choice {
 
 const std::vector<Choice>& choices() {
   static const std::vector<Choice> list = {
-      {"png", pngReader},
-      {"bmp", bmpReader},
-      {"tif", tiffReader},
-      {"tiff", tiffReader},
+      {"png", pngReader},   {"bmp", bmpReader},   {"tif", tiffReader},
+      {"tiff", tiffReader}, {"webp", webpReader},
   };
   return list;
 }

@@ -54,12 +54,14 @@ TEST(OtherFormatRun, ALosslessCopyOfAJpegsPixelsGivesItsOutput) {
       {"d.PNG", photofiles::writePng(decoded(turned))},
       {"e.bmp", batchfit::encodeBmp(decoded(straight))},
       {"f.tif", photofiles::writeTiff(decoded(turned))},
+      {"g.webp", photofiles::writeWebp(decoded(straight))},
   };
   for (const auto format : {batchfit::SaveFormat::Jpeg, batchfit::SaveFormat::Bmp}) {
     const Written one = runOf(files, format, 1);
-    ASSERT_EQ(one.files.size(), 6u);
+    ASSERT_EQ(one.files.size(), 7u);
     EXPECT_EQ(one.files[0], one.files[1]);
     EXPECT_EQ(one.files[0], one.files[4]);
+    EXPECT_EQ(one.files[0], one.files[6]);
     EXPECT_EQ(one.files[2], one.files[3]);
     EXPECT_EQ(one.files[2], one.files[5]);
     const Written ahead = runOf(files, format, 3);

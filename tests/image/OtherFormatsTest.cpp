@@ -88,6 +88,21 @@ FormatCase tiff(const char* name, const PixelSurface& source, photofiles::TiffOp
           photofiles::overWhite(source, options.alpha), 0};
 }
 
+FormatCase webp(const char* name, const PixelSurface& source, photofiles::WebpOptions options,
+                int tolerance) {
+  return {name, "webp", photofiles::writeWebp(source, options),
+          photofiles::overWhite(source, options.alpha), tolerance};
+}
+
+// A smooth picture, which a lossy encoder keeps within a few levels.
+PixelSurface smooth() {
+  PixelSurface s = PixelSurface::create(Width * 2, Height * 2);
+  for (int y = 0; y < s.height(); ++y) {
+    for (int x = 0; x < s.width(); ++x) s.setPixel(x, y, makeColor(60 + x * 2, 80 + y * 3, 140));
+  }
+  return s;
+}
+
 std::vector<FormatCase> formatCases() {
   photofiles::TiffOptions gray16, alpha, tiledPages;
   gray16.gray = true;
@@ -95,6 +110,9 @@ std::vector<FormatCase> formatCases() {
   alpha.alpha = alphaAt;
   tiledPages.tiled = true;
   tiledPages.pages = 3;
+  photofiles::WebpOptions webpAlpha, webpLossy;
+  webpAlpha.alpha = alphaAt;
+  webpLossy.lossless = false;
   const PixelSurface colour = testpics::patterned(Width, Height);
   return {
       png("png-rgb8", colour, PngColour::Rgb),
@@ -113,6 +131,9 @@ std::vector<FormatCase> formatCases() {
       tiff("tiff-gray16", grayPattern(), gray16),
       tiff("tiff-rgb-alpha", colour, alpha),
       tiff("tiff-tiled-first-of-3-pages", colour, tiledPages),
+      webp("webp-lossless", colour, {}, 0),
+      webp("webp-lossless-alpha", colour, webpAlpha, 0),
+      webp("webp-lossy", smooth(), webpLossy, 8),
   };
 }
 
@@ -149,11 +170,11 @@ TEST_P(OtherFormats, DeclareTheirSizeAndDecodeTheirPixels) {
   const FormatCase& c = GetParam();
   const std::string path = photo(c.file);
   const PhotoHeader header = readOtherFormatHeader(reader(), path, false);
-  EXPECT_EQ(header.width, Width);
-  EXPECT_EQ(header.height, Height);
+  EXPECT_EQ(header.width, c.expected.width());
+  EXPECT_EQ(header.height, c.expected.height());
   const DecodedPhoto decoded = decodeOtherFormat(reader(), path, false);
-  ASSERT_EQ(decoded.surface.width(), Width);
-  ASSERT_EQ(decoded.surface.height(), Height);
+  ASSERT_EQ(decoded.surface.width(), c.expected.width());
+  ASSERT_EQ(decoded.surface.height(), c.expected.height());
   EXPECT_LE(largestDifference(decoded.surface, c.expected), c.tolerance);
 }
 
@@ -186,19 +207,31 @@ class OtherFormatFiles : public ::testing::Test {
   testpics::TempDir dir;
 };
 
-// The EXIF orientation turns the declared size and the pixels only upright.
+// The orientation a file carries turns the declared size and the pixels
+// only upright.
 TEST_F(OtherFormatFiles, OrientationAppliesOnlyUpright) {
   const PixelSurface source = testpics::patterned(Width, Height);
-  PngOptions turned;
-  turned.orientation = 6;
-  const std::string path = write("turned.png", photofiles::writePng(source, turned));
-  const PhotoReader& reader = *otherFormatReader(path);
-  EXPECT_EQ(readOtherFormatHeader(reader, path, false).width, Width);
-  EXPECT_EQ(readOtherFormatHeader(reader, path, true).width, Height);
-  EXPECT_EQ(largestDifference(decodeOtherFormat(reader, path, false).surface, source), 0);
-  const PixelSurface upright = decodeOtherFormat(reader, path, true).surface;
-  ASSERT_EQ(upright.width(), Height);
-  EXPECT_EQ(largestDifference(upright, uprightSurface(source, 6)), 0);
+  PngOptions png;
+  png.orientation = 6;
+  photofiles::TiffOptions tiff;
+  tiff.orientation = 6;
+  photofiles::WebpOptions webp;
+  webp.orientation = 6;
+  const std::vector<std::pair<std::string, Bytes>> files = {
+      {"turned.png", photofiles::writePng(source, png)},
+      {"turned.tif", photofiles::writeTiff(source, tiff)},
+      {"turned.webp", photofiles::writeWebp(source, webp)},
+  };
+  for (const auto& [name, bytes] : files) {
+    const std::string path = write(name, bytes);
+    const PhotoReader& reader = *otherFormatReader(path);
+    EXPECT_EQ(readOtherFormatHeader(reader, path, false).width, Width) << name;
+    EXPECT_EQ(readOtherFormatHeader(reader, path, true).width, Height) << name;
+    EXPECT_EQ(largestDifference(decodeOtherFormat(reader, path, false).surface, source), 0) << name;
+    const PixelSurface upright = decodeOtherFormat(reader, path, true).surface;
+    ASSERT_EQ(upright.width(), Height) << name;
+    EXPECT_EQ(largestDifference(upright, uprightSurface(source, 6)), 0) << name;
+  }
 }
 
 // A bomb declares its size and fails before anything of that size is

@@ -3,6 +3,8 @@
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <cstdlib>
 #include <map>
@@ -231,6 +233,40 @@ Bytes writeTiff(const PixelSurface& pixels, const TiffOptions& options) {
   for (int page = 0; page < options.pages; ++page) writeTiffPage(tiff, pixels, options, page);
   TIFFClose(tiff);
   return testpics::readFile(path);
+}
+
+Bytes writeWebp(const PixelSurface& pixels, const WebpOptions& options) {
+  const int width = pixels.width(), height = pixels.height();
+  Bytes rgba;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const batchfit::ColorRef c = pixels.getPixel(x, y);
+      rgba.insert(rgba.end(), {redOf(c), greenOf(c), blueOf(c),
+                               std::uint8_t(options.alpha ? options.alpha(x, y) : 255)});
+    }
+  }
+  std::uint8_t* encoded = nullptr;
+  const std::size_t size =
+      options.lossless
+          ? WebPEncodeLosslessRGBA(rgba.data(), width, height, width * 4, &encoded)
+          : WebPEncodeRGBA(rgba.data(), width, height, width * 4, float(options.quality), &encoded);
+  if (size == 0) throw std::runtime_error("WebP encoding failed");
+  const WebPData image{encoded, size};
+  WebPMux* mux = WebPMuxNew();
+  WebPMuxSetImage(mux, &image, 1);
+  const Bytes exif =
+      options.orientation ? crafted::exifTiff(std::uint16_t(options.orientation)) : Bytes();
+  const WebPData exifData{exif.data(), exif.size()};
+  if (!exif.empty()) WebPMuxSetChunk(mux, "EXIF", &exifData, 1);
+  const WebPData icc{options.iccProfile.data(), options.iccProfile.size()};
+  if (!options.iccProfile.empty()) WebPMuxSetChunk(mux, "ICCP", &icc, 1);
+  WebPData assembled{};
+  WebPMuxAssemble(mux, &assembled);
+  Bytes out(assembled.bytes, assembled.bytes + assembled.size);
+  WebPDataClear(&assembled);
+  WebPMuxDelete(mux);
+  WebPFree(encoded);
+  return out;
 }
 
 }  // namespace photofiles

@@ -43,4 +43,13 @@ struct TiffOptions {
 };
 Bytes writeTiff(const batchfit::PixelSurface& pixels, const TiffOptions& options = {});
 
+struct WebpOptions {
+  bool lossless = true;
+  int quality = 90;     // lossy
+  int orientation = 0;  // an EXIF chunk with this tag, none for 0
+  Bytes iccProfile;     // an ICCP chunk
+  AlphaFn alpha;
+};
+Bytes writeWebp(const batchfit::PixelSurface& pixels, const WebpOptions& options = {});
+
 }  // namespace photofiles
