@@ -46,6 +46,7 @@ const PhotoReader& pngReader();
 const PhotoReader& bmpReader();
 const PhotoReader& tiffReader();
 const PhotoReader& webpReader();
+const PhotoReader& heifReader();
 
 // The longest side any decoder is let accept: past the 32-bit sizes the
 // surface has, and far past what the memory limit lets through, so that the

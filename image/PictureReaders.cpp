@@ -17,8 +17,8 @@ struct Choice {
 
 const std::vector<Choice>& choices() {
   static const std::vector<Choice> list = {
-      {"png", pngReader},   {"bmp", bmpReader},   {"tif", tiffReader},
-      {"tiff", tiffReader}, {"webp", webpReader},
+      {"png", pngReader},   {"bmp", bmpReader},   {"tif", tiffReader},  {"tiff", tiffReader},
+      {"webp", webpReader}, {"heic", heifReader}, {"heif", heifReader}, {"avif", heifReader},
   };
   return list;
 }

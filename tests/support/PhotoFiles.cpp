@@ -1,5 +1,6 @@
 #include "tests/support/PhotoFiles.h"
 
+#include <libheif/heif.h>
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -266,6 +267,78 @@ Bytes writeWebp(const PixelSurface& pixels, const WebpOptions& options) {
   WebPDataClear(&assembled);
   WebPMuxDelete(mux);
   WebPFree(encoded);
+  return out;
+}
+
+namespace {
+
+void mustSucceed(const heif_error& error) {
+  if (error.code != heif_error_Ok) throw std::runtime_error(error.message);
+}
+
+heif_error appendHeif(heif_context*, const void* data, std::size_t size, void* out) {
+  auto& bytes = *static_cast<Bytes*>(out);
+  const auto* begin = static_cast<const std::uint8_t*>(data);
+  bytes.insert(bytes.end(), begin, begin + size);
+  return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+heif_image* heifImage(const PixelSurface& pixels, bool black) {
+  const int width = pixels.width(), height = pixels.height();
+  heif_image* image = nullptr;
+  mustSucceed(
+      heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image));
+  mustSucceed(heif_image_add_plane(image, heif_channel_interleaved, width, height, 8));
+  int stride = 0;
+  std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const batchfit::ColorRef c = black ? 0 : pixels.getPixel(x, y);
+      std::uint8_t* p = plane + std::size_t(y) * std::size_t(stride) + std::size_t(x) * 3;
+      p[0] = redOf(c), p[1] = greenOf(c), p[2] = blueOf(c);
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
+Bytes writeHeif(const PixelSurface& pixels, const HeifOptions& options) {
+  heif_context* context = heif_context_alloc();
+  heif_encoder* encoder = nullptr;
+  mustSucceed(heif_context_get_encoder_for_format(
+      context, options.codec == HeifCodec::Hevc ? heif_compression_HEVC : heif_compression_AV1,
+      &encoder));
+  heif_encoder_set_lossy_quality(encoder, options.quality);
+  heif_encoder_set_logging_level(encoder, 0);
+  heif_encoding_options* encoding = heif_encoding_options_alloc();
+  if (options.orientation != 0) {
+    encoding->image_orientation = heif_orientation(options.orientation);
+  }
+  heif_image_handle* primary = nullptr;
+  for (int i = 0; i < options.images; ++i) {
+    heif_image* image = heifImage(pixels, i > 0);
+    if (!options.iccProfile.empty()) {
+      mustSucceed(heif_image_set_raw_color_profile(image, "prof", options.iccProfile.data(),
+                                                   options.iccProfile.size()));
+    }
+    heif_image_handle* handle = nullptr;
+    mustSucceed(heif_context_encode_image(context, image, encoder, encoding, &handle));
+    heif_image_release(image);
+    if (i == 0) {
+      primary = handle;
+    } else {
+      heif_image_handle_release(handle);
+    }
+  }
+  mustSucceed(heif_context_set_primary_image(context, primary));
+  heif_image_handle_release(primary);
+  heif_encoding_options_free(encoding);
+  heif_encoder_release(encoder);
+  Bytes out;
+  heif_writer writer{1, appendHeif};
+  mustSucceed(heif_context_write(context, &writer, &out));
+  heif_context_free(context);
   return out;
 }
 

@@ -52,4 +52,14 @@ struct WebpOptions {
 };
 Bytes writeWebp(const batchfit::PixelSurface& pixels, const WebpOptions& options = {});
 
+enum class HeifCodec { Hevc, Av1 };
+struct HeifOptions {
+  HeifCodec codec = HeifCodec::Hevc;
+  int quality = 90;
+  int orientation = 0;  // irot/imir boxes for this EXIF orientation, none for 0
+  Bytes iccProfile;     // a colr box of type prof
+  int images = 1;       // the later ones all black; the first is primary
+};
+Bytes writeHeif(const batchfit::PixelSurface& pixels, const HeifOptions& options = {});
+
 }  // namespace photofiles
