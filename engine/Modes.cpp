@@ -6,6 +6,7 @@
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
+#include "image/ColourProfile.h"
 
 namespace batchfit {
 
@@ -113,9 +114,11 @@ void resizeAllWork(ModeRun& run, const std::string& name) {
 // The one place that decides how a photo's pixels are got, from its JPEG
 // header: a photo the run scales, standing as stored, is scaled row by row
 // as it decodes; every other is decoded whole: one for the crop editor or
-// the report, and one the run first turns upright.
+// the report, one the run first turns upright, and one it turns into sRGB.
 std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const JpegObject& jpeg) {
   if (appliedOrientation(settings, jpeg) != 1) return std::nullopt;
+  // A photo to turn into sRGB is converted whole before anything samples it.
+  if (settings.toSrgb && !jpegIccProfile(jpeg.bytes()).empty()) return std::nullopt;
   const Decision decision =
       decide(settings, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()));
   if (decision.handling != Handling::Scale) return std::nullopt;

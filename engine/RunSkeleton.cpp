@@ -1,6 +1,7 @@
 #include "engine/RunSkeleton.h"
 
 #include "engine/Scaling.h"
+#include "image/ColourProfile.h"
 #include "image/ExifOrientation.h"
 #include "image/PictureFile.h"
 #include "image/PictureReaders.h"
@@ -27,6 +28,7 @@ void loadDeclaredSize(const std::string& name, const JobSettings& settings, Pict
 // baseline JPEG of its pixels would be, so its output is that JPEG's.
 void loadOtherFormat(const PhotoReader& reader, ModeRun& run, const std::string& name) {
   DecodedPhoto photo = decodeOtherFormat(reader, name, run.settings.exifOrientation);
+  if (run.settings.toSrgb) convertToSrgb(photo.surface, photo.iccProfile);
   run.runJpeg.loadDecoded(photo.surface);
   run.pictures.PI.setSurface(photo.surface);
 }
@@ -93,7 +95,8 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   }
   // A picture scaled as it decoded is never held whole: nothing reads it.
   if (run.scaled) return true;
-  // Every step from here on sees the photo upright.
+  // Every step from here on sees the photo in sRGB, and upright.
+  if (run.settings.toSrgb) convertToSrgb(PI.surface(), jpegIccProfile(run.runJpeg.bytes()));
   if (const int orientation = appliedOrientation(run.settings, run.runJpeg); orientation != 1) {
     PI.setSurface(uprightSurface(PI.surface(), orientation));
   }

@@ -7,6 +7,7 @@
 #include "image/JpegObject.h"
 #include "tests/support/Batch.h"
 #include "tests/support/PhotoFiles.h"
+#include "tests/support/Surfaces.h"
 
 using enginetest::Batch;
 
@@ -77,6 +78,42 @@ TEST(OtherFormatRun, ABombEndsTheRunAsTheSystemsShortage) {
   batch.addFile("bomb.png", photofiles::pngBomb(100000, 100000));
   EXPECT_EQ(batch.runMessage(), "Out of system resources");
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"first.jpg"});
+}
+
+// A photo tagged with a profile that swaps red and green shows them swapped
+// only with "Convert to sRGB"; one without a profile stays as it is. Each
+// photo is the target's size, so the output holds its pixels unscaled.
+TEST(OtherFormatRun, ConvertToSrgbTurnsTheEmbeddedProfilesColours) {
+  const batchfit::ColorRef orange = batchfit::makeColor(200, 60, 20);
+  const batchfit::PixelSurface photo = testpics::filled(176, 220, orange);
+  photofiles::PngOptions tagged;
+  tagged.iccProfile = photofiles::swappedRedGreenProfile();
+  const Bytes jpeg = testpics::makeJpeg(176, 220, testpics::JpegKind::Baseline, [](int, int) {
+    return testpics::Rgb{200, 60, 20};
+  });
+  const std::vector<std::pair<std::string, Bytes>> files = {
+      {"a.png", photofiles::writePng(photo, tagged)},
+      {"b.jpg", photofiles::withJpegIccProfile(jpeg, tagged.iccProfile)},
+      {"c.png", photofiles::writePng(photo)},
+  };
+  for (const bool toSrgb : {false, true}) {
+    for (const int jobs : {1, 2}) {
+      Batch batch;
+      batch.settings.otherFormats = true;
+      batch.settings.toSrgb = toSrgb;
+      batch.settings.saveFormat = batchfit::SaveFormat::Bmp;
+      batch.settings.jobs = jobs;
+      for (const auto& [name, bytes] : files) batch.addFile(name, bytes);
+      ASSERT_EQ(batch.runMessage(), "(no error)");
+      for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+        const batchfit::ColorRef c = enginetest::readBmp(batch.output(name)).getPixel(88, 110);
+        const bool swapped = toSrgb && name[0] != 'c';
+        EXPECT_NEAR(batchfit::redOf(c), swapped ? 60 : 200, 3) << name << " " << toSrgb;
+        EXPECT_NEAR(batchfit::greenOf(c), swapped ? 200 : 60, 3) << name << " " << toSrgb;
+        EXPECT_NEAR(batchfit::blueOf(c), 20, 3) << name << " " << toSrgb;
+      }
+    }
+  }
 }
 
 }  // namespace

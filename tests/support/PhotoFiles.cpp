@@ -1,5 +1,6 @@
 #include "tests/support/PhotoFiles.h"
 
+#include <lcms2.h>
 #include <libheif/heif.h>
 #include <png.h>
 #include <tiffio.h>
@@ -340,6 +341,38 @@ Bytes writeHeif(const PixelSurface& pixels, const HeifOptions& options) {
   mustSucceed(heif_context_write(context, &writer, &out));
   heif_context_free(context);
   return out;
+}
+
+Bytes swappedRedGreenProfile() {
+  const cmsCIExyY white{0.3127, 0.3290, 1.0};
+  const cmsCIExyYTRIPLE primaries{{0.30, 0.60, 1.0}, {0.64, 0.33, 1.0}, {0.15, 0.06, 1.0}};
+  const cmsFloat64Number srgbCurve[] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+  cmsToneCurve* curves[3] = {curve, curve, curve};
+  cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+  cmsUInt32Number size = 0;
+  cmsSaveProfileToMem(profile, nullptr, &size);
+  Bytes bytes(size);
+  cmsSaveProfileToMem(profile, bytes.data(), &size);
+  cmsCloseProfile(profile);
+  cmsFreeToneCurve(curve);
+  return bytes;
+}
+
+Bytes withJpegIccProfile(const Bytes& jpeg, const Bytes& profile) {
+  Bytes segment = {0xFF, 0xE2, 0, 0};
+  const char signature[] = "ICC_PROFILE";
+  segment.insert(segment.end(), signature, signature + 12);
+  segment.insert(segment.end(), {1, 1});  // part 1 of 1
+  segment.insert(segment.end(), profile.begin(), profile.end());
+  segment[2] = std::uint8_t((segment.size() - 2) >> 8);
+  segment[3] = std::uint8_t(segment.size() - 2);
+  // After SOI and the JFIF segment.
+  const std::size_t after = 4 + ((std::size_t(jpeg[4]) << 8) | jpeg[5]);
+  Bytes tagged(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(after));
+  tagged.insert(tagged.end(), segment.begin(), segment.end());
+  tagged.insert(tagged.end(), jpeg.begin() + std::ptrdiff_t(after), jpeg.end());
+  return tagged;
 }
 
 }  // namespace photofiles

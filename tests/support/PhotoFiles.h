@@ -52,6 +52,12 @@ struct WebpOptions {
 };
 Bytes writeWebp(const batchfit::PixelSurface& pixels, const WebpOptions& options = {});
 
+// An RGB profile of sRGB's white, curve and primaries, but for red and green
+// trading places: its pixel (r, g, b) is sRGB's (g, r, b). Made with lcms2.
+Bytes swappedRedGreenProfile();
+// The JPEG with the profile in an "ICC_PROFILE" APP2 segment after its JFIF one.
+Bytes withJpegIccProfile(const Bytes& jpeg, const Bytes& profile);
+
 enum class HeifCodec { Hevc, Av1 };
 struct HeifOptions {
   HeifCodec codec = HeifCodec::Hevc;
