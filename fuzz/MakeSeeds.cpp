@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "image/BmpFile.h"
 #include "tests/support/CraftedFiles.h"
 #include "tests/support/PhotoFiles.h"
 #include "tests/support/Surfaces.h"
@@ -124,7 +123,7 @@ void writeOtherFormats(const fs::path& root) {
   writeWithCut(root / "png", "palette.png", writePng(testpics::filled(9, 9, 0x123456), palette));
   writeWithCut(root / "png", "interlaced-alpha.png", writePng(photo, interlacedAlpha));
   write(root / "png" / "bomb.png", pngBomb(100000, 100000));
-  writeWithCut(root / "bmp", "32bit.bmp", batchfit::encodeBmp(photo));
+  writeWithCut(root / "bmp", "32bit.bmp", crafted::makeBmp(11, 6, 32));
   writeWithCut(root / "bmp", "8bit.bmp", crafted::makeBmp(13, 5, 8));
   writeWithCut(root / "bmp", "core.bmp", crafted::makeBmp(9, 7, 24, crafted::BmpHeader::Core12));
   TiffOptions tiffTagged, tiffPages;

@@ -127,11 +127,12 @@ class BmpReader : public PhotoReader {
  public:
   PhotoHeader readHeader(const PhotoBytes& bytes, bool) const override {
     const Picture declared = readPicture(PictureKind::Bitmap, bytes);
+    // Rows of a negative width are no photo a reader could give.
+    if (declared.width < 0) invalidPhoto("BMP", "negative width");
     return PhotoHeader{declared.width, declared.height, 1};
   }
   DecodedPhoto decode(const PhotoBytes& bytes, bool upright) const override {
     const PhotoHeader declared = readHeader(bytes, upright);
-    if (declared.width < 0) invalidPhoto("BMP", "negative width");
     // The loader's picture and our copy of it, both before the loader sees a byte.
     const auto width = std::uint64_t(declared.width), height = std::uint64_t(declared.height);
     checkPhotoSize(width, height, width * height * 4);

@@ -4,6 +4,8 @@
 // upright, and its ICC profile (colr).
 #include <libheif/heif.h>
 
+#include <memory>
+
 #include "image/Error.h"
 #include "image/PhotoReader.h"
 
@@ -24,36 +26,30 @@ class HeifFile {
   explicit HeifFile(const PhotoBytes& bytes) {
     static const heif_error initialised = heif_init(nullptr);
     check(initialised);
-    context_ = heif_context_alloc();
+    context_.reset(heif_context_alloc());
     if (!context_) throw Error("Out of system resources");
-    heif_context_set_maximum_image_size_limit(context_, int(MaxPhotoSide));
-    check(
-        heif_context_read_from_memory_without_copy(context_, bytes.data(), bytes.size(), nullptr));
-    check(heif_context_get_primary_image_handle(context_, &handle_));
+    heif_context_set_maximum_image_size_limit(context_.get(), int(MaxPhotoSide));
+    check(heif_context_read_from_memory_without_copy(context_.get(), bytes.data(), bytes.size(),
+                                                     nullptr));
+    heif_image_handle* handle = nullptr;
+    check(heif_context_get_primary_image_handle(context_.get(), &handle));
+    handle_.reset(handle);
   }
-  ~HeifFile() {
-    heif_image_release(image_);
-    heif_image_handle_release(handle_);
-    heif_context_free(context_);
-  }
-  HeifFile(const HeifFile&) = delete;
-  HeifFile& operator=(const HeifFile&) = delete;
 
   // Upright, the size after the file's own turn; otherwise the coded one.
   PhotoHeader header(bool upright) const {
-    if (upright) {
-      return {heif_image_handle_get_width(handle_), heif_image_handle_get_height(handle_), 1};
-    }
-    return {heif_image_handle_get_ispe_width(handle_), heif_image_handle_get_ispe_height(handle_),
-            1};
+    const heif_image_handle* h = handle_.get();
+    if (upright) return {heif_image_handle_get_width(h), heif_image_handle_get_height(h), 1};
+    return {heif_image_handle_get_ispe_width(h), heif_image_handle_get_ispe_height(h), 1};
   }
 
   PhotoBytes iccProfile() const {
-    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle_);
+    const heif_image_handle* h = handle_.get();
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(h);
     if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC) return {};
-    PhotoBytes profile(heif_image_handle_get_raw_color_profile_size(handle_));
+    PhotoBytes profile(heif_image_handle_get_raw_color_profile_size(h));
     if (profile.empty()) return {};
-    check(heif_image_handle_get_raw_color_profile(handle_, profile.data()));
+    check(heif_image_handle_get_raw_color_profile(h, profile.data()));
     return profile;
   }
 
@@ -66,29 +62,41 @@ class HeifFile {
     heif_decoding_options* options = heif_decoding_options_alloc();
     options->ignore_transformations = upright ? 0 : 1;
     options->convert_hdr_to_8bit = 1;
-    const heif_error decoded = heif_decode_image(handle_, &image_, heif_colorspace_RGB,
-                                                 heif_chroma_interleaved_RGBA, options);
+    heif_image* decoded = nullptr;
+    const heif_error error = heif_decode_image(handle_.get(), &decoded, heif_colorspace_RGB,
+                                               heif_chroma_interleaved_RGBA, options);
     heif_decoding_options_free(options);
-    check(decoded);
+    image_.reset(decoded);
+    check(error);
     int stride = 0;
     const std::uint8_t* rgba =
-        heif_image_get_plane_readonly(image_, heif_channel_interleaved, &stride);
-    const int w = heif_image_get_width(image_, heif_channel_interleaved);
-    const int h = heif_image_get_height(image_, heif_channel_interleaved);
+        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    const int w = heif_image_get_width(decoded, heif_channel_interleaved);
+    const int h = heif_image_get_height(decoded, heif_channel_interleaved);
     // A turn swaps the sides, a crop makes them smaller: never more pixels
     // than the memory limit was asked for.
     if (!rgba || w < 0 || h < 0 || std::uint64_t(w) * std::uint64_t(h) > width * height) {
       invalidPhoto("HEIF", "unexpected image size");
     }
-    const bool premultiplied = heif_image_handle_is_premultiplied_alpha(handle_) != 0;
+    const bool premultiplied = heif_image_handle_is_premultiplied_alpha(handle_.get()) != 0;
     return surfaceFromRgba(rgba, w, h, std::size_t(stride),
                            premultiplied ? Alpha::Premultiplied : Alpha::Straight);
   }
 
  private:
-  heif_context* context_ = nullptr;
-  heif_image_handle* handle_ = nullptr;
-  heif_image* image_ = nullptr;
+  struct FreeContext {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+  };
+  struct ReleaseHandle {
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+  };
+  struct ReleaseImage {
+    void operator()(heif_image* i) const { heif_image_release(i); }
+  };
+  // Released in the reverse order: the image, the handle, the context.
+  std::unique_ptr<heif_context, FreeContext> context_;
+  std::unique_ptr<heif_image_handle, ReleaseHandle> handle_;
+  std::unique_ptr<heif_image, ReleaseImage> image_;
 };
 
 class HeifReader : public PhotoReader {

@@ -26,6 +26,7 @@ tmsize_t readBytes(thandle_t handle, void* out, tmsize_t size) {
   auto& source = *static_cast<Source*>(handle);
   const toff_t left = source.at < source.bytes.size() ? source.bytes.size() - source.at : 0;
   const auto count = std::min<toff_t>(left, toff_t(size));
+  if (count == 0) return 0;  // an empty file has no data to point into
   std::memcpy(out, source.bytes.data() + source.at, count);
   source.at += count;
   return tmsize_t(count);

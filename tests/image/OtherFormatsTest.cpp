@@ -275,6 +275,26 @@ TEST_F(OtherFormatFiles, BombsRunIntoTheMemoryLimit) {
   EXPECT_EQ(messageOf([&] { decodeOtherFormat(reader, photo, false); }), "Out of system resources");
 }
 
+// Inputs the fuzz targets found: an empty file of every format, and a
+// bitmap of negative width, each fail with a message, as stored and upright.
+TEST_F(OtherFormatFiles, EmptyFilesAndNegativeWidthsFailWithAMessage) {
+  for (const std::string& extension : otherFormatExtensions()) {
+    const std::string path = write("empty." + extension, {});
+    for (const bool upright : {false, true}) {
+      const std::string message =
+          messageOf([&] { decodeOtherFormat(*otherFormatReader(path), path, upright); });
+      EXPECT_TRUE(message == "Stream read error" ||
+                  message.find("image is not valid (") != std::string::npos)
+          << extension << ": " << message;
+    }
+  }
+  Bytes bitmap = crafted::makeBmp(5, 4);
+  crafted::put(bitmap, 18, std::uint32_t(-5), 4);
+  const std::string path = write("negative.bmp", bitmap);
+  EXPECT_EQ(messageOf([&] { readOtherFormatHeader(*otherFormatReader(path), path, false); }),
+            "BMP image is not valid (negative width)");
+}
+
 TEST_F(OtherFormatFiles, ExtensionsChooseTheirReaderInAnyCase) {
   EXPECT_EQ(otherFormatReader("a.PnG"), otherFormatReader("b.png"));
   EXPECT_NE(otherFormatReader("a.png"), nullptr);
