@@ -123,6 +123,18 @@ PixelSurface surfaceOf(const Pixbuf& p, const GdkPixbuf* image) {
   return surface;
 }
 
+// gdk-pixbuf sizes its colour table by the header's count of colours used
+// before it checks it: a bitmap claiming billions would make it allocate
+// gigabytes. No bitmap has more than 256 colours in its table.
+void checkColourTable(const PhotoBytes& bytes) {
+  const auto u32 = [&](std::size_t at) {
+    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 |
+           std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
+  };
+  if (bytes.size() < 50 || u32(14) < 40) return;
+  if (u32(46) > 256) invalidPhoto("BMP", "more than 256 colours in its table");
+}
+
 class BmpReader : public PhotoReader {
  public:
   PhotoHeader readHeader(const PhotoBytes& bytes, bool) const override {
@@ -136,6 +148,7 @@ class BmpReader : public PhotoReader {
     // The loader's picture and our copy of it, both before the loader sees a byte.
     const auto width = std::uint64_t(declared.width), height = std::uint64_t(declared.height);
     checkPhotoSize(width, height, width * height * 4);
+    checkColourTable(bytes);
     Loader loader(pixbuf());
     const GdkPixbuf* image = loader.decode(bytes);
     DecodedPhoto photo;

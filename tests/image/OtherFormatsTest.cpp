@@ -275,8 +275,9 @@ TEST_F(OtherFormatFiles, BombsRunIntoTheMemoryLimit) {
   EXPECT_EQ(messageOf([&] { decodeOtherFormat(reader, photo, false); }), "Out of system resources");
 }
 
-// Inputs the fuzz targets found: an empty file of every format, and a
-// bitmap of negative width, each fail with a message, as stored and upright.
+// Inputs the fuzz targets found: an empty file of every format, a bitmap of
+// negative width and one claiming billions of colours, each fail with a
+// message, as stored and upright.
 TEST_F(OtherFormatFiles, EmptyFilesAndNegativeWidthsFailWithAMessage) {
   for (const std::string& extension : otherFormatExtensions()) {
     const std::string path = write("empty." + extension, {});
@@ -293,6 +294,17 @@ TEST_F(OtherFormatFiles, EmptyFilesAndNegativeWidthsFailWithAMessage) {
   const std::string path = write("negative.bmp", bitmap);
   EXPECT_EQ(messageOf([&] { readOtherFormatHeader(*otherFormatReader(path), path, false); }),
             "BMP image is not valid (negative width)");
+  // A table of 256 colours is read; one claiming more is refused before
+  // the loader sizes its table by it.
+  Bytes table = crafted::makeBmp(5, 4, 8);
+  crafted::put(table, 46, 256, 4);
+  const std::string full = write("full-table.bmp", table);
+  EXPECT_EQ(messageOf([&] { decodeOtherFormat(*otherFormatReader(full), full, false); }),
+            "(no error)");
+  crafted::put(table, 46, 0xB2000000u, 4);
+  const std::string claimed = write("claimed-table.bmp", table);
+  EXPECT_EQ(messageOf([&] { decodeOtherFormat(*otherFormatReader(claimed), claimed, false); }),
+            "BMP image is not valid (more than 256 colours in its table)");
 }
 
 TEST_F(OtherFormatFiles, ExtensionsChooseTheirReaderInAnyCase) {
