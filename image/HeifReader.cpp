@@ -135,7 +135,7 @@ class HeifFile {
     const int h = api().heif_image_get_height(decoded, heif_channel_interleaved);
     // A turn swaps the sides, a crop makes them smaller: never more pixels
     // than the memory limit was asked for.
-    if (!rgba || w < 0 || h < 0 || std::uint64_t(w) * std::uint64_t(h) > width * height) {
+    if (!rgba || w <= 0 || h <= 0 || std::uint64_t(w) * std::uint64_t(h) > width * height) {
       invalidPhoto("HEIF", "unexpected image size");
     }
     const bool premultiplied = api().heif_image_handle_is_premultiplied_alpha(handle_.get()) != 0;

@@ -34,6 +34,7 @@ std::uint32_t premultipliedOverWhite(std::uint32_t c, std::uint32_t a) {
 PixelSurface surfaceFromRgba(const std::uint8_t* rgba, std::int32_t width, std::int32_t height,
                              std::size_t stride, Alpha alpha) {
   PixelSurface surface = PixelSurface::createForOverwrite(width, height, PixelSurface());
+  if (surface.empty()) return surface;  // no rows to point into
   for (std::int32_t y = 0; y < height; ++y) {
     const std::uint8_t* in = rgba + std::size_t(y) * stride;
     ColorRef* out = surface.mutableRow(y);

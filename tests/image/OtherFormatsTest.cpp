@@ -277,7 +277,7 @@ TEST_F(OtherFormatFiles, BombsRunIntoTheMemoryLimit) {
 
 // Inputs the fuzz targets found: an empty file of every format, a bitmap of
 // negative width and one claiming billions of colours, each fail with a
-// message, as stored and upright.
+// message, as stored and upright; a HEIF decoding to no columns.
 TEST_F(OtherFormatFiles, EmptyFilesAndNegativeWidthsFailWithAMessage) {
   for (const std::string& extension : otherFormatExtensions()) {
     const std::string path = write("empty." + extension, {});
@@ -289,6 +289,8 @@ TEST_F(OtherFormatFiles, EmptyFilesAndNegativeWidthsFailWithAMessage) {
           << extension << ": " << message;
     }
   }
+  // A decoder's picture without columns has no rows to read.
+  EXPECT_TRUE(surfaceFromRgba(nullptr, 0, 3, 0).empty());
   Bytes bitmap = crafted::makeBmp(5, 4);
   crafted::put(bitmap, 18, std::uint32_t(-5), 4);
   const std::string path = write("negative.bmp", bitmap);
