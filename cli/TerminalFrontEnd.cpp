@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "image/Error.h"
+
 namespace batchfit {
 
 namespace {
@@ -59,6 +61,11 @@ void TerminalFrontEnd::finishProgress() {
 void TerminalFrontEnd::showMessage(const std::string& text) {
   finishProgress();
   std::fprintf(report_, "%s\n", text.c_str());
+}
+
+void TerminalFrontEnd::showWarning(const std::string& text) {
+  finishProgress();
+  std::fprintf(stderr, "batchfit-cli: %s\n", errorBoxText(text).c_str());
 }
 
 bool TerminalFrontEnd::editPicture(const PixelSurface&, PictureRole&, const JobSettings&,

@@ -18,6 +18,8 @@ class TerminalFrontEnd : public FrontEnd {
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
+  // On standard error, where the run's errors go.
+  void showWarning(const std::string& text) override;
   bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
                    const std::string& file) override;
 

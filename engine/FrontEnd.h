@@ -34,6 +34,9 @@ class FrontEnd {
   virtual void repaintMain() = 0;
   // Shows one report line in a modal message dialog and waits for it to close.
   virtual void showMessage(const std::string& text) = 0;
+  // Tells of a problem the run goes on past without the part it concerns
+  // (a store of remembered frames it cannot use), and waits where it shows.
+  virtual void showWarning(const std::string& text) = 0;
   // Makes the crop editor's picture a copy of source, the picture read from
   // the listed file, shows the editor modally and waits. On "OK/NEXT" the
   // editor fills target (TI) from the frame. Returns editorSkipped as the

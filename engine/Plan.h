@@ -6,11 +6,23 @@
 #include <array>
 #include <string>
 
+#include "engine/FrameStore.h"
 #include "engine/JobSettings.h"
 
 namespace batchfit {
 
-enum class PlannedOutcome { Straight, Turned, Editor, WrongAspect, TooSmall, Unreadable };
+// Remembered: committed with its remembered frame; NoFrame: left out for
+// having none, where only remembered frames edit.
+enum class PlannedOutcome {
+  Straight,
+  Turned,
+  Editor,
+  Remembered,
+  WrongAspect,
+  NoFrame,
+  TooSmall,
+  Unreadable
+};
 
 struct PlannedPhoto {
   PlannedOutcome outcome = PlannedOutcome::Unreadable;
@@ -22,6 +34,10 @@ struct PlannedPhoto {
 // size the header declares. A file the run could not read is Unreadable
 // with the run's message; what only decoding can tell is not looked for.
 PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name);
+// The same; where the run commits remembered frames, a photo that needs one
+// is read whole for its digest and looked up in frames.
+PlannedPhoto planPhotoWithFrames(const JobSettings& settings, const std::string& name,
+                                 RememberedFrames& frames);
 
 // How the outcome is named, per photo and in the counts.
 const char* outcomeName(PlannedOutcome outcome);
@@ -33,7 +49,7 @@ class PlanCounts {
   int total() const;
 
  private:
-  std::array<int, 6> counts_{};
+  std::array<int, 8> counts_{};
 };
 
 // "5 photos: 2 scaled straight, 1 scaled turned, ...": every outcome the

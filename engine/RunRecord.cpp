@@ -50,6 +50,10 @@ const char* outcomeWord(FileOutcome outcome) {
       return "written";
     case FileOutcome::Edited:
       return "edited";
+    case FileOutcome::Remembered:
+      return "edited (remembered)";
+    case FileOutcome::NoRememberedFrame:
+      return "no remembered frame";
     case FileOutcome::SkippedByUser:
       return "skipped by the user";
     case FileOutcome::WrongAspectRatio:

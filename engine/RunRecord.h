@@ -9,7 +9,18 @@
 
 namespace batchfit {
 
-enum class FileOutcome { Written, Edited, SkippedByUser, WrongAspectRatio, TooSmall, Error };
+// Remembered: committed with its remembered frame, without the crop editor;
+// NoRememberedFrame: left out for having none, where only remembered frames edit.
+enum class FileOutcome {
+  Written,
+  Edited,
+  Remembered,
+  SkippedByUser,
+  WrongAspectRatio,
+  NoRememberedFrame,
+  TooSmall,
+  Error
+};
 
 struct FileRecord {
   std::string file;  // as listed

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <algorithm>
 
+#include "image/Error.h"
 #include "ui/CropEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDialog.h"
@@ -35,6 +36,10 @@ void WindowFrontEnd::repaintMain() {
 
 void WindowFrontEnd::showMessage(const std::string& text) {
   MessageDialog::showMessage(QString::fromStdString(text));
+}
+
+void WindowFrontEnd::showWarning(const std::string& text) {
+  MessageDialog::showMessage(QString::fromStdString(errorBoxText(text)));
 }
 
 bool WindowFrontEnd::editPicture(const PixelSurface& source, PictureRole& target,

@@ -18,6 +18,8 @@ class WindowFrontEnd : public FrontEnd {
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
+  // In the message dialog, as the report lines are shown.
+  void showWarning(const std::string& text) override;
   bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
                    const std::string& file) override;
 

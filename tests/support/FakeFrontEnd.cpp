@@ -47,6 +47,11 @@ void FakeFrontEnd::showMessage(const std::string& text) {
   messages.push_back(text);
 }
 
+void FakeFrontEnd::showWarning(const std::string& text) {
+  calls.push_back("warning " + text);
+  warnings.push_back(text);
+}
+
 bool FakeFrontEnd::editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
                                const batchfit::JobSettings&, const std::string&) {
   calls.push_back("edit " + std::to_string(source.width()) + "x" + std::to_string(source.height()));

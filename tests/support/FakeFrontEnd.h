@@ -26,6 +26,7 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   void showProgress(const batchfit::Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
+  void showWarning(const std::string& text) override;
   bool editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
                    const batchfit::JobSettings& settings, const std::string& file) override;
 
@@ -34,6 +35,7 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   // Every call as one line, e.g. "progress Picture 1 of 3", "edit 800x600".
   std::vector<std::string> calls;
   std::vector<std::string> messages;
+  std::vector<std::string> warnings;
   // The progress texts the labels showed, in order.
   std::vector<std::string> labels;
   // A checksum of the pixels of each picture the crop editor was shown.
