@@ -320,6 +320,7 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
   exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
+  rememberFramesCheck_ = new QCheckBox("Remember Frames", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
   row->addWidget(rotateDirectionBox_);
@@ -327,6 +328,8 @@ QLayout* MainWindow::rotateRow() {
   row->addWidget(antiAliasCheck_);
   row->addSpacing(24);
   row->addWidget(exifOrientationCheck_);
+  row->addSpacing(24);
+  row->addWidget(rememberFramesCheck_);
   row->addStretch();
   return row;
 }
@@ -422,8 +425,8 @@ void MainWindow::setTabOrder() {
   addGroup(mismatchGroup_);
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
-  chain.append(
-      {qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_, exifOrientationCheck_});
+  chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_,
+                exifOrientationCheck_, rememberFramesCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -469,6 +472,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.exifOrientation = exifOrientationCheck_->isChecked();
+  if (rememberFramesCheck_->isChecked()) settings.rememberFrames = FrameMemory::Edit;
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {

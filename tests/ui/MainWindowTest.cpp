@@ -214,6 +214,7 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.rotateDirection, defaults.rotateDirection);
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
   EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
+  EXPECT_EQ(settings.rememberFrames, defaults.rememberFrames);
   EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
@@ -237,6 +238,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
   QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.rememberFramesCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
   QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
@@ -252,6 +254,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
   EXPECT_TRUE(settings.exifOrientation);
+  EXPECT_EQ(settings.rememberFrames, batchfit::FrameMemory::Edit);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -290,6 +293,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
                                           window.exifOrientationCheck(),
+                                          window.rememberFramesCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};
