@@ -75,8 +75,8 @@ PlannedPhoto planOf(const JobSettings& settings, const std::string& name,
     return {plannedOutcome(settings, name, frames), {}};
   } catch (const Error& error) {
     return {PlannedOutcome::Unreadable, error.what()};
-  } catch (const std::bad_alloc&) {
-    return {PlannedOutcome::Unreadable, "Out of system resources"};
+  } catch (const std::bad_alloc& shortage) {
+    return {PlannedOutcome::Unreadable, messageOf(shortage)};
   }
 }
 
@@ -89,28 +89,6 @@ PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name) {
 PlannedPhoto planPhotoWithFrames(const JobSettings& settings, const std::string& name,
                                  RememberedFrames& frames) {
   return planOf(settings, name, &frames);
-}
-
-const char* outcomeName(PlannedOutcome outcome) {
-  switch (outcome) {
-    case PlannedOutcome::Straight:
-      return "scaled straight";
-    case PlannedOutcome::Turned:
-      return "scaled turned";
-    case PlannedOutcome::Editor:
-      return "to the editor";
-    case PlannedOutcome::Remembered:
-      return "edited (remembered)";
-    case PlannedOutcome::WrongAspect:
-      return "wrong aspect ratio";
-    case PlannedOutcome::NoFrame:
-      return "no remembered frame";
-    case PlannedOutcome::TooSmall:
-      return "too small";
-    case PlannedOutcome::Unreadable:
-      break;
-  }
-  return "unreadable";
 }
 
 int PlanCounts::total() const {

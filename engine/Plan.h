@@ -8,21 +8,9 @@
 
 #include "engine/FrameStore.h"
 #include "engine/JobSettings.h"
+#include "engine/Outcome.h"
 
 namespace batchfit {
-
-// Remembered: committed with its remembered frame; NoFrame: left out for
-// having none, where only remembered frames edit.
-enum class PlannedOutcome {
-  Straight,
-  Turned,
-  Editor,
-  Remembered,
-  WrongAspect,
-  NoFrame,
-  TooSmall,
-  Unreadable
-};
 
 struct PlannedPhoto {
   PlannedOutcome outcome = PlannedOutcome::Unreadable;
@@ -38,9 +26,6 @@ PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name);
 // is read whole for its digest and looked up in frames.
 PlannedPhoto planPhotoWithFrames(const JobSettings& settings, const std::string& name,
                                  RememberedFrames& frames);
-
-// How the outcome is named, per photo and in the counts.
-const char* outcomeName(PlannedOutcome outcome);
 
 class PlanCounts {
  public:

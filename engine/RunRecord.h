@@ -7,20 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace batchfit {
+#include "engine/Outcome.h"
 
-// Remembered: committed with its remembered frame, without the crop editor;
-// NoRememberedFrame: left out for having none, where only remembered frames edit.
-enum class FileOutcome {
-  Written,
-  Edited,
-  Remembered,
-  SkippedByUser,
-  WrongAspectRatio,
-  NoRememberedFrame,
-  TooSmall,
-  Error
-};
+namespace batchfit {
 
 struct FileRecord {
   std::string file;  // as listed
