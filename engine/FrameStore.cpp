@@ -45,6 +45,11 @@ bool frameUsable(const PhotoFrame& frame, std::int32_t width, std::int32_t heigh
   if (frame.left < 0 || frame.top < 0 || frame.width <= 0 || frame.height <= 0) return false;
   if (std::int64_t(frame.left) + frame.width > width) return false;
   if (std::int64_t(frame.top) + frame.height > height) return false;
+  // Nothing is enlarged: a frame smaller than the target, as it lies, was
+  // stored for a smaller target of the shape and is no frame for this one.
+  if (frame.width < (frame.turned ? th : tw) || frame.height < (frame.turned ? tw : th)) {
+    return false;
+  }
   // The frame's proportions, across:down in lowest terms.
   const std::int32_t divisor = std::gcd(tw, th);
   const std::int64_t across = (frame.turned ? th : tw) / divisor;

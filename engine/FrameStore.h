@@ -42,8 +42,9 @@ std::string photoDigest(const std::vector<std::uint8_t>& bytes);
 std::string shapeText(std::int32_t targetWidth, std::int32_t targetHeight);
 
 // Whether a stored frame can stand on a width x height photo for the target:
-// it lies inside the photo, and its proportions are the target's (turned with
-// the frame) as closely as a frame rounded to whole pixels can hold them.
+// it lies inside the photo, it is no smaller than the target (turned with
+// the frame), and its proportions are the target's as closely as a frame
+// rounded to whole pixels can hold them.
 bool frameUsable(const PhotoFrame& frame, std::int32_t width, std::int32_t height,
                  const JobSettings& settings);
 

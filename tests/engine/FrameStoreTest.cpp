@@ -37,7 +37,7 @@ class FrameStoreTest : public testing::Test {
 
 TEST_F(FrameStoreTest, AFrameIsFoundByThePhotosBytesAndTheTargetsShape) {
   const std::vector<std::uint8_t> photo = testpics::makeJpeg(300, 400);
-  const PhotoFrame frame{10, 20, 176, 220, false};
+  const PhotoFrame frame{10, 20, 240, 300, false};
   frames().remember(batchfit::frameKeyOf(photo, settings, 1), frame);
 
   testpics::writeFile(dir.file("copy.jpg"), photo);
@@ -77,6 +77,8 @@ TEST_F(FrameStoreTest, AFrameStandsOnlyInsideThePhotoAndInTheTargetsProportions)
   EXPECT_FALSE(usable({0, 0, 177, 222, false}));
   EXPECT_TRUE(usable({0, 0, 220, 176, true}));
   EXPECT_FALSE(usable({0, 0, 220, 176, false}));
+  // Never smaller than the target: 172 * 5 / 4 = 215.
+  EXPECT_FALSE(usable({0, 0, 172, 215, false}));
   settings.targetWidth = 0;
   EXPECT_FALSE(usable({0, 0, 176, 220, false}));
 }
