@@ -257,9 +257,8 @@ void RememberedFrames::remember(const FrameKey& key, const PhotoFrame& frame) {
   }
 }
 
-FrameKey frameKeyOf(const std::vector<std::uint8_t>& bytes, const JobSettings& settings,
-                    int appliedOrientation) {
-  return {photoDigest(bytes), shapeText(settings.targetWidth, settings.targetHeight),
+FrameKey frameKeyOf(std::string digest, const JobSettings& settings, int appliedOrientation) {
+  return {std::move(digest), shapeText(settings.targetWidth, settings.targetHeight),
           appliedOrientation != 1};
 }
 

@@ -109,9 +109,8 @@ class RememberedFrames {
   bool failed_ = false;
 };
 
-// The key of a photo read into bytes for the settings' target; upright when
-// the run turned it (its applied EXIF orientation is not 1).
-FrameKey frameKeyOf(const std::vector<std::uint8_t>& bytes, const JobSettings& settings,
-                    int appliedOrientation);
+// The key of a photo whose bytes have the digest, for the settings' target;
+// upright when the run turned it (its applied EXIF orientation is not 1).
+FrameKey frameKeyOf(std::string digest, const JobSettings& settings, int appliedOrientation);
 
 }  // namespace batchfit

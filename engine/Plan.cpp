@@ -38,8 +38,8 @@ PlannedOutcome plannedOutcome(const JobSettings& settings, const std::string& na
   const Picture photo = jpegPicture(header, settings.exifOrientation);
   const Decision decision = decide(settings, photo.width, photo.height);
   if (!commitsRemembered(settings, decision) || !frames) return outcomeOf(decision);
-  const FrameKey key =
-      frameKeyOf(readWholeFile(name), settings, settings.exifOrientation ? header.orientation : 1);
+  const FrameKey key = frameKeyOf(photoDigest(readWholeFile(name)), settings,
+                                  settings.exifOrientation ? header.orientation : 1);
   if (frames->recall(key, photo.width, photo.height)) return PlannedOutcome::Remembered;
   return settings.mode == Mode::EditAll ? PlannedOutcome::NoFrame : PlannedOutcome::WrongAspect;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/DecodeAhead.h"
+#include "engine/FrameStore.h"
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
@@ -34,7 +35,16 @@ struct ModeRun {
   // The current picture as it was scaled onto the target while it decoded,
   // if it was: then PI holds no pixels and the mode writes this.
   std::optional<PixelSurface> scaled;
+  // The frames remembered from earlier runs, and the current picture's key
+  // among them once it was needed (or its digest, made ahead).
+  RememberedFrames frames;
+  std::optional<FrameKey> frameKey;
+  std::string digestAhead;
 };
+
+// The current picture's key among the remembered frames, its digest made
+// from the bytes the run read (once per picture).
+const FrameKey& currentFrameKey(ModeRun& run);
 
 // Loads the file into PI by its extension and tells whether the picture is at
 // least the target's size, placed as it would be scaled (placementTurn): the

@@ -38,14 +38,15 @@ class FrameStoreTest : public testing::Test {
 TEST_F(FrameStoreTest, AFrameIsFoundByThePhotosBytesAndTheTargetsShape) {
   const std::vector<std::uint8_t> photo = testpics::makeJpeg(300, 400);
   const PhotoFrame frame{10, 20, 240, 300, false};
-  frames().remember(batchfit::frameKeyOf(photo, settings, 1), frame);
+  frames().remember(batchfit::frameKeyOf(batchfit::photoDigest(photo), settings, 1), frame);
 
   testpics::writeFile(dir.file("copy.jpg"), photo);
   std::vector<std::uint8_t> changed = photo;
   changed[changed.size() / 2] ^= 1;
   batchfit::RememberedFrames later = frames();
   const auto recall = [&](const std::vector<std::uint8_t>& bytes, int orientation) {
-    return later.recall(batchfit::frameKeyOf(bytes, settings, orientation), 300, 400);
+    return later.recall(batchfit::frameKeyOf(batchfit::photoDigest(bytes), settings, orientation),
+                        300, 400);
   };
   EXPECT_EQ(recall(testpics::readFile(dir.file("copy.jpg")), 1), frame);
   EXPECT_EQ(recall(changed, 1), std::nullopt);
