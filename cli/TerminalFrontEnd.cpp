@@ -68,11 +68,11 @@ void TerminalFrontEnd::showWarning(const std::string& text) {
   std::fprintf(stderr, "batchfit-cli: %s\n", errorBoxText(text).c_str());
 }
 
-bool TerminalFrontEnd::editPicture(const PixelSurface&, PictureRole&, const JobSettings&,
-                                   const std::string&) {
+CropDecision TerminalFrontEnd::editPicture(const PixelSurface&, const JobSettings&,
+                                           const std::string&, const std::optional<FramedPart>&) {
   // Never asked: the command line always reports mismatches instead. Should
   // it be asked all the same, the picture is passed over, as "SKIP" would.
-  return true;
+  return {};
 }
 
 }  // namespace batchfit

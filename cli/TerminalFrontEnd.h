@@ -20,8 +20,9 @@ class TerminalFrontEnd : public FrontEnd {
   void showMessage(const std::string& text) override;
   // On standard error, where the run's errors go.
   void showWarning(const std::string& text) override;
-  bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
-                   const std::string& file) override;
+  CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
+                           const std::string& file,
+                           const std::optional<FramedPart>& remembered) override;
 
   // Clears the progress line, so what follows starts on a clean line.
   void finishProgress();

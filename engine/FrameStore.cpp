@@ -236,20 +236,29 @@ FrameStore* RememberedFrames::store() {
   return store_.get();
 }
 
-std::optional<PhotoFrame> RememberedFrames::recall(const FrameKey& key, std::int32_t width,
+std::optional<FramedPart> RememberedFrames::recall(const FrameKey& key, std::int32_t width,
                                                    std::int32_t height) {
   if (!inUse() || key.shape.empty()) return std::nullopt;
   try {
     const std::optional<PhotoFrame> frame = store()->find(key);
-    if (frame && frameUsable(*frame, width, height, settings_)) return frame;
+    // Usable, so its right and bottom edges lie within the photo.
+    if (frame && frameUsable(*frame, width, height, settings_)) {
+      return FramedPart{
+          {frame->left, frame->top, frame->left + frame->width, frame->top + frame->height},
+          frame->turned};
+    }
   } catch (const Error& error) {
     failWith(error.what());
   }
   return std::nullopt;
 }
 
-void RememberedFrames::remember(const FrameKey& key, const PhotoFrame& frame) {
+void RememberedFrames::remember(const FrameKey& key, const FramedPart& part, std::int32_t width,
+                                std::int32_t height) {
   if (!inUse() || settings_.rememberFrames != FrameMemory::Edit || key.shape.empty()) return;
+  const PhotoFrame frame{part.frame.left, part.frame.top, part.frame.width(), part.frame.height(),
+                         part.turned};
+  if (!frameUsable(frame, width, height, settings_)) return;
   try {
     store()->save(key, frame);
   } catch (const Error& error) {

@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/CropDecision.h"
 #include "engine/JobSettings.h"
 
 struct sqlite3;
 
 namespace batchfit {
 
-// A crop frame in the pixels of the photo as the crop editor shows it (upright
-// where the run turned the photo); turned: the target's width and height
-// exchanged.
+// A frame as the store holds it: in the pixels of the photo as the crop
+// editor shows it (upright where the run turned the photo); turned: the
+// target's width and height exchanged.
 struct PhotoFrame {
   std::int32_t left = 0;
   std::int32_t top = 0;
@@ -94,10 +95,13 @@ class RememberedFrames {
   ~RememberedFrames();
 
   bool inUse() const { return settings_.rememberFrames != FrameMemory::Off && !failed_; }
-  // The frame stored for the photo (its bytes, its applied EXIF orientation),
-  // where one is usable on it; none otherwise.
-  std::optional<PhotoFrame> recall(const FrameKey& key, std::int32_t width, std::int32_t height);
-  void remember(const FrameKey& key, const PhotoFrame& frame);
+  // The frame stored under key where it stands on the width x height photo
+  // (frameUsable); none otherwise.
+  std::optional<FramedPart> recall(const FrameKey& key, std::int32_t width, std::int32_t height);
+  // Stores the frame "OK/NEXT" committed on the photo, where it stands on it:
+  // a frame reaching outside a photo smaller than the frame is not kept.
+  void remember(const FrameKey& key, const FramedPart& part, std::int32_t width,
+                std::int32_t height);
 
  private:
   FrameStore* store();

@@ -2,10 +2,11 @@
 // and the crop editor. Tests drive the run through a scripted fake of it.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "engine/CropDecision.h"
 #include "engine/JobSettings.h"
-#include "image/PictureRole.h"
 #include "image/PixelSurface.h"
 
 namespace batchfit {
@@ -38,11 +39,13 @@ class FrontEnd {
   // (a store of remembered frames it cannot use), and waits where it shows.
   virtual void showWarning(const std::string& text) = 0;
   // Makes the crop editor's picture a copy of source, the picture read from
-  // the listed file, shows the editor modally and waits. On "OK/NEXT" the
-  // editor fills target (TI) from the frame. Returns editorSkipped as the
-  // editor's last command left it.
-  virtual bool editPicture(const PixelSurface& source, PictureRole& target,
-                           const JobSettings& settings, const std::string& file) = 0;
+  // the listed file, shows the editor modally and waits. The frame comes up
+  // where remembered lays it, where given, else where the show puts it.
+  // Returns what the user chose, for the run to commit; its skipped is
+  // editorSkipped as the editor's last command left it.
+  virtual CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
+                                   const std::string& file,
+                                   const std::optional<FramedPart>& remembered) = 0;
 };
 
 }  // namespace batchfit

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/AntiAlias.h"
+#include "engine/CropCommit.h"
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
@@ -74,14 +75,30 @@ void writeScaled(ModeRun& run, const std::string& name) {
   passAndWrite(run, name);
 }
 
-// The crop editor decides; nothing is written or reported for a skipped picture.
+// The frame remembered for the picture in PI, where one stands on it.
+std::optional<FramedPart> rememberedFrame(ModeRun& run) {
+  if (!run.frames.inUse()) return std::nullopt;
+  const PixelSurface& picture = run.pictures.PI.surface();
+  return run.frames.recall(currentFrameKey(run), picture.width(), picture.height());
+}
+
+// The crop editor decides and the run commits "OK/NEXT" from PI into TI;
+// nothing is written or reported for a skipped picture. The editor comes up
+// with the picture's remembered frame, and the frame committed is remembered.
 // Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
-  const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
+  PixelSurface& picture = run.pictures.PI.surface();
+  const CropDecision decision =
+      run.frontEnd.editPicture(picture, run.settings, name, rememberedFrame(run));
+  if (!decision.skipped) {
+    commitCrop(picture, decision.part, run.settings, run.pictures.TI);
+    if (run.frames.inUse()) {
+      run.frames.remember(currentFrameKey(run), decision.part, picture.width(), picture.height());
+    }
+  }
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (skipped) {
+  if (decision.skipped) {
     run.record.finish(FileOutcome::SkippedByUser);
   } else {
     run.record.finish(FileOutcome::Edited, {},
@@ -89,10 +106,23 @@ void editAndWrite(ModeRun& run, const std::string& name) {
   }
 }
 
+// The picture committed with its remembered frame, as "OK/NEXT" on that
+// frame commits it, and written; false where it has none.
+bool commitRemembered(ModeRun& run, const std::string& name) {
+  const std::optional<FramedPart> frame = rememberedFrame(run);
+  if (!frame) return false;
+  commitCrop(run.pictures.PI.surface(), *frame, run.settings, run.pictures.TI);
+  antiAliasPass(run.settings.antiAlias, run.pictures.TI);
+  run.record.finish(FileOutcome::Remembered, {},
+                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  return true;
+}
+
 void keenWork(ModeRun& run, const std::string& name) {
   if (run.scaled) return writeScaled(run, name);
   const PixelSurface& picture = run.pictures.PI.surface();
   const Decision decision = decide(run.settings, picture.width(), picture.height());
+  if (commitsRemembered(run.settings, decision) && commitRemembered(run, name)) return;
   switch (decision.handling) {
     case Handling::Scale:
       return scaleAndWrite(run, name, decision.placement);
@@ -102,6 +132,15 @@ void keenWork(ModeRun& run, const std::string& name) {
       report(run, FileOutcome::WrongAspectRatio,
              quotedName(name) + " was not resized, reason: wrong aspect ratio!");
   }
+}
+
+// Every picture to the crop editor; where only remembered frames edit, each
+// is committed with its frame or reported for having none.
+void editAllWork(ModeRun& run, const std::string& name) {
+  if (run.settings.rememberFrames != FrameMemory::Commit) return editAndWrite(run, name);
+  if (commitRemembered(run, name)) return;
+  report(run, FileOutcome::NoRememberedFrame,
+         quotedName(name) + " was not resized, reason: no remembered frame!");
 }
 
 void resizeAllWork(ModeRun& run, const std::string& name) {
@@ -133,7 +172,7 @@ void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& 
 void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
                     RunRecord& record) {
   // Every picture goes to the crop editor: each is decoded whole.
-  runFiles(settings, frontEnd, pictures, record, editAndWrite, {});
+  runFiles(settings, frontEnd, pictures, record, editAllWork, {});
 }
 
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,

@@ -42,9 +42,10 @@ void WindowFrontEnd::showWarning(const std::string& text) {
   MessageDialog::showMessage(QString::fromStdString(errorBoxText(text)));
 }
 
-bool WindowFrontEnd::editPicture(const PixelSurface& source, PictureRole& target,
-                                 const JobSettings& settings, const std::string& file) {
-  return editor_.editPicture(source, target, settings, file);
+CropDecision WindowFrontEnd::editPicture(const PixelSurface& source, const JobSettings& settings,
+                                         const std::string& file,
+                                         const std::optional<FramedPart>& remembered) {
+  return editor_.editPicture(source, settings, file, remembered);
 }
 
 }  // namespace batchfit

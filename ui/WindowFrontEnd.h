@@ -20,8 +20,9 @@ class WindowFrontEnd : public FrontEnd {
   void showMessage(const std::string& text) override;
   // In the message dialog, as the report lines are shown.
   void showWarning(const std::string& text) override;
-  bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
-                   const std::string& file) override;
+  CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
+                           const std::string& file,
+                           const std::optional<FramedPart>& remembered) override;
 
  private:
   MainWindow& mainWindow_;
