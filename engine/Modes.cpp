@@ -1,12 +1,14 @@
 #include "engine/Modes.h"
 
 #include <optional>
+#include <utility>
 
 #include "engine/AntiAlias.h"
 #include "engine/CropCommit.h"
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
+#include "image/ExifOrientation.h"
 
 namespace batchfit {
 
@@ -51,6 +53,14 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
   const std::vector<std::int32_t> needed = sampler.rowsNeeded();
   jpeg.scanRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); }, &needed);
   return target;
+}
+
+// A picture whose only outcome is its report line, decoded row by row to its
+// end so that damaged data fail at this photo as its whole decode does; the
+// empty surface says nothing of it is kept.
+PixelSurface decodedForTheReport(const JpegObject& jpeg) {
+  jpeg.scanRows([](std::int32_t, const ColorRef*) {});
+  return PixelSurface();
 }
 
 void passAndWrite(ModeRun& run, const std::string& name) {
@@ -118,8 +128,15 @@ bool commitRemembered(ModeRun& run, const std::string& name) {
   return true;
 }
 
+void reportWrongAspect(ModeRun& run, const std::string& name) {
+  report(run, FileOutcome::WrongAspectRatio,
+         quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+}
+
 void keenWork(ModeRun& run, const std::string& name) {
-  if (run.scaled) return writeScaled(run, name);
+  if (run.scaled) {
+    return run.scaled->empty() ? reportWrongAspect(run, name) : writeScaled(run, name);
+  }
   const PixelSurface& picture = run.pictures.PI.surface();
   const Decision decision = decide(run.settings, picture.width(), picture.height());
   if (commitsRemembered(run.settings, decision) && commitRemembered(run, name)) return;
@@ -129,8 +146,7 @@ void keenWork(ModeRun& run, const std::string& name) {
     case Handling::Edit:
       return editAndWrite(run, name);
     case Handling::Report:
-      report(run, FileOutcome::WrongAspectRatio,
-             quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+      return reportWrongAspect(run, name);
   }
 }
 
@@ -151,13 +167,21 @@ void resizeAllWork(ModeRun& run, const std::string& name) {
 
 // The one place that decides how a photo's pixels are got, from its JPEG
 // header: a photo the run scales, standing as stored, is scaled row by row
-// as it decodes; every other is decoded whole: one for the crop editor or
-// the report, and one the run first turns upright.
+// as it decodes; one only reported is decoded row by row and kept nowhere;
+// every other is decoded whole: one for the crop editor, and one the run
+// first turns upright.
 std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const JpegObject& jpeg) {
-  if (appliedOrientation(settings, jpeg) != 1) return std::nullopt;
-  const Decision decision =
-      decide(settings, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()));
-  if (decision.handling != Handling::Scale) return std::nullopt;
+  const int orientation = appliedOrientation(settings, jpeg);
+  std::int32_t width = std::int32_t(jpeg.headerWidth());
+  std::int32_t height = std::int32_t(jpeg.headerHeight());
+  if (swapsSides(orientation)) std::swap(width, height);
+  const Decision decision = decide(settings, width, height);
+  // Where remembered frames are committed, a photo otherwise reported may
+  // have one: it is decoded whole, as for the crop editor.
+  if (decision.handling == Handling::Report && !commitsRemembered(settings, decision)) {
+    return decodedForTheReport(jpeg);
+  }
+  if (orientation != 1 || decision.handling != Handling::Scale) return std::nullopt;
   return scaledWhileDecoding(settings, jpeg, decision.placement);
 }
 

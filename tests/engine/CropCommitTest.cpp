@@ -151,6 +151,13 @@ TEST(CropCommit, PreviewIsTheWrittenResultToThePixel) {
     EXPECT_EQ(preview.width(), k.s.targetWidth);
     EXPECT_EQ(preview.height(), k.s.targetHeight);
   }
+  // A frame against the picture's right edge, and one column short of it.
+  for (const int gap : {0, 1}) {
+    Commit c(700, 800, {}, at(700 - 176 - gap, 40, 176, 220));
+    const PixelSurface preview = previewCrop(c.picture, c.part, {});
+    c.run({});
+    expectTarget(c.target, {}, [&](int x, int y) { return preview.getPixel(x, y); });
+  }
   // The large target's last column and row sample the picture's own pixel
   // just past the part, where the cut left it: the narrowest frame, over a target of 400 x 500.
   Commit c(1200, 1300, large, at(70, 90, 176, 220));

@@ -1,5 +1,8 @@
 // The Keen resizing and edit-all modes through the scripted front end.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "engine/Scaling.h"
 #include "image/Error.h"
@@ -146,6 +149,36 @@ TEST(KeenMode, SquareTargetTurnsEveryMatchingPicture) {
   // Counter-clockwise: the top-left pixel comes from the top-right corner.
   EXPECT_EQ(batch.pictures.TI.surface().getPixel(0, 0),
             testpics::referenceDecode(testpics::readFile(path)).getPixel(298, 0));
+}
+
+// The peak memory of the batch's run in a process of its own, as the bench
+// measures it; the run must leave as many outputs and report lines as given.
+long peakKiBOfRun(Batch& batch, std::size_t outputs, std::size_t lines) {
+  const pid_t child = fork();
+  if (child == 0) {
+    batch.run();
+    _exit(batch.outputs().size() == outputs && batch.frontEnd.messages.size() == lines ? 0 : 1);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  return usage.ru_maxrss;
+}
+
+// A photo only reported is decoded row by row and never held whole (192 MB
+// for this one): its run needs no more than resizing the same photo.
+TEST(KeenMode, ReportedPhotoTakesNoMoreMemoryThanResizingIt) {
+  if (!testpics::canCapAddressSpace()) GTEST_SKIP() << "the sanitizers' memory hides the run's";
+  Batch batch;
+  batch.settings.aspectTolerance = 1;  // a 4:3 photo matches no 176 x 220 target
+  batch.addJpeg("photo.jpg", 8000, 6000);
+  batch.settings.mode = Keen;
+  batch.settings.mismatchAction = MismatchAction::Skip;
+  const long reported = peakKiBOfRun(batch, 0, 1);
+  batch.settings.mode = Mode::ResizeAll;
+  const long resized = peakKiBOfRun(batch, 1, 0);
+  EXPECT_LE(double(reported), 1.2 * double(resized)) << resized << " KiB resizing";
 }
 
 TEST(KeenMode, SkippedPictureIsNeitherWrittenNorReportedButStillSoftened) {

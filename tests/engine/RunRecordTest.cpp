@@ -55,4 +55,28 @@ TEST(RunRecord, EachFileHasItsOutcomeAndTheCsvCarriesTheReportLinesAsShown) {
   EXPECT_EQ(record.stoppedAt(), 0);
 }
 
+// An error during a file stops the run at it; one between files, at the
+// next, unnamed. A carriage return alone makes a CSV field quoted.
+TEST(RunRecord, AnErrorStopsAtTheFileTakenUpOrElseAtTheNext) {
+  batchfit::RunRecord record;
+  record.start(3);
+  record.takeUp(1, "a\rb.jpg");
+  record.finish(FileOutcome::TooSmall, "line");
+  record.fail("boom");
+  EXPECT_EQ(record.stoppedAt(), 2);
+  EXPECT_EQ(record.files().back().file, "");
+  const std::string csv =
+      "file,outcome,reason,output path\r\n\"a\rb.jpg\",too small,line,\r\n,error,";
+  EXPECT_EQ(batchfit::reportCsv(record).substr(0, csv.size()), csv);
+  record.start(3);
+  record.takeUp(2, "c.jpg");
+  record.fail("boom");
+  EXPECT_EQ(record.stoppedAt(), 2);
+  EXPECT_EQ(record.files().back().file, "c.jpg");
+  record.start(3);
+  record.fail("boom");
+  EXPECT_EQ(record.stoppedAt(), 1);
+  EXPECT_EQ(record.files().back().file, "");
+}
+
 }  // namespace
