@@ -87,8 +87,6 @@ constexpr const char* CreateTable =
     " turned INTEGER NOT NULL, saved TEXT NOT NULL,"
     " PRIMARY KEY (photo, shape, upright))";
 
-using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
-
 std::optional<std::int32_t> wholeNumber(sqlite3_stmt* row, int column) {
   if (sqlite3_column_type(row, column) != SQLITE_INTEGER) return std::nullopt;
   const sqlite3_int64 value = sqlite3_column_int64(row, column);
@@ -123,13 +121,13 @@ FrameStore::FrameStore(const std::string& path, Access access) : path_(path) {
       execute(CreateTable);
     } else {
       // A store no program has written to yet holds no frames.
-      sqlite3_stmt* raw = nullptr;
-      const int prepared = sqlite3_prepare_v2(
-          db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'frames'", -1, &raw,
+      sqlite3_stmt* query = nullptr;
+      const int made = sqlite3_prepare_v2(
+          db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'frames'", -1, &query,
           nullptr);
-      const Statement query(raw, sqlite3_finalize);
-      if (prepared != SQLITE_OK) fail(prepared);
-      const int stepped = sqlite3_step(raw);
+      const Statement owned(query, sqlite3_finalize);
+      if (made != SQLITE_OK) fail(made);
+      const int stepped = sqlite3_step(query);
       if (stepped != SQLITE_ROW && stepped != SQLITE_DONE) fail(stepped);
       hasTable_ = stepped == SQLITE_ROW;
     }
@@ -166,18 +164,24 @@ void FrameStore::execute(const char* sql) {
   if (done != SQLITE_OK) fail(done);
 }
 
+FrameStore::Statement FrameStore::statementFor(const char* sql, const FrameKey& key) {
+  sqlite3_stmt* statement = nullptr;
+  const int made = sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr);
+  Statement owned(statement, sqlite3_finalize);
+  if (made != SQLITE_OK) fail(made);
+  sqlite3_bind_text(statement, 1, key.photo.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(statement, 2, key.shape.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_int(statement, 3, key.upright ? 1 : 0);
+  return owned;
+}
+
 std::optional<PhotoFrame> FrameStore::find(const FrameKey& key) {
   if (!hasTable_) return std::nullopt;
-  sqlite3_stmt* row = nullptr;
-  const int prepared = sqlite3_prepare_v2(db_,
-                                          "SELECT x, y, width, height, turned FROM frames"
-                                          " WHERE photo = ?1 AND shape = ?2 AND upright = ?3",
-                                          -1, &row, nullptr);
-  const Statement query(row, sqlite3_finalize);
-  if (prepared != SQLITE_OK) fail(prepared);
-  sqlite3_bind_text(row, 1, key.photo.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(row, 2, key.shape.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_int(row, 3, key.upright ? 1 : 0);
+  const Statement query = statementFor(
+      "SELECT x, y, width, height, turned FROM frames"
+      " WHERE photo = ?1 AND shape = ?2 AND upright = ?3",
+      key);
+  sqlite3_stmt* row = query.get();
   const int stepped = sqlite3_step(row);
   if (stepped == SQLITE_DONE) return std::nullopt;
   if (stepped != SQLITE_ROW) fail(stepped);
@@ -193,17 +197,11 @@ std::optional<PhotoFrame> FrameStore::find(const FrameKey& key) {
 }
 
 void FrameStore::save(const FrameKey& key, const PhotoFrame& frame) {
-  sqlite3_stmt* row = nullptr;
-  const int prepared = sqlite3_prepare_v2(
-      db_,
+  const Statement statement = statementFor(
       "INSERT OR REPLACE INTO frames (photo, shape, upright, x, y, width, height, turned, saved)"
       " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))",
-      -1, &row, nullptr);
-  const Statement statement(row, sqlite3_finalize);
-  if (prepared != SQLITE_OK) fail(prepared);
-  sqlite3_bind_text(row, 1, key.photo.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(row, 2, key.shape.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_int(row, 3, key.upright ? 1 : 0);
+      key);
+  sqlite3_stmt* row = statement.get();
   sqlite3_bind_int(row, 4, frame.left);
   sqlite3_bind_int(row, 5, frame.top);
   sqlite3_bind_int(row, 6, frame.width);

@@ -14,6 +14,7 @@
 #include "engine/JobSettings.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace batchfit {
 
@@ -77,8 +78,11 @@ class FrameStore {
   void save(const FrameKey& key, const PhotoFrame& frame);
 
  private:
+  using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
   [[noreturn]] void fail(int code) const;
   void execute(const char* sql);
+  // The statement made from sql, the key bound as its parameters 1 to 3.
+  Statement statementFor(const char* sql, const FrameKey& key);
 
   std::string path_;
   sqlite3* db_ = nullptr;
