@@ -151,6 +151,7 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
   exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
+  smoothScalingCheck_ = new QCheckBox("Smooth Scaling", this);
   rememberFramesCheck_ = new QCheckBox("Remember Frames", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
@@ -159,6 +160,8 @@ QLayout* MainWindow::rotateRow() {
   row->addWidget(antiAliasCheck_);
   row->addSpacing(24);
   row->addWidget(exifOrientationCheck_);
+  row->addSpacing(24);
+  row->addWidget(smoothScalingCheck_);
   row->addSpacing(24);
   row->addWidget(rememberFramesCheck_);
   row->addStretch();
@@ -257,7 +260,7 @@ void MainWindow::setTabOrder() {
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
   chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_,
-                exifOrientationCheck_, rememberFramesCheck_});
+                exifOrientationCheck_, smoothScalingCheck_, rememberFramesCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -303,6 +306,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.exifOrientation = exifOrientationCheck_->isChecked();
+  settings.smoothScaling = smoothScalingCheck_->isChecked();
   if (rememberFramesCheck_->isChecked()) settings.rememberFrames = FrameMemory::Edit;
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);

@@ -72,6 +72,7 @@ class MainWindow : public QWidget {
   QComboBox* rotateDirectionBox() const { return rotateDirectionBox_; }
   QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
   QCheckBox* exifOrientationCheck() const { return exifOrientationCheck_; }
+  QCheckBox* smoothScalingCheck() const { return smoothScalingCheck_; }
   QCheckBox* rememberFramesCheck() const { return rememberFramesCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
@@ -128,7 +129,8 @@ class MainWindow : public QWidget {
   QComboBox* rotateDirectionBox_;
   QCheckBox* antiAliasCheck_;
   QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
-  QCheckBox* rememberFramesCheck_;   // "Remember Frames"
+  QCheckBox* smoothScalingCheck_;
+  QCheckBox* rememberFramesCheck_;  // "Remember Frames"
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"

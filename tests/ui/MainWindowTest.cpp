@@ -216,6 +216,8 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
   EXPECT_EQ(settings.rememberFrames, defaults.rememberFrames);
   EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
+  EXPECT_FALSE(settings.smoothScaling);
+  EXPECT_EQ(window.smoothScalingCheck()->text(), "Smooth Scaling");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
   EXPECT_EQ(window.windowTitle(), "Options");
@@ -238,6 +240,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
   QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.smoothScalingCheck(), Qt::LeftButton);
   QTest::mouseClick(window.rememberFramesCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
@@ -254,6 +257,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
   EXPECT_TRUE(settings.exifOrientation);
+  EXPECT_TRUE(settings.smoothScaling);
   EXPECT_EQ(settings.rememberFrames, batchfit::FrameMemory::Edit);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
@@ -293,6 +297,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
                                           window.exifOrientationCheck(),
+                                          window.smoothScalingCheck(),
                                           window.rememberFramesCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
