@@ -67,7 +67,9 @@ enum : int {
   Report,
   Smooth,
   OtherFormats,
-  ToSrgb
+  ToSrgb,
+  Frames,
+  FramesFile
 };
 const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"size", required_argument, nullptr, 's'},
@@ -85,6 +87,8 @@ const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"jobs", required_argument, nullptr, 'j'},
                               {"dry-run", no_argument, nullptr, DryRun},
                               {"report", required_argument, nullptr, Report},
+                              {"frames", no_argument, nullptr, Frames},
+                              {"frames-file", required_argument, nullptr, FramesFile},
                               {"help", no_argument, nullptr, 'h'},
                               {"version", no_argument, nullptr, Version},
                               {nullptr, 0, nullptr, 0}};
@@ -129,8 +133,9 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
       s.jpegQuality = readBounded(name, value, 0, 100);
       break;
     case 'm':
-      s.mode =
-          readChoice<Mode>(name, value, {{"keen", Mode::Keen}, {"resize-all", Mode::ResizeAll}});
+      s.mode = readChoice<Mode>(
+          name, value,
+          {{"keen", Mode::Keen}, {"edit-all", Mode::EditAll}, {"resize-all", Mode::ResizeAll}});
       break;
     case 't':
       s.aspectTolerance = readInteger(name, value);
@@ -166,6 +171,13 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
     case Report:
       if (value.empty()) throw UsageError{"empty file name for " + name};
       request.reportPath = value;
+      break;
+    case FramesFile:
+      if (value.empty()) throw UsageError{"empty file name for " + name};
+      s.framesFile = value;
+      [[fallthrough]];
+    case Frames:
+      s.rememberFrames = FrameMemory::Commit;
       break;
     case 'h':
       request.action = CliRequest::Action::Help;
@@ -208,6 +220,10 @@ CliRequest parseCommandLine(const std::vector<std::string>& args, int cores) {
   if (request.action == CliRequest::Action::Run && s.files.empty()) {
     throw UsageError{"no picture files given"};
   }
+  // Without a window, only remembered frames can stand for the crop editor.
+  if (s.mode == Mode::EditAll && s.rememberFrames == FrameMemory::Off) {
+    throw UsageError{"--mode edit-all needs --frames"};
+  }
   // A plan writes nothing, not even a report.
   if (request.dryRun && !request.reportPath.empty()) {
     throw UsageError{"--dry-run writes no report"};
@@ -223,7 +239,7 @@ std::string usageText() {
          "  -s, --size WxH            target size (default 176x220)\n"
          "  -f, --format jpg|bmp      output format (default jpg)\n"
          "  -q, --quality N           JPEG quality 0..100 (default 100)\n"
-         "  -m, --mode keen|resize-all   (default keen)\n"
+         "  -m, --mode keen|edit-all|resize-all   (default keen; edit-all needs --frames)\n"
          "  -t, --tolerance N         aspect ratio tolerance in percent (default 10)\n"
          "      --no-rotate           do not turn pictures of the other orientation\n"
          "  -r, --rotate left|right   direction of the turn (default left)\n"
@@ -236,6 +252,8 @@ std::string usageText() {
          "cores; 1: one at a time)\n"
          "      --dry-run             read the headers only and tell what a run would do\n"
          "      --report FILE.csv     also write what became of each file as CSV\n"
+         "      --frames              commit the frames the window's \"Remember Frames\" stored\n"
+         "      --frames-file FILE    the same from another store than the window's\n"
          "  -h, --help                usage\n"
          "      --version             version\n";
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "image/Error.h"
+
 namespace batchfit {
 
 namespace {
@@ -61,8 +63,13 @@ void TerminalFrontEnd::showMessage(const std::string& text) {
   std::fprintf(report_, "%s\n", text.c_str());
 }
 
+void TerminalFrontEnd::showWarning(const std::string& text) {
+  finishProgress();
+  std::fprintf(stderr, "batchfit-cli: %s\n", errorBoxText(text).c_str());
+}
+
 CropDecision TerminalFrontEnd::editPicture(const PixelSurface&, const JobSettings&,
-                                           const std::string&) {
+                                           const std::string&, const std::optional<FramedPart>&) {
   // Never asked: the command line always reports mismatches instead. Should
   // it be asked all the same, the picture is passed over, as "SKIP" would.
   return {};

@@ -18,8 +18,11 @@ class TerminalFrontEnd : public FrontEnd {
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
+  // On standard error, where the run's errors go.
+  void showWarning(const std::string& text) override;
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
-                           const std::string& file) override;
+                           const std::string& file,
+                           const std::optional<FramedPart>& remembered) override;
 
   // Clears the progress line, so what follows starts on a clean line.
   void finishProgress();

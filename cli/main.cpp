@@ -6,6 +6,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/TerminalFrontEnd.h"
+#include "engine/FrameStore.h"
 #include "engine/OutputWriter.h"
 #include "engine/Plan.h"
 #include "engine/Run.h"
@@ -59,8 +60,11 @@ int runRequest(const batchfit::CliRequest& request) {
 // The status is the run's: 1 where it would stop at an unreadable file.
 int planRequest(const batchfit::JobSettings& settings) {
   batchfit::PlanCounts counts;
+  batchfit::RememberedFrames frames(settings, [](const std::string& text) {
+    std::fprintf(stderr, "batchfit-cli: %s\n", batchfit::errorBoxText(text).c_str());
+  });
   for (const std::string& name : settings.files) {
-    const batchfit::PlannedPhoto planned = batchfit::planPhoto(settings, name);
+    const batchfit::PlannedPhoto planned = batchfit::planPhotoWithFrames(settings, name, frames);
     counts.add(planned.outcome);
     std::printf("%s: %s", batchfit::outcomeName(planned.outcome), name.c_str());
     if (!planned.message.empty()) {

@@ -43,6 +43,15 @@ void CropFrame::placeAtShow(PictureSize picture, const JobSettings& settings) {
   placeHandle();
 }
 
+void CropFrame::placeRemembered(const FramedPart& part) {
+  left_ = part.frame.left;
+  top_ = part.frame.top;
+  setWidth(part.frame.width());
+  setHeight(part.frame.height());
+  frameSwapped_ = part.turned;
+  placeHandle();
+}
+
 void CropFrame::framePress(std::int32_t x, std::int32_t y) {
   pressX_ = x;
   pressY_ = y;

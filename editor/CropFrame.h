@@ -55,6 +55,9 @@ class CropFrame {
   // Puts the frame at the picture's top-left corner with the target's size,
   // turned when the picture is no higher than the target.
   void placeAtShow(PictureSize picture, const JobSettings& settings);
+  // Lays the frame as a remembered frame lay, in place of where the show put
+  // it; the run hands over only frames that stand on the picture.
+  void placeRemembered(const FramedPart& part);
   // Any button pressed on the frame: remembers where.
   void framePress(std::int32_t x, std::int32_t y);
   // The pointer moved over the frame (or anywhere while the frame holds the

@@ -3,6 +3,7 @@
 #include <map>
 #include <utility>
 
+#include "engine/FrameStore.h"
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "image/FileIo.h"
@@ -113,6 +114,11 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
     prepared.jpeg.loadFile(name);
     if (prepared.jpeg.bytes().empty()) return std::nullopt;
     prepared.scaled = decodeOrScale(prepared.jpeg, settings_, scale_, picture);
+    // A photo that may need its remembered frame is known by its digest,
+    // made here rather than by the run while the user waits for the editor.
+    if (!prepared.scaled && settings_.rememberFrames != FrameMemory::Off) {
+      prepared.digest = photoDigest(prepared.jpeg.bytes());
+    }
     return prepared;
   } catch (...) {
     return std::nullopt;

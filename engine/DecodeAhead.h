@@ -33,6 +33,9 @@ struct Prepared {
   // picture was scaled: then it was never held whole.
   JpegObject jpeg;
   std::optional<PixelSurface> scaled;
+  // The digest of the bytes (photoDigest) of a picture decoded whole while
+  // remembered frames are in use; empty otherwise.
+  std::string digest;
 };
 
 class DecodeAhead {

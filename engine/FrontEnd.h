@@ -2,6 +2,7 @@
 // and the crop editor. Tests drive the run through a scripted fake of it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/CropDecision.h"
@@ -34,12 +35,17 @@ class FrontEnd {
   virtual void repaintMain() = 0;
   // Shows one report line in a modal message dialog and waits for it to close.
   virtual void showMessage(const std::string& text) = 0;
+  // Tells of a problem the run goes on past without the part it concerns
+  // (a store of remembered frames it cannot use), and waits where it shows.
+  virtual void showWarning(const std::string& text) = 0;
   // Makes the crop editor's picture a copy of source, the picture read from
-  // the listed file, shows the editor modally and waits. Returns what the
-  // user chose, for the run to commit; its skipped is editorSkipped as the
-  // editor's last command left it.
+  // the listed file, shows the editor modally and waits. The frame comes up
+  // where remembered lays it, where given, else where the show puts it.
+  // Returns what the user chose, for the run to commit; its skipped is
+  // editorSkipped as the editor's last command left it.
   virtual CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
-                                   const std::string& file) = 0;
+                                   const std::string& file,
+                                   const std::optional<FramedPart>& remembered) = 0;
 };
 
 }  // namespace batchfit

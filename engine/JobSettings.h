@@ -19,6 +19,11 @@ enum class Mode { Keen, EditAll, ResizeAll, None };
 enum class MismatchAction { Edit, Skip };
 // A quarter turn: Left is counter-clockwise, Right clockwise.
 enum class Turn { None, Left, Right };
+// What a run does with frames remembered from earlier runs: nothing; place a
+// photo's stored frame in the crop editor and store every "OK/NEXT" (the
+// window); or commit a photo's stored frame without the editor, storing
+// nothing (batchfit-cli).
+enum class FrameMemory { Off, Edit, Commit };
 
 // The choices as the main window gives them: a radio group's item index, the
 // direction box's text.
@@ -69,6 +74,8 @@ struct JobSettings {
   // Turn a photo that embeds an ICC profile into sRGB right after decoding,
   // before anything looks at its pixels; off, pixels stay as stored.
   bool toSrgb = false;
+  FrameMemory rememberFrames = FrameMemory::Off;
+  std::string framesFile;  // the store of remembered frames; empty for the default one
   std::string outputPath = DefaultOutputPath;  // only its folder part counts
   std::vector<std::string> files;
   // Pictures decoded ahead on worker threads; 1 decodes one at a time.

@@ -116,15 +116,27 @@ void writeScaled(ModeRun& run, const std::string& name) {
   passAndWrite(run, name);
 }
 
+// The frame remembered for the picture in PI, where one stands on it.
+std::optional<FramedPart> rememberedFrame(ModeRun& run) {
+  if (!run.frames.inUse()) return std::nullopt;
+  const PixelSurface& picture = run.pictures.PI.surface();
+  return run.frames.recall(currentFrameKey(run), picture.width(), picture.height());
+}
+
 // The crop editor decides and the run commits "OK/NEXT" from PI into TI;
-// nothing is written or reported for a skipped picture.
+// nothing is written or reported for a skipped picture. The editor comes up
+// with the picture's remembered frame, and the frame committed is remembered.
 // Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
+  PixelSurface& picture = run.pictures.PI.surface();
   const CropDecision decision =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.settings, name);
+      run.frontEnd.editPicture(picture, run.settings, name, rememberedFrame(run));
   if (!decision.skipped) {
-    commitCrop(run.pictures.PI.surface(), decision.part, run.settings, run.pictures.TI);
+    commitCrop(picture, decision.part, run.settings, run.pictures.TI);
+    if (run.frames.inUse()) {
+      run.frames.remember(currentFrameKey(run), decision.part, picture.width(), picture.height());
+    }
   }
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
   if (decision.skipped) {
@@ -133,6 +145,18 @@ void editAndWrite(ModeRun& run, const std::string& name) {
     run.record.finish(FileOutcome::Edited, {},
                       writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
   }
+}
+
+// The picture committed with its remembered frame, as "OK/NEXT" on that
+// frame commits it, and written; false where it has none.
+bool commitRemembered(ModeRun& run, const std::string& name) {
+  const std::optional<FramedPart> frame = rememberedFrame(run);
+  if (!frame) return false;
+  commitCrop(run.pictures.PI.surface(), *frame, run.settings, run.pictures.TI);
+  antiAliasPass(run.settings.antiAlias, run.pictures.TI);
+  run.record.finish(FileOutcome::Remembered, {},
+                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  return true;
 }
 
 void reportWrongAspect(ModeRun& run, const std::string& name) {
@@ -146,6 +170,7 @@ void keenWork(ModeRun& run, const std::string& name) {
   }
   const PixelSurface& picture = run.pictures.PI.surface();
   const Decision decision = decide(run.settings, picture.width(), picture.height());
+  if (commitsRemembered(run.settings, decision) && commitRemembered(run, name)) return;
   switch (decision.handling) {
     case Handling::Scale:
       return scaleAndWrite(run, name, decision.placement);
@@ -154,6 +179,15 @@ void keenWork(ModeRun& run, const std::string& name) {
     case Handling::Report:
       return reportWrongAspect(run, name);
   }
+}
+
+// Every picture to the crop editor; where only remembered frames edit, each
+// is committed with its frame or reported for having none.
+void editAllWork(ModeRun& run, const std::string& name) {
+  if (run.settings.rememberFrames != FrameMemory::Commit) return editAndWrite(run, name);
+  if (commitRemembered(run, name)) return;
+  report(run, FileOutcome::NoRememberedFrame,
+         quotedName(name) + " was not resized, reason: no remembered frame!");
 }
 
 void resizeAllWork(ModeRun& run, const std::string& name) {
@@ -173,7 +207,11 @@ std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const 
   std::int32_t height = std::int32_t(jpeg.headerHeight());
   if (swapsSides(orientation)) std::swap(width, height);
   const Decision decision = decide(settings, width, height);
-  if (decision.handling == Handling::Report) return decodedForTheReport(jpeg);
+  // Where remembered frames are committed, a photo otherwise reported may
+  // have one: it is decoded whole, as for the crop editor.
+  if (decision.handling == Handling::Report && !commitsRemembered(settings, decision)) {
+    return decodedForTheReport(jpeg);
+  }
   if (orientation != 1 || decision.handling != Handling::Scale) return std::nullopt;
   // A photo to turn into sRGB is converted whole before anything samples it.
   if (settings.toSrgb && !jpegIccProfile(jpeg.bytes()).empty()) return std::nullopt;
@@ -192,7 +230,7 @@ void runKeenMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& 
 void runEditAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
                     RunRecord& record) {
   // Every picture goes to the crop editor: each is decoded whole.
-  runFiles(settings, frontEnd, pictures, record, editAndWrite, {});
+  runFiles(settings, frontEnd, pictures, record, editAllWork, {});
 }
 
 void runResizeAllMode(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,

@@ -38,6 +38,12 @@ struct Decision {
   Placement placement;  // for Scale
 };
 
+// Whether the run commits the photo with its remembered frame, if it has
+// one, instead of reporting it or showing it in the crop editor.
+inline bool commitsRemembered(const JobSettings& settings, const Decision& decision) {
+  return settings.rememberFrames == FrameMemory::Commit && decision.handling != Handling::Scale;
+}
+
 // The mode's decision for a width x height photo (upright, as the run holds
 // it). Raises the division errors of a target size of 0 where the mode
 // computes the factors, as the run does at that photo.

@@ -5,11 +5,32 @@
 
 namespace batchfit {
 
-// What a plan foresees for a photo, from its headers alone.
-enum class PlannedOutcome { Straight, Turned, Editor, WrongAspect, TooSmall, Unreadable };
+// What a plan foresees for a photo, from its headers alone (and, where the
+// run commits remembered frames, its digest). Remembered: committed with its
+// remembered frame; NoFrame: left out for having none, where only remembered
+// frames edit.
+enum class PlannedOutcome {
+  Straight,
+  Turned,
+  Editor,
+  Remembered,
+  WrongAspect,
+  NoFrame,
+  TooSmall,
+  Unreadable
+};
 
-// What a run did with a file.
-enum class FileOutcome { Written, Edited, SkippedByUser, WrongAspectRatio, TooSmall, Error };
+// What a run did with a file; Remembered and NoRememberedFrame as above.
+enum class FileOutcome {
+  Written,
+  Edited,
+  Remembered,
+  SkippedByUser,
+  WrongAspectRatio,
+  NoRememberedFrame,
+  TooSmall,
+  Error
+};
 
 // The outcome's word, in lower case ("scaled straight", "too small").
 const char* outcomeName(PlannedOutcome outcome);

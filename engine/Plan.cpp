@@ -7,6 +7,7 @@
 #include "engine/Modes.h"
 #include "engine/RunSkeleton.h"
 #include "image/Error.h"
+#include "image/FileIo.h"
 #include "image/JpegObject.h"
 #include "image/PictureFile.h"
 
@@ -27,7 +28,8 @@ PlannedOutcome outcomeOf(const Decision& decision) {
   return PlannedOutcome::WrongAspect;
 }
 
-PlannedOutcome plannedOutcome(const JobSettings& settings, const std::string& name) {
+PlannedOutcome plannedOutcome(const JobSettings& settings, const std::string& name,
+                              RememberedFrames* frames) {
   PictureRole declared;
   if (!loadAndTestSize(name, settings, declared)) return PlannedOutcome::TooSmall;
   // A photo of another format decodes to the size its header declares.
@@ -36,8 +38,14 @@ PlannedOutcome plannedOutcome(const JobSettings& settings, const std::string& na
   }
   // The run reads every photo that passed as a JPEG stream, whatever its
   // extension, and decides on the size its decoding gives: the header's.
-  const Picture photo = jpegPicture(readJpegStreamHeader(name), settings.exifOrientation);
-  return outcomeOf(decide(settings, photo.width, photo.height));
+  const JpegHeader header = readJpegStreamHeader(name);
+  const Picture photo = jpegPicture(header, settings.exifOrientation);
+  const Decision decision = decide(settings, photo.width, photo.height);
+  if (!commitsRemembered(settings, decision) || !frames) return outcomeOf(decision);
+  const FrameKey key = frameKeyOf(photoDigest(readWholeFile(name)), settings,
+                                  settings.exifOrientation ? header.orientation : 1);
+  if (frames->recall(key, photo.width, photo.height)) return PlannedOutcome::Remembered;
+  return settings.mode == Mode::EditAll ? PlannedOutcome::NoFrame : PlannedOutcome::WrongAspect;
 }
 
 // The outcomes a mode can give, in order.
@@ -45,10 +53,16 @@ std::vector<PlannedOutcome> outcomesOf(const JobSettings& settings) {
   using enum PlannedOutcome;
   switch (settings.mode) {
     case Mode::Keen:
+      if (settings.rememberFrames == FrameMemory::Commit) {
+        return {Straight, Turned, Remembered, WrongAspect, TooSmall, Unreadable};
+      }
       return {Straight, Turned,
               settings.mismatchAction == MismatchAction::Edit ? Editor : WrongAspect, TooSmall,
               Unreadable};
     case Mode::EditAll:
+      if (settings.rememberFrames == FrameMemory::Commit) {
+        return {Remembered, NoFrame, TooSmall, Unreadable};
+      }
       return {Editor, TooSmall, Unreadable};
     case Mode::ResizeAll:
       return {Straight, Turned, TooSmall, Unreadable};
@@ -58,17 +72,27 @@ std::vector<PlannedOutcome> outcomesOf(const JobSettings& settings) {
   return {};
 }
 
-}  // namespace
-
-PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name) {
+PlannedPhoto planOf(const JobSettings& settings, const std::string& name,
+                    RememberedFrames* frames) {
   // Where the run would stop with an error, the plan names it and goes on.
   try {
-    return {plannedOutcome(settings, name), {}};
+    return {plannedOutcome(settings, name, frames), {}};
   } catch (const Error& error) {
     return {PlannedOutcome::Unreadable, error.what()};
   } catch (const std::bad_alloc& shortage) {
     return {PlannedOutcome::Unreadable, messageOf(shortage)};
   }
+}
+
+}  // namespace
+
+PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name) {
+  return planOf(settings, name, nullptr);
+}
+
+PlannedPhoto planPhotoWithFrames(const JobSettings& settings, const std::string& name,
+                                 RememberedFrames& frames) {
+  return planOf(settings, name, &frames);
 }
 
 int PlanCounts::total() const {

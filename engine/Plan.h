@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "engine/FrameStore.h"
 #include "engine/JobSettings.h"
 #include "engine/Outcome.h"
 
@@ -21,6 +22,10 @@ struct PlannedPhoto {
 // size the header declares. A file the run could not read is Unreadable
 // with the run's message; what only decoding can tell is not looked for.
 PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name);
+// The same; where the run commits remembered frames, a photo that needs one
+// is read whole for its digest and looked up in frames.
+PlannedPhoto planPhotoWithFrames(const JobSettings& settings, const std::string& name,
+                                 RememberedFrames& frames);
 
 class PlanCounts {
  public:
@@ -29,7 +34,7 @@ class PlanCounts {
   int total() const;
 
  private:
-  std::array<int, 6> counts_{};
+  std::array<int, 8> counts_{};
 };
 
 // "5 photos: 2 scaled straight, 1 scaled turned, ...": every outcome the

@@ -70,6 +70,8 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   const std::string& name = run.settings.files[index];
   PictureRole& PI = run.pictures.PI;
   run.scaled.reset();
+  run.frameKey.reset();
+  run.digestAhead.clear();
   if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
   if (const PhotoReader* reader = otherFormatReader(run.settings, name)) {
@@ -82,6 +84,7 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   std::optional<Prepared> prepared = ahead.take(index);
   if (prepared) {
     run.runJpeg.adoptLoaded(std::move(prepared->jpeg));
+    run.digestAhead = std::move(prepared->digest);
   } else {
     run.runJpeg.loadFile(name);
   }
@@ -101,6 +104,16 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
     PI.setSurface(uprightSurface(PI.surface(), orientation));
   }
   return true;
+}
+
+const FrameKey& currentFrameKey(ModeRun& run) {
+  if (!run.frameKey) {
+    std::string digest =
+        run.digestAhead.empty() ? photoDigest(run.runJpeg.bytes()) : std::move(run.digestAhead);
+    run.frameKey =
+        frameKeyOf(std::move(digest), run.settings, appliedOrientation(run.settings, run.runJpeg));
+  }
+  return *run.frameKey;
 }
 
 std::string quotedName(const std::string& name) {
@@ -133,7 +146,13 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               RunRecord& record, const PictureWork& work, const ScaleWhileDecoding& scale) {
   const ListedPhotos listed(settings.files);
-  ModeRun run{settings, frontEnd, pictures, {}, record, {}, listed, scale, {}};
+  ModeRun run{
+      settings, frontEnd,
+      pictures, {},
+      record,   {},
+      listed,   scale,
+      {},       {settings, [&frontEnd](const std::string& text) { frontEnd.showWarning(text); }},
+      {},       {}};
   DecodeAhead ahead(settings, listed, scale);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {

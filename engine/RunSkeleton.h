@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/DecodeAhead.h"
+#include "engine/FrameStore.h"
 #include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
@@ -36,11 +37,19 @@ struct ModeRun {
   // if it was: then PI holds no pixels and the mode writes this (or, empty,
   // only reports the picture).
   std::optional<PixelSurface> scaled;
+  // The frames remembered from earlier runs, and the current picture's key
+  // among them once it was needed (or its digest, made ahead).
+  RememberedFrames frames;
+  std::optional<FrameKey> frameKey;
+  std::string digestAhead;
 };
 
 // The reader of a photo in one of the other formats, where the settings
 // read them; null for every file the run reads as a JPEG stream.
 const PhotoReader* otherFormatReader(const JobSettings& settings, const std::string& name);
+// The current picture's key among the remembered frames, its digest made
+// from the bytes the run read (once per picture).
+const FrameKey& currentFrameKey(ModeRun& run);
 
 // Loads the file into PI by its extension and tells whether the picture is at
 // least the target's size, placed as it would be scaled (placementTurn): the

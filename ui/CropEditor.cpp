@@ -134,9 +134,11 @@ void CropEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettings& s,
-                                     const std::string& file) {
+                                     const std::string& file,
+                                     const std::optional<FramedPart>& remembered) {
   picture_ = source;
   settings_ = s;
+  remembered_ = remembered;
   pictureView_->setPicture(picture_);
   const QString path = QFile::decodeName(file.c_str());
   bottomBar_->setPhoto(QStringLiteral("%1  %2 x %3")
@@ -250,7 +252,10 @@ void CropEditor::closeEditor() {
 }
 
 void CropEditor::placeFrame() {
-  guarded([this] { frame_.placeAtShow(pictureSize(), settings_); });
+  guarded([this] {
+    frame_.placeAtShow(pictureSize(), settings_);
+    if (remembered_) frame_.placeRemembered(*remembered_);
+  });
   showFrame();
 }
 

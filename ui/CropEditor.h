@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "editor/CropFrame.h"
@@ -37,8 +38,10 @@ class CropEditor : public QWidget {
   // The editor's picture becomes a copy of source, the photo read from file;
   // shows the window application-modal and waits until "OK/NEXT" or "SKIP"
   // closes it; returns editorSkipped and the frame, for the run to commit.
+  // The frame comes up where remembered lays it, where given.
   CropDecision editPicture(const PixelSurface& source, const JobSettings& s,
-                           const std::string& file = {});
+                           const std::string& file = {},
+                           const std::optional<FramedPart>& remembered = {});
 
   const CropFrame& frame() const { return frame_; }
   bool editorSkipped() const { return editorSkipped_; }
@@ -110,6 +113,8 @@ class CropEditor : public QWidget {
   bool editorSkipped_ = false;
   PixelSurface picture_;
   JobSettings settings_;
+  // The photo's remembered frame, which the show places in place of its own.
+  std::optional<FramedPart> remembered_;
   QEventLoop* loop_ = nullptr;
   Zoom zoom_;
   PreviewMode previewMode_ = PreviewMode::Natural;

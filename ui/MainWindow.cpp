@@ -170,8 +170,10 @@ QLayout* MainWindow::optInRow() {
   otherFormatsCheck_ = new QCheckBox("Other Formats", this);
   toSrgbCheck_ = new QCheckBox("Convert to sRGB", this);
   smoothScalingCheck_ = new QCheckBox("Smooth Scaling", this);
+  rememberFramesCheck_ = new QCheckBox("Remember Frames", this);
   auto* row = new QHBoxLayout;
-  for (QCheckBox* check : {otherFormatsCheck_, toSrgbCheck_, smoothScalingCheck_}) {
+  for (QCheckBox* check :
+       {otherFormatsCheck_, toSrgbCheck_, smoothScalingCheck_, rememberFramesCheck_}) {
     if (row->count() > 0) row->addSpacing(24);
     row->addWidget(check);
   }
@@ -271,7 +273,8 @@ void MainWindow::setTabOrder() {
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
   chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_,
-                exifOrientationCheck_, otherFormatsCheck_, toSrgbCheck_, smoothScalingCheck_});
+                exifOrientationCheck_, otherFormatsCheck_, toSrgbCheck_, smoothScalingCheck_,
+                rememberFramesCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -320,6 +323,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.smoothScaling = smoothScalingCheck_->isChecked();
   settings.otherFormats = otherFormatsCheck_->isChecked();
   settings.toSrgb = toSrgbCheck_->isChecked();
+  if (rememberFramesCheck_->isChecked()) settings.rememberFrames = FrameMemory::Edit;
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {

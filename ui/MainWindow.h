@@ -75,6 +75,7 @@ class MainWindow : public QWidget {
   QCheckBox* smoothScalingCheck() const { return smoothScalingCheck_; }
   QCheckBox* otherFormatsCheck() const { return otherFormatsCheck_; }
   QCheckBox* toSrgbCheck() const { return toSrgbCheck_; }
+  QCheckBox* rememberFramesCheck() const { return rememberFramesCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
   RadioGroup* mismatchGroup() const { return mismatchGroup_; }
@@ -133,8 +134,9 @@ class MainWindow : public QWidget {
   QCheckBox* antiAliasCheck_;
   QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
   QCheckBox* smoothScalingCheck_;
-  QCheckBox* otherFormatsCheck_;  // "Other Formats"
-  QCheckBox* toSrgbCheck_;        // "Convert to sRGB"
+  QCheckBox* otherFormatsCheck_;    // "Other Formats"
+  QCheckBox* toSrgbCheck_;          // "Convert to sRGB"
+  QCheckBox* rememberFramesCheck_;  // "Remember Frames"
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"

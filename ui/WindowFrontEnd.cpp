@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <algorithm>
 
+#include "image/Error.h"
 #include "ui/CropEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDialog.h"
@@ -37,9 +38,14 @@ void WindowFrontEnd::showMessage(const std::string& text) {
   MessageDialog::showMessage(QString::fromStdString(text));
 }
 
+void WindowFrontEnd::showWarning(const std::string& text) {
+  MessageDialog::showMessage(QString::fromStdString(errorBoxText(text)));
+}
+
 CropDecision WindowFrontEnd::editPicture(const PixelSurface& source, const JobSettings& settings,
-                                         const std::string& file) {
-  return editor_.editPicture(source, settings, file);
+                                         const std::string& file,
+                                         const std::optional<FramedPart>& remembered) {
+  return editor_.editPicture(source, settings, file, remembered);
 }
 
 }  // namespace batchfit

@@ -18,8 +18,11 @@ class WindowFrontEnd : public FrontEnd {
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
+  // In the message dialog, as the report lines are shown.
+  void showWarning(const std::string& text) override;
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
-                           const std::string& file) override;
+                           const std::string& file,
+                           const std::optional<FramedPart>& remembered) override;
 
  private:
   MainWindow& mainWindow_;

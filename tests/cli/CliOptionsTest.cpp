@@ -87,6 +87,15 @@ TEST(CliOptions, OutputFolderWithOrWithoutTrailingSlashIsTheSameFolder) {
   EXPECT_EQ(parse({"--output", "/srv/x/", "a"}).outputPath, "/srv/x/");
 }
 
+TEST(CliOptions, EditAllTakesTheRememberedFramesOfAnyStore) {
+  const auto s = parse({"--frames-file", "batch.sqlite", "-m", "edit-all", "a"});
+  EXPECT_EQ(s.mode, batchfit::Mode::EditAll);
+  EXPECT_EQ(s.rememberFrames, batchfit::FrameMemory::Commit);
+  EXPECT_EQ(s.framesFile, "batch.sqlite");
+  EXPECT_EQ(parse({"-m", "edit-all", "--frames", "a"}).framesFile, "");
+  EXPECT_EQ(parse({"a"}).rememberFrames, batchfit::FrameMemory::Off);
+}
+
 TEST(CliOptions, HelpAndVersionNeedNoFiles) {
   EXPECT_EQ(parseCommandLine({"--dry-run", "--help"}, 1).action, CliRequest::Action::Help);
   EXPECT_TRUE(parseCommandLine({"--dry", "a"}, 1).dryRun);
@@ -106,7 +115,8 @@ TEST(CliOptions, UsageErrorsNameTheBadOptionOrValue) {
   EXPECT_EQ(usageMessage({"-s", "176x99999999999", "a"}),
             "invalid number for --size: '99999999999'");
   EXPECT_EQ(usageMessage({"-f", "png", "a"}), "invalid value for --format: 'png'");
-  EXPECT_EQ(usageMessage({"-m", "edit-all", "a"}), "invalid value for --mode: 'edit-all'");
+  EXPECT_EQ(usageMessage({"-m", "edit-all", "a"}), "--mode edit-all needs --frames");
+  EXPECT_EQ(usageMessage({"--frames-file=", "a"}), "empty file name for --frames-file");
   EXPECT_EQ(usageMessage({"-r", "Right", "a"}), "invalid value for --rotate: 'Right'");
   EXPECT_EQ(usageMessage({"-j", "0", "a"}), "--jobs must be between 1 and 1024: '0'");
   EXPECT_EQ(usageMessage({"-o", "", "a"}), "empty folder for --output");

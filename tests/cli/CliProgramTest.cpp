@@ -12,6 +12,7 @@
 #include "cli/TerminalFrontEnd.h"
 #include "engine/Run.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/FakeFrontEnd.h"
 #include "tests/support/TestPictures.h"
 
 extern char** environ;
@@ -264,6 +265,60 @@ TEST_F(CliProgram, DryRunTellsWhatTheRunThenDoesAndWritesNothing) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "batchfit-cli: " + fake + ": JPEG error #53.\n");
   EXPECT_EQ(testpics::fileNames(out.path() / "cli").size(), 3u);
+}
+
+// Frames stored by the window's run with "Remember Frames", then used by
+// batchfit-cli --frames, in keen and in edit-all mode and in the plan.
+TEST_F(CliProgram, FramesCommitByteForByteWhatTheWindowCommitted) {
+  const std::string wide = input("wide.jpg", 900, 300, JpegKind::Progressive);
+  const std::string tall = input("tall.jpg", 300, 600);
+  const std::string unframed = input("unframed.jpg", 500, 900);
+  const std::string store = scratch.file("frames.sqlite");
+  const std::vector<std::string> options = {"-q", "85", "-a", "-r", "right"};
+  std::vector<std::string> args = options;
+  args.insert(args.end(), {"-o", out.file("engine"), wide, tall});
+  batchfit::JobSettings window = batchfit::parseCommandLine(args, 1).settings;
+  window.mode = batchfit::Mode::EditAll;
+  window.rememberFrames = batchfit::FrameMemory::Edit;
+  window.framesFile = store;
+  enginetest::FakeFrontEnd editor;
+  editor.script(enginetest::EditorAnswer::confirm({500, 0, 875, 300}, true));
+  editor.script(enginetest::EditorAnswer::confirm({30, 200, 270, 500}));
+  batchfit::WorkPictures pictures;
+  batchfit::RunRecord record;
+  batchfit::runBatch(window, editor, pictures, record);
+  ASSERT_EQ(testpics::fileNames(out.path() / "engine"),
+            (std::vector<std::string>{"tall.jpg", "wide.jpg"}));
+
+  const std::string csv = scratch.file("report.csv");
+  for (const std::string mode : {"keen", "edit-all"}) {
+    fs::remove_all(out.path() / "cli");
+    fs::create_directory(out.path() / "cli");
+    args = options;
+    args.insert(args.end(), {"-o", out.file("cli"), "-m", mode, "--frames-file", store, "--report",
+                             csv, wide, unframed, tall});
+    const Outcome cli = runCli(args, scratch);
+    ASSERT_EQ(cli.status, 0) << cli.err;
+    EXPECT_EQ(cli.err, "");
+    const std::string reason = mode == "keen" ? "wrong aspect ratio" : "no remembered frame";
+    const std::string line = "\"" + unframed + "\" was not resized, reason: " + reason + "!";
+    EXPECT_EQ(cli.out, line + "\n");
+    for (const std::string name : {"tall.jpg", "wide.jpg"}) {
+      EXPECT_EQ(testpics::readFile(out.path() / "cli" / name),
+                testpics::readFile(out.path() / "engine" / name))
+          << name << " in " << mode;
+    }
+    EXPECT_EQ(slurp(csv), "file,outcome,reason,output path\r\n" + wide + ",edited (remembered),," +
+                              out.file("cli/wide.jpg") + "\r\n" + unframed + "," + reason +
+                              ",\"\"\"" + unframed + "\"\"" + line.substr(unframed.size() + 2) +
+                              "\",\r\n" + tall + ",edited (remembered),," +
+                              out.file("cli/tall.jpg") + "\r\n");
+  }
+  const Outcome plan = runCli({"--dry-run", "--frames-file", store, wide, unframed, tall}, scratch);
+  EXPECT_EQ(plan.out, "edited (remembered): " + wide + "\nwrong aspect ratio: " + unframed +
+                          "\nedited (remembered): " + tall +
+                          "\n3 photos: 0 scaled straight, 0 scaled turned, 2 edited (remembered), "
+                          "1 wrong aspect ratio, 0 too small, 0 unreadable\n");
 }
 
 TEST_F(CliProgram, UsageErrorsTouchNoFileAndExitWithTwo) {

@@ -36,10 +36,17 @@ void FakeFrontEnd::showMessage(const std::string& text) {
   messages.push_back(text);
 }
 
-batchfit::CropDecision FakeFrontEnd::editPicture(const batchfit::PixelSurface& source,
-                                                 const batchfit::JobSettings&, const std::string&) {
+void FakeFrontEnd::showWarning(const std::string& text) {
+  calls.push_back("warning " + text);
+  warnings.push_back(text);
+}
+
+batchfit::CropDecision FakeFrontEnd::editPicture(
+    const batchfit::PixelSurface& source, const batchfit::JobSettings&, const std::string&,
+    const std::optional<batchfit::FramedPart>& remembered) {
   calls.push_back("edit " + std::to_string(source.width()) + "x" + std::to_string(source.height()));
   shownPixels.push_back(checksumOf(source));
+  rememberedFrames.push_back(remembered);
   if (answers_.empty()) {
     ADD_FAILURE() << "crop editor shown without a scripted answer";
     return {};

@@ -28,19 +28,23 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   void showProgress(const batchfit::Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
-  batchfit::CropDecision editPicture(const batchfit::PixelSurface& source,
-                                     const batchfit::JobSettings& settings,
-                                     const std::string& file) override;
+  void showWarning(const std::string& text) override;
+  batchfit::CropDecision editPicture(
+      const batchfit::PixelSurface& source, const batchfit::JobSettings& settings,
+      const std::string& file, const std::optional<batchfit::FramedPart>& remembered) override;
 
   void script(EditorAnswer answer) { answers_.push_back(std::move(answer)); }
 
   // Every call as one line, e.g. "progress Picture 1 of 3", "edit 800x600".
   std::vector<std::string> calls;
   std::vector<std::string> messages;
+  std::vector<std::string> warnings;
   // The progress texts the labels showed, in order.
   std::vector<std::string> labels;
   // A checksum of the pixels of each picture the crop editor was shown.
   std::vector<std::uint64_t> shownPixels;
+  // The remembered frame each show was given to place, if any.
+  std::vector<std::optional<batchfit::FramedPart>> rememberedFrames;
 
  private:
   std::deque<EditorAnswer> answers_;

@@ -1,7 +1,8 @@
 // The crop editor window with simulated mouse and keys: its layout, the frame
 // and the handle dragged, "Hor/Ver Rotate", the two commands that close it, a
 // failing "OK/NEXT", input not meant for the picture shown, a large photo
-// shown whole, scrolling at the view's edge, and framing by keys.
+// shown whole, scrolling at the view's edge, framing by keys, and a
+// remembered frame placed at the show.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -152,6 +153,31 @@ TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
   EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 199));
   EXPECT_EQ(t.getPixel(175, 0), colourAt(0, 0));
   EXPECT_EQ(t.getPixel(175, 219), colourAt(219, 0));
+}
+
+// A photo's remembered frame comes up in place of the show's own, lying as it
+// lay, and changes as ever; the next photo, without one, starts afresh.
+TEST_F(CropEditorTest, ARememberedFrameComesUpInPlaceOfTheShowsOwn) {
+  CropEditor& f = *editor;
+  const PixelSurface photo = patterned(500, 400);
+  QTimer::singleShot(0, &f, [&] {
+    EXPECT_EQ(f.frameShape()->geometry(), QRect(100, 50, 375, 300));
+    EXPECT_TRUE(f.frame().frameSwapped());
+    QTest::keyClick(f.windowHandle(), Qt::Key_Right);
+    QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
+  });
+  const CropDecision decision =
+      f.editPicture(photo, settings, {}, FramedPart{{100, 50, 475, 350}, true});
+  const SurfaceRect& frame = decision.part.frame;
+  EXPECT_EQ(QRect(frame.left, frame.top, frame.width(), frame.height()), QRect(101, 50, 375, 300));
+  EXPECT_TRUE(decision.part.turned);
+  edit(
+      photo,
+      [&] {
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(0, 0, 176, 220));
+        EXPECT_FALSE(f.frame().frameSwapped());
+      },
+      f.bottomBar()->skipButton());
 }
 
 TEST_F(CropEditorTest, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {

@@ -229,6 +229,7 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.rotateDirection, defaults.rotateDirection);
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
   EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
+  EXPECT_EQ(settings.rememberFrames, defaults.rememberFrames);
   EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
   EXPECT_FALSE(settings.smoothScaling);
   EXPECT_EQ(window.smoothScalingCheck()->text(), "Smooth Scaling");
@@ -261,6 +262,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   QTest::mouseClick(window.otherFormatsCheck(), Qt::LeftButton);
   QTest::mouseClick(window.toSrgbCheck(), Qt::LeftButton);
   QTest::mouseClick(window.smoothScalingCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.rememberFramesCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
   QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
@@ -279,6 +281,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_TRUE(settings.smoothScaling);
   EXPECT_TRUE(settings.otherFormats);
   EXPECT_TRUE(settings.toSrgb);
+  EXPECT_EQ(settings.rememberFrames, batchfit::FrameMemory::Edit);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -320,6 +323,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.otherFormatsCheck(),
                                           window.toSrgbCheck(),
                                           window.smoothScalingCheck(),
+                                          window.rememberFramesCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};
