@@ -56,9 +56,10 @@ void TerminalFrontEnd::finishProgress() {
   lineShown_ = false;
 }
 
-void TerminalFrontEnd::showMessage(const std::string& text) {
+bool TerminalFrontEnd::showMessage(const std::string& text) {
   finishProgress();
   std::fprintf(report_, "%s\n", text.c_str());
+  return true;
 }
 
 bool TerminalFrontEnd::editPicture(const PixelSurface&, PictureRole&, const JobSettings&,

@@ -17,7 +17,7 @@ class TerminalFrontEnd : public FrontEnd {
 
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
-  void showMessage(const std::string& text) override;
+  bool showMessage(const std::string& text) override;
   bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
                    const std::string& file) override;
 

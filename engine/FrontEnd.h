@@ -32,8 +32,9 @@ class FrontEnd {
   // Repaints the main window at once, so the new progress shows before the
   // pixel work starts.
   virtual void repaintMain() = 0;
-  // Shows one report line in a modal message dialog and waits for it to close.
-  virtual void showMessage(const std::string& text) = 0;
+  // Shows one report line in a modal message dialog and waits for it to
+  // close. False when the user closed the rest of the run's report with it.
+  virtual bool showMessage(const std::string& text) = 0;
   // Makes the crop editor's picture a copy of source, the picture read from
   // the listed file, shows the editor modally and waits. On "OK/NEXT" the
   // editor fills target (TI) from the frame. Returns editorSkipped as the

@@ -33,8 +33,8 @@ void WindowFrontEnd::repaintMain() {
   mainWindow_.repaintNow();
 }
 
-void WindowFrontEnd::showMessage(const std::string& text) {
-  MessageDialog::showMessage(QString::fromStdString(text));
+bool WindowFrontEnd::showMessage(const std::string& text) {
+  return MessageDialog::showMessage(QString::fromStdString(text));
 }
 
 bool WindowFrontEnd::editPicture(const PixelSurface& source, PictureRole& target,

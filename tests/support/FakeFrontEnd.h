@@ -25,7 +25,7 @@ class FakeFrontEnd : public batchfit::FrontEnd {
  public:
   void showProgress(const batchfit::Progress& progress) override;
   void repaintMain() override;
-  void showMessage(const std::string& text) override;
+  bool showMessage(const std::string& text) override;
   bool editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
                    const batchfit::JobSettings& settings, const std::string& file) override;
 

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
@@ -77,7 +78,7 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
     EXPECT_EQ(seen.className, "MessageDialog");
     EXPECT_EQ(seen.title, applicationTitle());
   }
-  EXPECT_EQ(buttons, 1);
+  EXPECT_EQ(buttons, 2);
   EXPECT_TRUE(written("fits.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 2 of 3");
   EXPECT_EQ(editor.progressLabel()->text(), "Picture 2 of 3");
@@ -85,6 +86,23 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
   EXPECT_EQ(window.progressBar()->maximum(), 3);
   EXPECT_EQ(editor.progressBar()->value(), 2);
   EXPECT_EQ(editor.progressBar()->maximum(), 3);
+}
+
+TEST_F(RunFromWindowTest, CloseAllOnTheFirstOfThreeReportBoxesClosesThemAll) {
+  list({picture("s1.jpg", 100, 100), picture("s2.jpg", 100, 100), picture("s3.jpg", 100, 100)});
+  // Alt+A holds the button down for a moment, and the dialog is seen again
+  // meanwhile: it is pressed once per dialog.
+  QSet<QString> pressed;
+  uitest::ModalAnswerer answerer([&](QWidget* modal) {
+    const QString text = static_cast<MessageDialog*>(modal)->message();
+    if (!modal->isActiveWindow() || pressed.contains(text)) return;
+    pressed.insert(text);
+    QTest::keyClick(modal, Qt::Key_A, Qt::AltModifier);
+  });
+  start();
+  EXPECT_EQ(pressed.size(), 1);
+  // The run's record still holds every line.
+  EXPECT_NE(window.totalsLabel()->text().indexOf("too small 3"), -1);
 }
 
 TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {
