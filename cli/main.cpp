@@ -9,6 +9,7 @@
 #include "cli/TerminalFrontEnd.h"
 #include "engine/OutputWriter.h"
 #include "engine/Plan.h"
+#include "engine/PlanWarnings.h"
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
 #include "image/Error.h"
@@ -58,18 +59,23 @@ int runRequest(const batchfit::CliRequest& request) {
   return status;
 }
 
-// The plan of the run: a line per photo and the counts, on standard output.
-// The status is the run's: 1 where it would stop at an unreadable file.
+// The plan of the run: a line per photo, the warnings and the counts, on
+// standard output. The status is the run's: 1 where it would stop at an
+// unreadable file.
 int planRequest(const batchfit::JobSettings& settings) {
   batchfit::PlanCounts counts;
+  std::vector<batchfit::PlannedPhoto> plan;
   for (const std::string& name : settings.files) {
-    const batchfit::PlannedPhoto planned = batchfit::planPhoto(settings, name);
+    const batchfit::PlannedPhoto& planned = plan.emplace_back(batchfit::planPhoto(settings, name));
     counts.add(planned.outcome);
     std::printf("%s: %s", batchfit::outcomeName(planned.outcome), name.c_str());
     if (!planned.message.empty()) {
       std::printf(": %s", batchfit::errorBoxText(planned.message).c_str());
     }
     std::printf("\n");
+  }
+  for (const std::string& warning : batchfit::planWarnings(settings, plan)) {
+    std::printf("warning: %s\n", warning.c_str());
   }
   std::printf("%s\n", batchfit::countsText(settings, counts).c_str());
   return counts.of(batchfit::PlannedOutcome::Unreadable) > 0 ? 1 : 0;
