@@ -448,6 +448,11 @@ void CropEditor::keyPressEvent(QKeyEvent* event) {
   }
 }
 
+void CropEditor::letGoOfPicture() {
+  picture_ = PixelSurface();
+  pictureView_->setPicture(picture_);
+}
+
 bool CropEditor::editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& s,
                              const std::string& file) {
   picture_ = source;

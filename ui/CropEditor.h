@@ -122,6 +122,10 @@ class CropEditor : public QWidget {
   bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& s,
                    const std::string& file = {});
 
+  // Once a run is over: the picture and its copies on screen are let go of,
+  // so an idle program holds no photo; the next show makes them afresh.
+  void letGoOfPicture();
+
   const CropFrame& frame() const { return frame_; }
   bool editorSkipped() const { return editorSkipped_; }
   const PixelSurface& picture() const { return picture_; }
