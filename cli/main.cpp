@@ -1,6 +1,7 @@
 // batchfit-cli: the batch run from a terminal or a script.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -57,8 +58,8 @@ int runRequest(const batchfit::CliRequest& request) {
 }
 
 // The plan of the run: a line per photo, the warnings and the counts, on
-// standard output. The status is the run's: 1 where it would stop at an
-// unreadable file.
+// standard output. The status is the run's: 1 where it would stop at a
+// photo.
 int planRequest(const batchfit::JobSettings& settings) {
   batchfit::PlanCounts counts;
   std::vector<batchfit::PlannedPhoto> plan;
@@ -75,7 +76,10 @@ int planRequest(const batchfit::JobSettings& settings) {
     std::printf("warning: %s\n", warning.c_str());
   }
   std::printf("%s\n", batchfit::countsText(settings, counts).c_str());
-  return counts.of(batchfit::PlannedOutcome::Unreadable) > 0 ? 1 : 0;
+  const bool stops = std::any_of(plan.begin(), plan.end(), [](const batchfit::PlannedPhoto& p) {
+    return batchfit::stopsTheRun(p.outcome);
+  });
+  return stops ? 1 : 0;
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ constexpr OutcomeWord Words[] = {
     {PlannedOutcome::WrongAspect, FileOutcome::WrongAspectRatio, "wrong aspect ratio"},
     {PlannedOutcome::TooSmall, FileOutcome::TooSmall, "too small"},
     {PlannedOutcome::Unreadable, {}, "unreadable"},
+    {PlannedOutcome::PictureSizeZero, {}, "picture size 0"},
     {{}, FileOutcome::Error, "error"},
 };
 

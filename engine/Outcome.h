@@ -5,8 +5,17 @@
 
 namespace batchfit {
 
-// What a plan foresees for a photo, from its headers alone.
-enum class PlannedOutcome { Straight, Turned, Editor, WrongAspect, TooSmall, Unreadable };
+// What a plan foresees for a photo, from its headers alone. PictureSizeZero:
+// the run would stop at the photo only because a picture size is 0.
+enum class PlannedOutcome {
+  Straight,
+  Turned,
+  Editor,
+  WrongAspect,
+  TooSmall,
+  Unreadable,
+  PictureSizeZero
+};
 
 // What a run did with a file.
 enum class FileOutcome { Written, Edited, SkippedByUser, WrongAspectRatio, TooSmall, Error };

@@ -52,11 +52,4 @@ std::vector<std::string> planWarnings(const JobSettings& settings,
   return {replacedPhotosWarning(replaced)};
 }
 
-bool stopsForPictureSizeZero(const JobSettings& settings, const PlannedPhoto& planned) {
-  if (settings.targetWidth != 0 && settings.targetHeight != 0) return false;
-  return planned.outcome == PlannedOutcome::Unreadable &&
-         (planned.message == "Floating point division by zero" ||
-          planned.message == "Invalid floating point operation");
-}
-
 }  // namespace batchfit

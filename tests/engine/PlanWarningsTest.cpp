@@ -1,13 +1,11 @@
-// The warnings a plan gives before a run: a missing output folder, photos
-// their own results would replace, and a picture size of 0 told apart from
-// unreadable photos.
+// The warnings a plan gives before a run: a missing output folder and the
+// photos their own results would replace.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "engine/PlanWarnings.h"
 #include "tests/support/Batch.h"
-#include "tests/support/CraftedFiles.h"
 
 using batchfit::planPhoto;
 using batchfit::planWarnings;
@@ -54,20 +52,4 @@ TEST(PlanWarnings, CountsThePhotosTheirOwnResultsWouldReplace) {
   batch.settings.saveFormat = batchfit::SaveFormat::Jpeg;
   batch.settings.outputPath = batch.dir.file("out/chosen");
   EXPECT_TRUE(planWarnings(batch.settings, planOf(batch.settings)).empty());
-}
-
-TEST(PlanWarnings, APictureSizeOfZeroIsTheReasonOnlyWhereItsDivisionFails) {
-  Batch batch;
-  const std::string photo = batch.addJpeg("a.jpg", 300, 400);
-  const std::string bitmap = batch.addFile("b.bmp", crafted::makeBmp(300, 400));
-  for (auto size : {&batch.settings.targetWidth, &batch.settings.targetHeight}) {
-    const int kept = *size;
-    *size = 0;
-    EXPECT_TRUE(stopsForPictureSizeZero(batch.settings, planPhoto(batch.settings, photo)));
-    // A bitmap is no JPEG stream, whatever the size.
-    EXPECT_FALSE(stopsForPictureSizeZero(batch.settings, planPhoto(batch.settings, bitmap)));
-    *size = kept;
-  }
-  EXPECT_FALSE(stopsForPictureSizeZero(
-      batch.settings, {batchfit::PlannedOutcome::Unreadable, "Floating point division by zero"}));
 }

@@ -102,7 +102,7 @@ TEST_F(RunFromWindowTest, CloseAllOnTheFirstOfThreeReportBoxesClosesThemAll) {
   start();
   EXPECT_EQ(pressed.size(), 1);
   // The run's record still holds every line.
-  EXPECT_NE(window.totalsLabel()->text().indexOf("too small 3"), -1);
+  EXPECT_NE(window.totalsLabel()->text().indexOf("; too small 3"), -1);
 }
 
 TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {
@@ -121,7 +121,10 @@ TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarl
   EXPECT_FALSE(written("e.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 3 of 5");
   EXPECT_EQ(window.fileList()->count(), 5);
-  EXPECT_TRUE(window.totalsLabel()->text().endsWith("; stopped by an error at picture 3 of 5"));
+  // The totals name the file the error stopped at.
+  EXPECT_TRUE(window.totalsLabel()->text().endsWith(QString::fromStdString(
+      "; stopped by an error at picture 3 of 5 (" + dir.file("c.bmp") + ")")))
+      << window.totalsLabel()->text().toStdString();
 
   // The window is usable again at once.
   EXPECT_FALSE(window.running());
@@ -145,8 +148,8 @@ TEST_F(RunFromWindowTest, AfterTheReportALineGivesTheTotalsAndTheReportSavesAsCs
   });
   start();
   ASSERT_EQ(answerer.seen.size(), 2u);
-  EXPECT_TRUE(QRegularExpression("^Written 1, edited 0, skipped by the user 0, wrong aspect ratio "
-                                 "1, too small 1\nTook 0:\\d\\d\\.\\d$")
+  EXPECT_TRUE(QRegularExpression("^Written 1: 1 scaled, 0 edited; skipped by the user 0; wrong "
+                                 "aspect ratio 1; too small 1\nTook 0:\\d\\d\\.\\d$")
                   .match(window.totalsLabel()->text())
                   .hasMatch())
       << window.totalsLabel()->text().toStdString();
