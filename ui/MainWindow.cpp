@@ -89,18 +89,21 @@ void MainWindow::createControls() {
   column->addWidget(fileList_, 1);
   planLine_ = new PlanLine(this);
   planLine_->onShown = [this](const ListPlan& plan) { showPlans(plan); };
-  bottomPart_ = keptPart({new QWidgetItem(planLine_), sizeRow(), rotateRow(), optionsRow(),
-                          progressRow(), totalsRow()});
+  auto* planRow = new QHBoxLayout;
+  planRow->addWidget(planLine_);
+  bottomPart_ =
+      keptPart({planRow, sizeRow(), rotateRow(), optionsRow(), progressRow(), totalsRow()});
   column->addWidget(bottomPart_, 0, Qt::AlignLeft);
 }
 
-QWidget* MainWindow::keptPart(const QList<QLayoutItem*>& rows) {
+QWidget* MainWindow::keptPart(const QList<QLayout*>& rows) {
   auto* part = new QWidget(this);
   part->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   auto* column = new QVBoxLayout(part);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(6);
-  for (QLayoutItem* row : rows) column->addItem(row);
+  // Added as layouts, their widgets become the part's.
+  for (QLayout* row : rows) column->addLayout(row);
   return part;
 }
 

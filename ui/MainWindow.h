@@ -22,7 +22,6 @@ class QComboBox;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
-class QLayoutItem;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -95,7 +94,7 @@ class MainWindow : public QWidget {
  private:
   void createControls();
   // Rows that keep their place and size however large the window is made.
-  QWidget* keptPart(const QList<QLayoutItem*>& rows);
+  QWidget* keptPart(const QList<QLayout*>& rows);
   void keepDesignedWidth();
   QLayout* firstRow();
   QLayout* sizeRow();
