@@ -38,15 +38,17 @@ class EditorLikeFrontEnd : public batchfit::FrontEnd {
   void showProgress(const batchfit::Progress&) override {}
   void repaintMain() override {}
   bool showMessage(const std::string&) override { return true; }
-  bool editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole&,
-                   const batchfit::JobSettings&, const std::string&) override {
+  batchfit::CropDecision editPicture(const batchfit::PixelSurface& source,
+                                     const batchfit::JobSettings& settings,
+                                     const std::string&) override {
     picture_ = source;
     screen_.assign(std::size_t(source.width()) * std::size_t(source.height()), 0);
     for (std::int32_t y = 0; y < source.height(); ++y) {
       const batchfit::ColorRef* row = source.row(y);
       std::copy(row, row + source.width(), screen_.begin() + std::ptrdiff_t(y) * source.width());
     }
-    return false;
+    // The frame at the top left, the target's size.
+    return {false, {{0, 0, settings.targetWidth, settings.targetHeight}, false}};
   }
   void letGoOfPicture() {
     picture_ = batchfit::PixelSurface();

@@ -21,8 +21,9 @@ namespace batchfit {
 
 // How a mode scales a loaded picture onto a target of its own while it
 // decodes, where the picture needs no one (no crop editor, no report line):
-// exactly what the run would leave in TI from the whole picture. None where
-// the run must see the whole picture.
+// exactly what the run would leave in TI from the whole picture. An empty
+// surface for a picture only reported, once it decoded to its end. None
+// where the run must see the whole picture.
 using ScaleWhileDecoding =
     std::function<std::optional<PixelSurface>(const JobSettings&, const JpegObject&)>;
 

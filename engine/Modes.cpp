@@ -1,11 +1,14 @@
 #include "engine/Modes.h"
 
 #include <optional>
+#include <utility>
 
 #include "engine/AntiAlias.h"
+#include "engine/CropCommit.h"
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
+#include "image/ExifOrientation.h"
 
 namespace batchfit {
 
@@ -52,6 +55,14 @@ std::optional<PixelSurface> scaledWhileDecoding(const JobSettings& settings, con
   return target;
 }
 
+// A picture whose only outcome is its report line, decoded row by row to its
+// end so that damaged data fail at this photo as its whole decode does; the
+// empty surface says nothing of it is kept.
+PixelSurface decodedForTheReport(const JpegObject& jpeg) {
+  jpeg.scanRows([](std::int32_t, const ColorRef*) {});
+  return PixelSurface();
+}
+
 // Writes TI as the output of name; the record takes the file with outcome.
 void writeAndRecord(ModeRun& run, const std::string& name, FileOutcome outcome) {
   const WrittenOutput written =
@@ -80,22 +91,33 @@ void writeScaled(ModeRun& run, const std::string& name) {
   passAndWrite(run, name);
 }
 
-// The crop editor decides; nothing is written or reported for a skipped picture.
+// The crop editor decides and the run commits "OK/NEXT" from PI into TI;
+// nothing is written or reported for a skipped picture.
 // Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
-  const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
+  const CropDecision decision =
+      run.frontEnd.editPicture(run.pictures.PI.surface(), run.settings, name);
+  if (!decision.skipped) {
+    commitCrop(run.pictures.PI.surface(), decision.part, run.settings, run.pictures.TI);
+  }
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (skipped) {
+  if (decision.skipped) {
     run.record.finish(FileOutcome::SkippedByUser);
   } else {
     writeAndRecord(run, name, FileOutcome::Edited);
   }
 }
 
+void reportWrongAspect(ModeRun& run, const std::string& name) {
+  report(run, FileOutcome::WrongAspectRatio,
+         quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+}
+
 void keenWork(ModeRun& run, const std::string& name) {
-  if (run.scaled) return writeScaled(run, name);
+  if (run.scaled) {
+    return run.scaled->empty() ? reportWrongAspect(run, name) : writeScaled(run, name);
+  }
   const PixelSurface& picture = run.pictures.PI.surface();
   const Decision decision = decide(run.settings, picture.width(), picture.height());
   switch (decision.handling) {
@@ -104,8 +126,7 @@ void keenWork(ModeRun& run, const std::string& name) {
     case Handling::Edit:
       return editAndWrite(run, name);
     case Handling::Report:
-      report(run, FileOutcome::WrongAspectRatio,
-             quotedName(name) + " was not resized, reason: wrong aspect ratio!");
+      return reportWrongAspect(run, name);
   }
 }
 
@@ -117,13 +138,17 @@ void resizeAllWork(ModeRun& run, const std::string& name) {
 
 // The one place that decides how a photo's pixels are got, from its JPEG
 // header: a photo the run scales, standing as stored, is scaled row by row
-// as it decodes; every other is decoded whole: one for the crop editor or
-// the report, and one the run first turns upright.
+// as it decodes; one only reported is decoded row by row and kept nowhere;
+// every other is decoded whole: one for the crop editor, and one the run
+// first turns upright.
 std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const JpegObject& jpeg) {
-  if (appliedOrientation(settings, jpeg) != 1) return std::nullopt;
-  const Decision decision =
-      decide(settings, std::int32_t(jpeg.headerWidth()), std::int32_t(jpeg.headerHeight()));
-  if (decision.handling != Handling::Scale) return std::nullopt;
+  const int orientation = appliedOrientation(settings, jpeg);
+  std::int32_t width = std::int32_t(jpeg.headerWidth());
+  std::int32_t height = std::int32_t(jpeg.headerHeight());
+  if (swapsSides(orientation)) std::swap(width, height);
+  const Decision decision = decide(settings, width, height);
+  if (decision.handling == Handling::Report) return decodedForTheReport(jpeg);
+  if (orientation != 1 || decision.handling != Handling::Scale) return std::nullopt;
   return scaledWhileDecoding(settings, jpeg, decision.placement);
 }
 

@@ -32,7 +32,8 @@ struct ModeRun {
   // How the mode scales a picture that needs no one; may be empty.
   const ScaleWhileDecoding& scale;
   // The current picture as it was scaled onto the target while it decoded,
-  // if it was: then PI holds no pixels and the mode writes this.
+  // if it was: then PI holds no pixels and the mode writes this (or, empty,
+  // only reports the picture).
   std::optional<PixelSurface> scaled;
 };
 
@@ -47,9 +48,10 @@ int appliedOrientation(const JobSettings& settings, const JpegObject& jpeg);
 
 // How a picture that passed the size test is decoded: where the mode scales
 // it (scale makes its target), it is scaled row by row as it decodes and
-// never held whole; otherwise (the crop editor, a report line, a photo to
-// turn upright) it is decoded whole into picture. Gives the scaled target,
-// or none when the picture was decoded whole. A failure while scaling leaves
+// never held whole, as is one it only reports; otherwise (the crop editor, a
+// photo to turn upright) it is decoded whole into picture. Gives the scaled
+// target (empty for one only reported), or none when the picture was decoded
+// whole. A failure while scaling leaves
 // the picture to the whole decode and the mode's own work, which raise the
 // error at the step where a run without scaling does.
 std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& settings,

@@ -14,6 +14,7 @@ constexpr std::uint8_t MarkerSos = 0xDA;
 constexpr std::uint8_t MarkerApp1 = 0xE1;
 constexpr std::uint16_t OrientationTag = 0x0112;
 constexpr std::uint16_t TypeShort = 3;
+constexpr std::uint16_t TypeLong = 4;
 constexpr int Upright = 1;
 
 // The TIFF structure inside an EXIF segment: fields in its byte order, every
@@ -67,8 +68,11 @@ int orientationInTiff(const std::uint8_t* data, std::size_t size) {
   for (std::uint64_t i = 0; i < *entries; ++i) {
     const std::uint64_t entry = *directory + 2 + 12 * i;
     if (tiff.u16(entry) != OrientationTag) continue;
-    const std::optional<std::uint32_t> value = tiff.u16(entry + 8);
-    const bool wellFormed = tiff.u16(entry + 2) == TypeShort && tiff.u32(entry + 4) == 1u;
+    // Some writers store the tag as a LONG; photo tools read it all the same.
+    const std::optional<std::uint32_t> type = tiff.u16(entry + 2);
+    const std::optional<std::uint32_t> value =
+        type == TypeLong ? tiff.u32(entry + 8) : tiff.u16(entry + 8);
+    const bool wellFormed = (type == TypeShort || type == TypeLong) && tiff.u32(entry + 4) == 1u;
     return wellFormed && value && *value >= 1 && *value <= 8 ? int(*value) : Upright;
   }
   return Upright;

@@ -246,6 +246,25 @@ JDIMENSION nextRowToRead(JDIMENSION y, JDIMENSION height, const std::vector<std:
   return JDIMENSION(*next);
 }
 
+// Whether libjpeg's passing over rows leaves the rows read after it as a
+// full read gives them, by the sampling of every component. It does where no
+// component is sampled taller than another, and, where rows come two to a
+// group, where a component is smoothed upward 2 down and 1 or 2 across from
+// more than 2 samples a row, for which libjpeg keeps the rows around each
+// group. For every other sampling the rows after a pass come out wrong, and
+// for some with rows four to a group the pass does not end.
+bool passesOverExactly(const jpeg_decompress_struct& info) {
+  if (info.max_v_samp_factor == 1) return true;
+  if (info.max_v_samp_factor > 2) return false;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    const int across = info.max_h_samp_factor / component.h_samp_factor;
+    const int down = info.max_v_samp_factor / component.v_samp_factor;
+    if (down == 2 && across <= 2 && component.downsampled_width > 2) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void JpegObject::scanRows(const RowSink& take, const std::vector<std::int32_t>* needed) const {
@@ -254,8 +273,9 @@ void JpegObject::scanRows(const RowSink& take, const std::vector<std::int32_t>* 
   jpeg_decompress_struct& info = decompressor.info();
   decompressor.check(bf_start_decompress(&info));
   // A gray picture's dithering carries each row's error into the next one,
-  // so every row of it is decoded.
-  if (info.quantize_colors) needed = nullptr;
+  // so every row of it is decoded; so is every row of a sampling that
+  // libjpeg cannot pass over exactly.
+  if (info.quantize_colors || !passesOverExactly(info)) needed = nullptr;
   std::vector<ColorRef> row(info.output_width);
   auto next = needed ? needed->begin() : std::vector<std::int32_t>::const_iterator();
   for (JDIMENSION y = 0; y < info.output_height; ++y) {

@@ -47,8 +47,8 @@ class JpegObject {
   // down, exactly as decodeTo would store it, without ever holding the
   // whole picture. Given the rows take needs (ascending, no repeats), the
   // decoder passes over the others where that leaves the rows it hands out
-  // exact, and hands those out only. The same errors as decodeTo; the held
-  // surface stays.
+  // exact, and hands those out only; elsewhere it hands out every row. The
+  // same errors as decodeTo; the held surface stays.
   using RowSink = std::function<void(std::int32_t y, const ColorRef* row)>;
   void scanRows(const RowSink& take, const std::vector<std::int32_t>* needed = nullptr) const;
   // Takes over what another object's loadFile (and decodeTo) made of a file,

@@ -107,3 +107,12 @@ TEST(CliOptions, UsageErrorsNameTheBadOptionOrValue) {
   EXPECT_EQ(usageMessage({"--dry-run", "--report", "r.csv", "a"}), "--dry-run writes no report");
   EXPECT_EQ(usageMessage({"--antialias=yes", "a"}), "option --antialias takes no value");
 }
+
+TEST(CliOptions, BoundsAreInclusiveAtBothEnds) {
+  EXPECT_EQ(parse({"-q", "0", "a"}).jpegQuality, 0);
+  EXPECT_EQ(parse({"-q", "100", "a"}).jpegQuality, 100);
+  EXPECT_EQ(parse({"-j", "1", "a"}).jobs, 1);
+  EXPECT_EQ(parse({"-j", "1024", "a"}).jobs, 1024);
+  EXPECT_EQ(usageMessage({"-q", "-1", "a"}), "--quality must be between 0 and 100: '-1'");
+  EXPECT_EQ(usageMessage({"-j", "1025", "a"}), "--jobs must be between 1 and 1024: '1025'");
+}

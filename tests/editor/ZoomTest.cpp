@@ -3,22 +3,16 @@
 #include <vector>
 
 #include "editor/Zoom.h"
+#include "tests/support/FrameGeometry.h"
 
 using namespace batchfit;
+using edittest::Geometry;
+using edittest::geometryOf;
 
 namespace {
 
 const JobSettings defaults;
 const PictureSize picture{1000, 900};
-
-struct Geometry {
-  std::int32_t left, top, width, height;
-  bool operator==(const Geometry&) const = default;
-};
-
-Geometry geometryOf(const CropFrame& f) {
-  return {f.left(), f.top(), f.width(), f.height()};
-}
 
 // The frame pressed at `from` on screen and dragged through `path`, then the
 // handle pressed where it lies and dragged through the same path.
@@ -71,6 +65,11 @@ TEST(Zoom, FitsThePictureAndStepsFromThere) {
   const Zoom fit = Zoom::toFit({6000, 4000}, {1280, 983});
   EXPECT_EQ(fit, Zoom(1280, 6000));
   EXPECT_EQ(fit.percent(), 21);
+  // The percentage shown is rounded, halves up.
+  EXPECT_EQ(Zoom(2, 3).percent(), 67);
+  EXPECT_EQ(Zoom(1, 3).percent(), 33);
+  EXPECT_EQ(Zoom(1, 200).percent(), 1);
+  EXPECT_EQ(Zoom(1, 201).percent(), 0);
   EXPECT_EQ(Zoom::toFit({4000, 6000}, {1280, 983}), Zoom(983, 6000));
   EXPECT_EQ(Zoom::toFit({0, 0}, {1280, 983}), Zoom());
   EXPECT_EQ(fit.in(), Zoom(1, 4));

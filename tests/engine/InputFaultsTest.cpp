@@ -170,6 +170,17 @@ TEST_P(InputFaults, CorruptHuffmanTableStopsTheRunAtDecoding) {
   expectGoodRunAfterwards();
 }
 
+// A photo only reported fails at it just the same.
+TEST_P(InputFaults, CorruptHuffmanTableStopsTheRunAtAPhotoOnlyReported) {
+  first = input("first.jpg", goodJpeg(1));
+  last = input("last.jpg", goodJpeg(2));
+  const Bytes wide = crafted::withBadHuffmanTable(testpics::makeJpeg(900, 300));
+  batchfit::JobSettings s = settings({first, input("wide.jpg", wide), last});
+  s.mismatchAction = batchfit::MismatchAction::Skip;
+  expectStopped(run(s), jpegError(JERR_BAD_HUFF_TABLE), "Picture 2 of 3");
+  expectOnlyFirstOutput();
+}
+
 TEST_P(InputFaults, BitmapClaimingMorePixelsThanItHoldsStopsTheRunAtIt) {
   const Bytes full = crafted::makeBmp(400, 300);
   const Outcome outcome = runAround(input("short.bmp", crafted::cutTo(full, 60)));

@@ -1,5 +1,8 @@
 // The Keen resizing and edit-all modes through the scripted front end.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "engine/Scaling.h"
 #include "image/Error.h"
@@ -20,7 +23,6 @@ namespace {
 
 constexpr Mode Keen = Mode::Keen;
 constexpr Mode EditAll = Mode::EditAll;
-constexpr ColorRef Red = makeColor(255, 0, 0);
 
 std::string wrongAspectLine(const std::string& path) {
   return "\"" + path + "\" was not resized, reason: wrong aspect ratio!";
@@ -52,6 +54,23 @@ void expectScaledFrom(Batch& batch, const std::string& path, bool turned,
   }
 }
 
+// The written picture is the photo's 176 x 220 part at (left, top), as the
+// run commits the editor's frame.
+void expectFramedPart(const std::string& output, const std::string& photo, int left, int top) {
+  const PixelSurface written = readBmp(output);
+  const PixelSurface picture = testpics::referenceDecode(testpics::readFile(photo));
+  for (int y = 0; y < 220; ++y) {
+    for (int x = 0; x < 176; ++x) {
+      ASSERT_EQ(written.getPixel(x, y), picture.getPixel(left + x, top + y)) << x << "," << y;
+    }
+  }
+}
+
+// A frame of the default target's size at (left, top).
+SurfaceRect frameAt(int left, int top) {
+  return {left, top, left + 176, top + 220};
+}
+
 TEST(KeenMode, MatchingPicturesAreScaledStraightOrTurnedWithoutTheEditor) {
   Batch portrait;
   const std::string portraitPath = portrait.addJpeg("portrait.jpg", 600, 800);
@@ -72,21 +91,21 @@ TEST(KeenMode, MatchingPicturesAreScaledStraightOrTurnedWithoutTheEditor) {
 TEST(KeenMode, MismatchGoesToTheEditorOrIntoTheReport) {
   Batch edited;
   bmpBatch(edited, Keen);
-  edited.addJpeg("wide.jpg", 1200, 800);
-  edited.frontEnd.script(EditorAnswer::confirm(Red));
+  const std::string wide = edited.addJpeg("wide.jpg", 1200, 800);
+  edited.frontEnd.script(EditorAnswer::confirm(frameAt(100, 50)));
   edited.run();
   EXPECT_EQ(callsStartingWith(edited.frontEnd, "edit"), std::vector<std::string>{"edit 1200x800"});
   EXPECT_TRUE(edited.frontEnd.messages.empty());
-  EXPECT_EQ(readBmp(edited.output("wide.bmp")).getPixel(100, 100), Red);
+  expectFramedPart(edited.output("wide.bmp"), wide, 100, 50);
 
   Batch reported;
   reported.settings.mismatchAction = MismatchAction::Skip;
-  const std::string wide = reported.addJpeg("wide.jpg", 1200, 800);
+  const std::string reportedWide = reported.addJpeg("wide.jpg", 1200, 800);
   const std::string tall = reported.addJpeg("tall.jpg", 800, 1200);
   reported.addJpeg("fits.jpg", 600, 800);
   reported.run();
   EXPECT_EQ(reported.frontEnd.messages,
-            (std::vector<std::string>{wrongAspectLine(wide), wrongAspectLine(tall)}));
+            (std::vector<std::string>{wrongAspectLine(reportedWide), wrongAspectLine(tall)}));
   EXPECT_EQ(reported.outputs(), std::vector<std::string>{"fits.jpg"});
 }
 
@@ -132,13 +151,47 @@ TEST(KeenMode, SquareTargetTurnsEveryMatchingPicture) {
             testpics::referenceDecode(testpics::readFile(path)).getPixel(298, 0));
 }
 
+// The peak memory of the batch's run in a process of its own, as the bench
+// measures it; the run must leave as many outputs and report lines as given.
+long peakKiBOfRun(Batch& batch, std::size_t outputs, std::size_t lines) {
+  const pid_t child = fork();
+  if (child == 0) {
+    batch.run();
+    _exit(batch.outputs().size() == outputs && batch.frontEnd.messages.size() == lines ? 0 : 1);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  return usage.ru_maxrss;
+}
+
+// A photo only reported is decoded row by row and never held whole (192 MB
+// for this one): its run needs no more than resizing the same photo.
+TEST(KeenMode, ReportedPhotoTakesNoMoreMemoryThanResizingIt) {
+  if (!testpics::canCapAddressSpace()) GTEST_SKIP() << "the sanitizers' memory hides the run's";
+  Batch batch;
+  batch.settings.aspectTolerance = 1;  // a 4:3 photo matches no 176 x 220 target
+  batch.addJpeg("photo.jpg", 8000, 6000);
+  batch.settings.mode = Keen;
+  batch.settings.mismatchAction = MismatchAction::Skip;
+  const long reported = peakKiBOfRun(batch, 0, 1);
+  batch.settings.mode = Mode::ResizeAll;
+  const long resized = peakKiBOfRun(batch, 1, 0);
+  EXPECT_LE(double(reported), 1.2 * double(resized)) << resized << " KiB resizing";
+}
+
 TEST(KeenMode, SkippedPictureIsNeitherWrittenNorReportedButStillSoftened) {
   Batch batch;
   bmpBatch(batch, Keen);
   batch.settings.antiAlias = true;
-  batch.addJpeg("first.jpg", 1200, 800);
-  batch.addJpeg("second.jpg", 1200, 800);
-  batch.frontEnd.script(EditorAnswer::confirm(0));
+  // Black photos, so that the pass alone makes the numbers below.
+  const auto black = testpics::makeJpeg(1200, 800, testpics::JpegKind::Baseline, [](int, int) {
+    return testpics::Rgb{0, 0, 0};
+  });
+  batch.addFile("first.jpg", black);
+  batch.addFile("second.jpg", black);
+  batch.frontEnd.script(EditorAnswer::confirm());
   batch.frontEnd.script(EditorAnswer::skipIt());
   batch.run();
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"first.bmp"});
@@ -177,10 +230,10 @@ TEST(EditAllMode, LabelsCountTheListPlaceWhenTheFirstFileIsTooSmall) {
   Batch batch;
   bmpBatch(batch, EditAll);
   const std::string small = batch.addJpeg("small.jpg", 50, 50);
-  batch.addJpeg("second.jpg", 300, 400);
-  batch.addJpeg("third.jpg", 640, 480);
-  batch.frontEnd.script(EditorAnswer::confirm(Red));
-  batch.frontEnd.script(EditorAnswer::confirm(makeColor(0, 0, 255)));
+  const std::string second = batch.addJpeg("second.jpg", 300, 400);
+  const std::string third = batch.addJpeg("third.jpg", 640, 480);
+  batch.frontEnd.script(EditorAnswer::confirm(frameAt(10, 20)));
+  batch.frontEnd.script(EditorAnswer::confirm(frameAt(300, 40)));
   batch.run();
 
   std::vector<std::string> seen;
@@ -193,27 +246,28 @@ TEST(EditAllMode, LabelsCountTheListPlaceWhenTheFirstFileIsTooSmall) {
   EXPECT_EQ(seen, (std::vector<std::string>{"progress Picture 0 of 3", "progress Picture 2 of 3",
                                             "edit 300x400", "progress Picture 3 of 3",
                                             "edit 640x480", "message " + tooSmallLine(small)}));
-  EXPECT_EQ(readBmp(batch.output("second.bmp")).getPixel(0, 0), Red);
-  EXPECT_EQ(readBmp(batch.output("third.bmp")).getPixel(0, 0), makeColor(0, 0, 255));
+  expectFramedPart(batch.output("second.bmp"), second, 10, 20);
+  expectFramedPart(batch.output("third.bmp"), third, 300, 40);
 }
 
 TEST(EditAllMode, TargetKeepsThePreviousResultAfterSkip) {
   Batch batch;
   bmpBatch(batch, EditAll);
-  batch.addJpeg("first.jpg", 300, 400);
+  const std::string first = batch.addJpeg("first.jpg", 300, 400);
   batch.addJpeg("second.jpg", 300, 400);
-  batch.frontEnd.script(EditorAnswer::confirm(Red));
+  batch.frontEnd.script(EditorAnswer::confirm(frameAt(50, 60)));
   batch.frontEnd.script(EditorAnswer::skipIt());
   batch.run();
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"first.bmp"});
-  EXPECT_EQ(batch.pictures.TI.surface().getPixel(175, 219), Red);
+  EXPECT_EQ(batch.pictures.TI.surface().getPixel(175, 219),
+            testpics::referenceDecode(testpics::readFile(first)).getPixel(50 + 175, 60 + 219));
 
   Batch reversed;
   bmpBatch(reversed, EditAll);
   reversed.addJpeg("first.jpg", 300, 400);
   reversed.addJpeg("second.jpg", 300, 400);
   reversed.frontEnd.script(EditorAnswer::skipIt());
-  reversed.frontEnd.script(EditorAnswer::confirm(Red));
+  reversed.frontEnd.script(EditorAnswer::confirm());
   reversed.run();
   EXPECT_EQ(reversed.outputs(), std::vector<std::string>{"second.bmp"});
 }

@@ -34,7 +34,7 @@ TEST(RunRecord, EachFileHasItsOutcomeAndTheCsvCarriesTheReportLinesAsShown) {
   batch.addJpeg("small, \"odd\"\nname.jpg", 100, 100);
   const std::string edited = batch.addJpeg("edited.jpg", 900, 300);
   const std::string passed = batch.addJpeg("passed.jpg", 900, 300);
-  batch.frontEnd.script(EditorAnswer::confirm(batchfit::makeColor(1, 2, 3)));
+  batch.frontEnd.script(EditorAnswer::confirm());
   batch.frontEnd.script(EditorAnswer::skipIt());
   batch.run();
 
@@ -53,6 +53,30 @@ TEST(RunRecord, EachFileHasItsOutcomeAndTheCsvCarriesTheReportLinesAsShown) {
                 ",skipped by the user,,\r\n");
   EXPECT_EQ(record.count(FileOutcome::Edited), 1);
   EXPECT_EQ(record.stoppedAt(), 0);
+}
+
+// An error during a file stops the run at it; one between files, at the
+// next, unnamed. A carriage return alone makes a CSV field quoted.
+TEST(RunRecord, AnErrorStopsAtTheFileTakenUpOrElseAtTheNext) {
+  batchfit::RunRecord record;
+  record.start(3);
+  record.takeUp(1, "a\rb.jpg");
+  record.finish(FileOutcome::TooSmall, "line");
+  record.fail("boom");
+  EXPECT_EQ(record.stoppedAt(), 2);
+  EXPECT_EQ(record.files().back().file, "");
+  const std::string csv =
+      "file,outcome,reason,output path\r\n\"a\rb.jpg\",too small,line,\r\n,error,";
+  EXPECT_EQ(batchfit::reportCsv(record).substr(0, csv.size()), csv);
+  record.start(3);
+  record.takeUp(2, "c.jpg");
+  record.fail("boom");
+  EXPECT_EQ(record.stoppedAt(), 2);
+  EXPECT_EQ(record.files().back().file, "c.jpg");
+  record.start(3);
+  record.fail("boom");
+  EXPECT_EQ(record.stoppedAt(), 1);
+  EXPECT_EQ(record.files().back().file, "");
 }
 
 }  // namespace

@@ -38,6 +38,29 @@ TEST(ExifOrientation, ReadsTheTagInEitherByteOrder) {
   }
 }
 
+// A LONG is read as a SHORT is, in either byte order; an entry whose last
+// byte lies beyond its segment is not read, even where the bytes after the
+// segment would give a tag, nor is a segment after the scan has begun.
+TEST(ExifOrientation, ReadsALongTagOnlyWithinItsSegmentBeforeTheScan) {
+  const Bytes photo = testpics::makeJpeg(8, 8);
+  const Bytes intel = crafted::withExifOrientation(photo, 6, false);
+  const Bytes motorola = crafted::withExifOrientation(photo, 6, true);
+  EXPECT_EQ(tagOf(patched(intel, 30, 4)), 6);
+  EXPECT_EQ(tagOf(patched(patched(patched(motorola, 31, 4), 37, 0), 39, 6)), 6);
+  EXPECT_EQ(tagOf(patched(intel, 30, 9)), 1) << "SLONG";
+  // The segment's length (its low byte at -1) cut to end with the entry, at
+  // 40, or 1 byte before it.
+  EXPECT_EQ(tagOf(patched(motorola, -1, 42)), 6);
+  EXPECT_EQ(tagOf(patched(motorola, -1, 41)), 1);
+  // The same segment once the first scan has begun: right after its header.
+  const std::string exif = "Exif";
+  const auto at = std::search(motorola.begin(), motorola.end(), exif.begin(), exif.end()) - 4;
+  Bytes late = photo;
+  late.insert(late.begin() + std::ptrdiff_t(crafted::scanDataOffset(photo)), at,
+              at + 2 + (at[2] << 8 | at[3]));
+  EXPECT_EQ(tagOf(late), 1);
+}
+
 TEST(ExifOrientation, AMissingOrBrokenTagIsOne) {
   const Bytes photo = testpics::makeJpeg(8, 8);
   const Bytes tagged = crafted::withExifOrientation(photo, 6, true);
@@ -51,7 +74,7 @@ TEST(ExifOrientation, AMissingOrBrokenTagIsOne) {
       {"not 42", patched(tagged, 9, 43)},
       {"directory beyond the segment", patched(tagged, 10, 0x7F)},
       {"more entries than the segment holds", patched(tagged, 14, 0x40)},
-      {"type LONG", patched(tagged, 31, 4)},
+      {"type LONG holding a SHORT's bytes", patched(tagged, 31, 4)},
       {"count 2", patched(tagged, 35, 2)},
       {"segment longer than the file", Bytes(tagged.begin(), tagged.begin() + 40)},
       {"empty", {}},

@@ -497,30 +497,78 @@ std::vector<std::int32_t> everyNth(int height, int count) {
   return rows;
 }
 
+// The sampling factors of luma, Cb and Cr, h x v each.
+struct Sampling {
+  int factors[3][2];
+};
+
+std::string nameOf(const Sampling& s) {
+  std::string name;
+  for (const auto& [h, v] : s.factors) {
+    name += (name.empty() ? "" : " ") + std::to_string(h) + "x" + std::to_string(v);
+  }
+  return name;
+}
+
+// Every luma sampling over 1x1 chroma within libjpeg's 10 blocks a unit,
+// then chroma sampled otherwise, on both sides of what the decoder passes
+// over exactly (a component smoothed 2 down, or none taller than another).
+std::vector<Sampling> everySampling() {
+  std::vector<Sampling> samplings;
+  for (int h = 1; h <= 4; ++h) {
+    for (int v = 1; v <= 4; ++v) {
+      if (h * v + 2 <= 10) samplings.push_back({{{h, v}, {1, 1}, {1, 1}}});
+    }
+  }
+  samplings.insert(samplings.end(), {{{{1, 2}, {1, 2}, {1, 2}}},
+                                     {{{1, 3}, {1, 3}, {1, 3}}},
+                                     {{{2, 2}, {1, 2}, {1, 2}}},
+                                     {{{2, 2}, {2, 1}, {2, 1}}},
+                                     {{{4, 1}, {2, 1}, {2, 1}}},
+                                     {{{1, 4}, {1, 2}, {1, 2}}},
+                                     {{{1, 4}, {1, 1}, {1, 4}}},
+                                     {{{2, 2}, {1, 1}, {2, 1}}},
+                                     {{{3, 2}, {3, 1}, {1, 1}}},
+                                     {{{2, 3}, {2, 1}, {1, 1}}}});
+  return samplings;
+}
+
+Bytes sampledJpeg(int width, int height, const Sampling& s, bool progressive) {
+  return sampledJpeg(width, height, s.factors[0][0], s.factors[0][1], [&](auto& c) {
+    for (int i = 1; i < 3; ++i) {
+      c.comp_info[i].h_samp_factor = s.factors[i][0];
+      c.comp_info[i].v_samp_factor = s.factors[i][1];
+    }
+    if (progressive) jpeg_simple_progression(&c);
+  });
+}
+
 // Given the rows it must hand out, a scan passes over others where the
 // decoder allows, and still hands each of those rows exactly as the whole
-// decode has it: for every kind of photo and subsampling, restart intervals,
-// photos cut short (a progressive one smoothed), and sparse or clustered rows
-// at the edges of the decoder's row groups.
+// decode has it: for every sampling, baseline and progressive, restart
+// intervals, chroma 2 and 3 samples wide, every kind of photo, photos cut
+// short (a progressive one smoothed), and sparse or clustered rows at the
+// edges of the decoder's row groups.
 TEST_F(Reading, RowScanOfNeededRowsGivesThemAsTheWholeDecode) {
   const auto progressive = [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); };
   const auto restarts = [](jpeg_compress_struct& c) { c.restart_in_rows = 1; };
-  const std::vector<std::pair<std::string, Bytes>> photos = {
-      {"4:2:0", sampledJpeg(203, 157, 2, 2)},
-      {"4:2:0 progressive", sampledJpeg(203, 157, 2, 2, progressive)},
-      {"4:2:2", sampledJpeg(203, 157, 2, 1)},
-      {"4:2:2 progressive", sampledJpeg(203, 157, 2, 1, progressive)},
-      {"4:4:0", sampledJpeg(203, 157, 1, 2)},
-      {"4:4:4", sampledJpeg(203, 157, 1, 1)},
-      {"4:4:4 progressive", sampledJpeg(203, 157, 1, 1, progressive)},
-      {"4:2:0 restarts", sampledJpeg(203, 157, 2, 2, restarts)},
-      {"4:2:2 progressive restarts",
-       sampledJpeg(203, 157, 2, 1, [&](auto& c) { progressive(c), restarts(c); })},
-      {"gray", testpics::makeJpeg(203, 157, JpegKind::Gray, testpics::busy, 85)},
-      {"cmyk", testpics::makeJpeg(203, 157, JpegKind::Cmyk, testpics::busy, 85)},
-      {"cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2), 60)},
-      {"progressive cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2, progressive), 45)},
-      {"one row", sampledJpeg(203, 1, 2, 2)}};
+  std::vector<std::pair<std::string, Bytes>> photos;
+  for (const Sampling& s : everySampling()) {
+    photos.emplace_back(nameOf(s), sampledJpeg(203, 157, s, false));
+    photos.emplace_back(nameOf(s) + " progressive", sampledJpeg(203, 157, s, true));
+  }
+  photos.insert(
+      photos.end(),
+      {{"4:2:0 4 wide", sampledJpeg(4, 157, 2, 2)},
+       {"4:2:0 5 wide", sampledJpeg(5, 157, 2, 2)},
+       {"4:2:0 restarts", sampledJpeg(203, 157, 2, 2, restarts)},
+       {"4:2:2 progressive restarts",
+        sampledJpeg(203, 157, 2, 1, [&](auto& c) { progressive(c), restarts(c); })},
+       {"gray", testpics::makeJpeg(203, 157, JpegKind::Gray, testpics::busy, 85)},
+       {"cmyk", testpics::makeJpeg(203, 157, JpegKind::Cmyk, testpics::busy, 85)},
+       {"cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2), 60)},
+       {"progressive cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2, progressive), 45)},
+       {"one row", sampledJpeg(203, 1, 2, 2)}});
   const std::vector<std::vector<std::int32_t>> samplings = {everyNth(157, 157),
                                                             everyNth(157, 60),
                                                             everyNth(157, 11),

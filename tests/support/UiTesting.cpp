@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <utility>
 
 #include "ui/MessageDialog.h"
 
@@ -37,9 +38,11 @@ void ModalAnswerer::check() {
   // Armed first, so that a modal window the answer itself leads to is answered too.
   timer_.start(5);
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal && modal->isVisible()) {
+  if (modal && modal->isVisible() && modal != answering_) {
     seen.push_back({modalClass(modal), modal->windowTitle(), modalText(modal)});
+    QWidget* outer = std::exchange(answering_, modal);
     answer_(modal);
+    answering_ = outer;
   }
 }
 

@@ -41,6 +41,8 @@ class ModalAnswerer {
 
   std::function<void(QWidget*)> answer_;
   QTimer timer_;
+  // The window being answered: an answer that lets events through sees it again.
+  QWidget* answering_ = nullptr;
 };
 
 // Accepts the modal window: its default button for a dialog.
