@@ -10,10 +10,6 @@
 // brackets, the median of the rounds' own ratios, and the peak memory of each.
 // Last, what the program holds idle after an edit-all run of five
 // 24-megapixel photos, against what it held before.
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -27,8 +23,6 @@
 #include "bench/IdleMemory.h"
 #include "image/MemoryReuse.h"
 #include "tests/support/TestPictures.h"
-
-extern char** environ;
 
 namespace {
 
@@ -65,28 +59,8 @@ Batch writeBatch(const std::filesystem::path& dir, const std::string& name,
 
 // ---- measuring ----
 
-struct ProcessRun {
-  double seconds = 0;
-  long peakKiB = 0;
-  bool ok = false;
-};
-
-ProcessRun runProcess(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  ProcessRun run;
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  run.peakKiB = usage.ru_maxrss;
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return run;
-}
+using bench::ProcessRun;
+using bench::runProcess;
 
 // Runs one after the other, as a script does: the times add up.
 ProcessRun runEach(const std::vector<std::vector<std::string>>& commands) {

@@ -1,5 +1,10 @@
 #include "bench/BenchPhotos.h"
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -8,6 +13,8 @@
 
 #include "bench/CameraScene.h"
 #include "tests/support/TestPictures.h"
+
+extern char** environ;
 
 namespace bench {
 
@@ -71,6 +78,23 @@ void bareDecode(const std::vector<std::uint8_t>& bytes) {
     }
     jpeg_finish_decompress(&cinfo);
   });
+}
+
+ProcessRun runProcess(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ProcessRun run;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peakKiB = usage.ru_maxrss;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
 }
 
 }  // namespace bench

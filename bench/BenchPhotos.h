@@ -1,8 +1,10 @@
 // The bench's photos: batches of camera-like shots of given sizes and kinds,
-// and the bare libjpeg decode that the programs are measured against.
+// the bare libjpeg decode that the programs are measured against, and the
+// run of a measured program.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -29,5 +31,15 @@ std::vector<Shot> mixedShots();
 // A decode of the whole photo with the run's decoder settings: gray through
 // the 236-level dithering quantizer, colour as RGBX; rows into one buffer.
 void bareDecode(const std::vector<std::uint8_t>& bytes);
+
+// A measured program: its time, its peak memory as the kernel counts it
+// (which includes what its parent held when it spawned it), whether it
+// exited with 0.
+struct ProcessRun {
+  double seconds = 0;
+  long peakKiB = 0;
+  bool ok = false;
+};
+ProcessRun runProcess(std::vector<std::string> args);
 
 }  // namespace bench

@@ -59,7 +59,7 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, ExifOrientation, DryRun, Version, Report };
+enum : int { NoRotate = 256, ExifOrientation, DryRun, Version, Report, Smooth };
 const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"size", required_argument, nullptr, 's'},
                               {"format", required_argument, nullptr, 'f'},
@@ -70,6 +70,7 @@ const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"rotate", required_argument, nullptr, 'r'},
                               {"antialias", no_argument, nullptr, 'a'},
                               {"exif-orientation", no_argument, nullptr, ExifOrientation},
+                              {"smooth", no_argument, nullptr, Smooth},
                               {"jobs", required_argument, nullptr, 'j'},
                               {"dry-run", no_argument, nullptr, DryRun},
                               {"report", required_argument, nullptr, Report},
@@ -135,6 +136,9 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
       break;
     case ExifOrientation:
       s.exifOrientation = true;
+      break;
+    case Smooth:
+      s.smoothScaling = true;
       break;
     case 'j':
       s.jobs = readBounded(name, value, 1, 1024);
@@ -208,6 +212,7 @@ std::string usageText() {
          "  -r, --rotate left|right   direction of the turn (default left)\n"
          "  -a, --antialias           soften the result horizontally\n"
          "      --exif-orientation    turn each photo upright as its camera noted (EXIF)\n"
+         "      --smooth              reduce with a Lanczos-3 filter instead of nearest-neighbour\n"
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
          "      --dry-run             read the headers only and tell what a run would do\n"

@@ -5,6 +5,7 @@
 
 #include "engine/AntiAlias.h"
 #include "engine/Scaling.h"
+#include "engine/SmoothScaling.h"
 
 namespace batchfit {
 
@@ -67,6 +68,17 @@ void sampleFramedPart(const PixelSurface& picture, const SurfaceRect& part,
   }
 }
 
+// The run's sampling of the part or, with smoothScaling, its smooth
+// reduction from the full-size picture.
+void samplePart(const JobSettings& settings, const PixelSurface& picture, const SurfaceRect& part,
+                const Placement& placement, PixelSurface& target) {
+  if (settings.smoothScaling) {
+    smoothResamplePart(picture, part, placement, target);
+  } else {
+    sampleFramedPart(picture, part, placement, target);
+  }
+}
+
 }  // namespace
 
 Placement cutFramedPart(PixelSurface& picture, const FramedPart& part,
@@ -81,9 +93,16 @@ Placement cutFramedPart(PixelSurface& picture, const FramedPart& part,
 
 void commitCrop(PixelSurface& picture, const FramedPart& part, const JobSettings& settings,
                 PictureRole& target) {
+  // Smoothing reduces the part as framed, from the picture before the cut:
+  // the cut cannot hold the rows of a frame that sticks out of a low picture.
+  const PixelSurface uncut = settings.smoothScaling ? picture : PixelSurface();
   const Placement placement = cutFramedPart(picture, part, settings);
   // A target without positions is left as it was, and never made.
   if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return;
+  if (settings.smoothScaling) {
+    smoothResamplePart(uncut, part.frame, placement, target.surface());
+    return;
+  }
   // Reads outside the picture (a frame larger than a small picture) come out black.
   const SurfaceRect corner{0, 0, part.frame.width(), part.frame.height()};
   sampleFramedPart(picture, corner, placement, target.surface());
@@ -93,7 +112,7 @@ PixelSurface previewCrop(const PixelSurface& picture, const FramedPart& part,
                          const JobSettings& settings) {
   PictureRole target;
   target.prepare(settings.targetWidth, settings.targetHeight);
-  sampleFramedPart(picture, part.frame, framePlacement(part, settings), target.surface());
+  samplePart(settings, picture, part.frame, framePlacement(part, settings), target.surface());
   // The run softens what the editor made before it writes it.
   antiAliasPass(settings.antiAlias, target);
   return target.surface();

@@ -58,6 +58,10 @@ struct JobSettings {
   // decoding: the size test, the aspect test, the crop editor and the
   // sampling all see the upright photo. Off, the tag is not looked at.
   bool exifOrientation = false;
+  // Reduce each picture onto the target with a Lanczos-3 filter, a JPEG
+  // decoded at the libjpeg scale the target needs, in place of the
+  // nearest-neighbour sampling.
+  bool smoothScaling = false;
   std::string outputPath = DefaultOutputPath;  // only its folder part counts
   std::vector<std::string> files;
   // Pictures decoded ahead on worker threads; 1 decodes one at a time.

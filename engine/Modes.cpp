@@ -8,6 +8,7 @@
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
+#include "engine/SmoothScaling.h"
 #include "image/ExifOrientation.h"
 
 namespace batchfit {
@@ -63,6 +64,31 @@ PixelSurface decodedForTheReport(const JpegObject& jpeg) {
   return PixelSurface();
 }
 
+// The picture reduced smoothly onto a fresh target as its JPEG bytes decode,
+// at the smallest libjpeg scale that leaves it twice the target's size; none
+// where TI has no pixels to fill.
+std::optional<PixelSurface> smoothedWhileDecoding(const JobSettings& settings,
+                                                  const JpegObject& jpeg,
+                                                  const Placement& placement) {
+  const std::int32_t tw = settings.targetWidth;
+  const std::int32_t th = settings.targetHeight;
+  if (tw <= 0 || th <= 0) return std::nullopt;
+  const auto width = std::int32_t(jpeg.headerWidth());
+  const auto height = std::int32_t(jpeg.headerHeight());
+  const bool turned = placement.turn != Turn::None;
+  const int denominator =
+      smoothDecodeDenominator(width, height, turned ? th : tw, turned ? tw : th);
+  PixelSurface target = PixelSurface::create(tw, th);
+  const Placement scaled{
+      placement.turn, {placement.steps.stepX / denominator, placement.steps.stepY / denominator}};
+  SmoothSampler sampler(target, std::int32_t(scaledJpegSize(width, denominator)),
+                        std::int32_t(scaledJpegSize(height, denominator)), scaled);
+  jpeg.scanScaledRows([&](std::int32_t y, const ColorRef* row) { sampler.takeRow(y, row); },
+                      denominator, SmoothSampler::workingBytes(tw, th));
+  sampler.finish();
+  return target;
+}
+
 // Writes TI as the output of name; the record takes the file with outcome.
 void writeAndRecord(ModeRun& run, const std::string& name, FileOutcome outcome) {
   const WrittenOutput written =
@@ -80,7 +106,11 @@ void scaleAndWrite(ModeRun& run, const std::string& name, const Placement& place
   PictureRole& TI = run.pictures.TI;
   // A target without pixels has no position to visit.
   if (TI.width() > 0 && TI.height() > 0) {
-    resample(run.pictures.PI.surface(), TI.surface(), placement);
+    if (run.settings.smoothScaling) {
+      smoothResample(run.pictures.PI.surface(), TI.surface(), placement);
+    } else {
+      resample(run.pictures.PI.surface(), TI.surface(), placement);
+    }
   }
   passAndWrite(run, name);
 }
@@ -149,6 +179,7 @@ std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const 
   const Decision decision = decide(settings, width, height);
   if (decision.handling == Handling::Report) return decodedForTheReport(jpeg);
   if (orientation != 1 || decision.handling != Handling::Scale) return std::nullopt;
+  if (settings.smoothScaling) return smoothedWhileDecoding(settings, jpeg, decision.placement);
   return scaledWhileDecoding(settings, jpeg, decision.placement);
 }
 

@@ -14,7 +14,9 @@ namespace batchfit {
 
 // How the modes decode a picture that needs no one: scaled while it decodes,
 // never held whole (the run's way), or decoded whole and scaled from the
-// whole picture, which gives the same result and is what tests compare with.
+// whole picture, which gives the same result and is what tests compare with
+// (with smoothScaling, a reduction of the full-size decode rather than of
+// the scaled one).
 enum class Decoding { ScaleWhileDecoding, AlwaysWhole };
 
 // Scales a picture whose aspect ratio fits the target's; hands any other to

@@ -1,5 +1,6 @@
 #include "image/JpegObject.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -101,9 +102,9 @@ RowReader chooseOutput(jpeg_decompress_struct& info) {
   }
 }
 
-void setDecodingParameters(jpeg_decompress_struct& info) {
+void setDecodingParameters(jpeg_decompress_struct& info, int denominator) {
   info.scale_num = 1;
-  info.scale_denom = 1;
+  info.scale_denom = unsigned(denominator);
   info.do_block_smoothing = TRUE;
   info.dct_method = JDCT_FLOAT;
 }
@@ -130,14 +131,17 @@ std::uint64_t coefficientBytes(const jpeg_decompress_struct& info) {
 // limit with what libjpeg keeps of it, and sets the decoder up: the row
 // reader for the picture's colour space. The check comes before libjpeg
 // allocates anything for the picture and is the same whether the picture is
-// then held whole or only passed on row by row.
-RowReader readyToDecode(Decompressor& decompressor, const std::vector<std::uint8_t>& bytes) {
+// then held whole or only passed on row by row. A scaled decode counts the
+// picture at its scaled size, and workingBytes of the caller's besides.
+RowReader readyToDecode(Decompressor& decompressor, const std::vector<std::uint8_t>& bytes,
+                        int denominator = 1, std::uint64_t workingBytes = 0) {
   const JpegHeader header = *decompressor.readHeader(bytes);
   jpeg_decompress_struct& info = decompressor.info();
   // The header's progressive flag is libjpeg's "more than one scan".
-  checkSurfaceSize(std::int32_t(header.width), std::int32_t(header.height),
-                   header.progressive ? coefficientBytes(info) : 0);
-  setDecodingParameters(info);
+  checkSurfaceSize(std::int32_t(scaledJpegSize(header.width, denominator)),
+                   std::int32_t(scaledJpegSize(header.height, denominator)),
+                   (header.progressive ? coefficientBytes(info) : 0) + workingBytes);
+  setDecodingParameters(info, denominator);
   return chooseOutput(info);
 }
 
@@ -282,6 +286,21 @@ void JpegObject::scanRows(const RowSink& take, const std::vector<std::int32_t>* 
     const JDIMENSION wanted = nextRowToRead(y, info.output_height, needed, next);
     if (wanted > y) decompressor.check(bf_skip_rows(&info, wanted - y));
     y = wanted;
+    decompressor.check(readRows(&info, row.data(), 0, y + 1));
+    take(std::int32_t(y), row.data());
+  }
+  decompressor.check(bf_finish_decompress(&info));
+}
+
+void JpegObject::scanScaledRows(const RowSink& take, int denominator,
+                                std::uint64_t workingBytes) const {
+  Decompressor decompressor;
+  const RowReader readRows = readyToDecode(decompressor, bytes_, denominator, workingBytes);
+  jpeg_decompress_struct& info = decompressor.info();
+  decompressor.check(bf_start_decompress(&info));
+  std::vector<ColorRef> row(
+      std::max<std::size_t>(info.output_width, scaledJpegSize(info.image_width, denominator)));
+  for (JDIMENSION y = 0; y < info.output_height; ++y) {
     decompressor.check(readRows(&info, row.data(), 0, y + 1));
     take(std::int32_t(y), row.data());
   }

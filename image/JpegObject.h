@@ -34,6 +34,12 @@ JpegHeader readJpegFileHeader(const std::string& path);
 // empty file fails as its decoding does ("JPEG error #42").
 JpegHeader readJpegStreamHeader(const std::string& path);
 
+// A side of a picture decoded at 1 / denominator of its size, as libjpeg
+// rounds it: up to the next whole pixel.
+constexpr std::int64_t scaledJpegSize(std::int64_t size, int denominator) {
+  return (size + denominator - 1) / denominator;
+}
+
 class JpegObject {
  public:
   // Reads the whole file as a JPEG stream: replaces the bytes and header
@@ -51,6 +57,11 @@ class JpegObject {
   // same errors as decodeTo; the held surface stays.
   using RowSink = std::function<void(std::int32_t y, const ColorRef* row)>;
   void scanRows(const RowSink& take, const std::vector<std::int32_t>* needed = nullptr) const;
+  // Decodes the bytes afresh at 1 / denominator (1, 2, 4 or 8) of the
+  // picture's size and hands take every row of it, top down, scaledJpegSize
+  // pixels wide. The memory limit counts the picture at that size and
+  // workingBytes besides; otherwise the same errors as decodeTo.
+  void scanScaledRows(const RowSink& take, int denominator, std::uint64_t workingBytes) const;
   // Takes over what another object's loadFile (and decodeTo) made of a file,
   // exactly as if this object had loaded it: bytes, header facts and decoded
   // picture; the quality stays, and so does the progressive flag for an

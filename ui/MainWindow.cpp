@@ -177,6 +177,7 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
   exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
+  smoothScalingCheck_ = new QCheckBox("Smooth Scaling", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
   row->addWidget(rotateDirectionBox_);
@@ -184,6 +185,8 @@ QLayout* MainWindow::rotateRow() {
   row->addWidget(antiAliasCheck_);
   row->addSpacing(24);
   row->addWidget(exifOrientationCheck_);
+  row->addSpacing(24);
+  row->addWidget(smoothScalingCheck_);
   row->addStretch();
   return row;
 }
@@ -282,8 +285,8 @@ void MainWindow::setTabOrder() {
   addGroup(mismatchGroup_);
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
-  chain.append(
-      {qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_, exifOrientationCheck_});
+  chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_,
+                exifOrientationCheck_, smoothScalingCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -329,6 +332,7 @@ JobSettings MainWindow::jobSettings() const {
   settings.rotateDirection = directionNamed(rotateDirectionBox_->currentText().toStdString());
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.exifOrientation = exifOrientationCheck_->isChecked();
+  settings.smoothScaling = smoothScalingCheck_->isChecked();
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {

@@ -73,6 +73,7 @@ class MainWindow : public QWidget {
   QComboBox* rotateDirectionBox() const { return rotateDirectionBox_; }
   QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
   QCheckBox* exifOrientationCheck() const { return exifOrientationCheck_; }
+  QCheckBox* smoothScalingCheck() const { return smoothScalingCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
   RadioGroup* mismatchGroup() const { return mismatchGroup_; }
@@ -140,6 +141,7 @@ class MainWindow : public QWidget {
   QComboBox* rotateDirectionBox_;
   QCheckBox* antiAliasCheck_;
   QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
+  QCheckBox* smoothScalingCheck_;
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"

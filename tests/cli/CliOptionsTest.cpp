@@ -36,15 +36,17 @@ TEST(CliOptions, DefaultsMatchTheMainWindowWithMismatchesReported) {
   EXPECT_EQ(s.rotateDirection, batchfit::Turn::Left);
   EXPECT_FALSE(s.antiAlias);
   EXPECT_FALSE(s.exifOrientation);
+  EXPECT_FALSE(s.smoothScaling);
   EXPECT_EQ(s.outputPath, "/tmp/");
   EXPECT_EQ(s.jobs, 4);
   EXPECT_EQ(s.files, std::vector<std::string>{"a.jpg"});
 }
 
 TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
-  const auto s = parse({"-o", "out", "--size=200x-5", "-fbmp", "--quality", "0", "-m", "resize-all",
-                        "-t", "-3", "--no-rotate", "-r", "right", "-a", "--exif-orientation", "-j1",
-                        "x.jpg", "--", "-y.jpg"});
+  const auto s = parse({"-o",          "out",      "--size=200x-5", "-fbmp", "--quality",
+                        "0",           "-m",       "resize-all",    "-t",    "-3",
+                        "--no-rotate", "-r",       "right",         "-a",    "--exif-orientation",
+                        "-j1",         "--smooth", "x.jpg",         "--",    "-y.jpg"});
   EXPECT_EQ(s.outputPath, "out/");
   EXPECT_EQ(s.targetWidth, 200);
   EXPECT_EQ(s.targetHeight, -5);
@@ -56,6 +58,7 @@ TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
   EXPECT_EQ(s.rotateDirection, batchfit::Turn::Right);
   EXPECT_TRUE(s.antiAlias);
   EXPECT_TRUE(s.exifOrientation);
+  EXPECT_TRUE(s.smoothScaling);
   EXPECT_EQ(s.jobs, 1);
   EXPECT_EQ(s.files, (std::vector<std::string>{"x.jpg", "-y.jpg"}));
 }

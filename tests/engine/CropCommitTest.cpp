@@ -4,6 +4,7 @@
 
 #include "engine/AntiAlias.h"
 #include "engine/CropCommit.h"
+#include "engine/SmoothScaling.h"
 #include "tests/support/Errors.h"
 #include "tests/support/Surfaces.h"
 
@@ -165,4 +166,40 @@ TEST(CropCommit, PreviewIsTheWrittenResultToThePixel) {
   EXPECT_EQ(preview.getPixel(399, 0), colourAt(176, 0));
   EXPECT_EQ(preview.getPixel(399, 499), colourAt(176, 220));
   EXPECT_EQ(preview.getPixel(0, 0), colourAt(70, 90));
+}
+
+// With smoothing, the commit and its preview are the smooth reduction of
+// the framed part from the full-size picture, straight or turned with the
+// frame, black where the frame sticks out of a low picture.
+TEST(CropCommit, SmoothCommitIsTheSmoothReductionOfTheFramedPart) {
+  JobSettings s;
+  s.smoothScaling = true;
+  s.rotateDirection = Turn::Right;
+  const struct {
+    int width, height;
+    SurfaceRect frame;
+    bool turned;
+  } cases[] = {{700, 800, at(30, 40, 176, 220), false},
+               {400, 220, at(50, 10, 220, 176), true},
+               {300, 150, at(0, 0, 220, 176), true}};
+  for (const auto& k : cases) {
+    Commit c(k.width, k.height, s, k.frame, k.turned);
+    const SurfaceRect& frame = k.frame;
+    PixelSurface part = PixelSurface::create(frame.width(), frame.height());
+    for (int y = 0; y < frame.height(); ++y) {
+      for (int x = 0; x < frame.width(); ++x) {
+        part.setPixel(x, y, c.picture.getPixel(frame.left + x, frame.top + y));
+      }
+    }
+    PixelSurface expected = PixelSurface::create(s.targetWidth, s.targetHeight);
+    const bool turned = k.turned;
+    smoothResample(part, expected,
+                   {turned ? Turn::Right : Turn::None,
+                    turned ? turnedFactors(s, frame.width(), frame.height())
+                           : straightFactors(s, frame.width(), frame.height())});
+    const PixelSurface preview = previewCrop(c.picture, c.part, s);
+    c.run(s);
+    expectTarget(c.target, s, [&](int x, int y) { return expected.getPixel(x, y); });
+    expectTarget(c.target, s, [&](int x, int y) { return preview.getPixel(x, y); });
+  }
 }

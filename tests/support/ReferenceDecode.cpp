@@ -25,7 +25,7 @@ void failDecode(j_common_ptr info) {
 
 }  // namespace
 
-PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes) {
+PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes, unsigned denominator) {
   jpeg_decompress_struct info;
   JpegFailure failure;
   info.err = jpeg_std_error(&failure.manager);
@@ -39,7 +39,7 @@ PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes) {
   jpeg_mem_src(&info, bytes.data(), bytes.size());
   jpeg_read_header(&info, TRUE);
   info.scale_num = 1;
-  info.scale_denom = 1;
+  info.scale_denom = denominator;
   info.do_block_smoothing = TRUE;
   info.dct_method = JDCT_FLOAT;
   const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;

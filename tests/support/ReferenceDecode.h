@@ -10,6 +10,8 @@
 namespace testpics {
 
 // Fails the current test (and gives an empty surface) on a libjpeg error.
-batchfit::PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes);
+// At 1 / denominator of the size where one is given.
+batchfit::PixelSurface referenceDecode(const std::vector<std::uint8_t>& bytes,
+                                       unsigned denominator = 1);
 
 }  // namespace testpics

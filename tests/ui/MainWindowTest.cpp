@@ -215,6 +215,8 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(settings.antiAlias, defaults.antiAlias);
   EXPECT_EQ(settings.exifOrientation, defaults.exifOrientation);
   EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
+  EXPECT_FALSE(settings.smoothScaling);
+  EXPECT_EQ(window.smoothScalingCheck()->text(), "Smooth Scaling");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
   EXPECT_EQ(window.windowTitle(), "Options");
@@ -237,6 +239,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
   QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.smoothScalingCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
   QTest::keyClick(window.rotateDirectionBox()->lineEdit(), Qt::Key_Return);
@@ -252,6 +255,7 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_FALSE(settings.autoRotate);
   EXPECT_TRUE(settings.antiAlias);
   EXPECT_TRUE(settings.exifOrientation);
+  EXPECT_TRUE(settings.smoothScaling);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -290,6 +294,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
                                           window.exifOrientationCheck(),
+                                          window.smoothScalingCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
   std::vector<QWidget*> visited = {QApplication::focusWidget()};
