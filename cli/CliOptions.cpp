@@ -59,7 +59,16 @@ std::string outputPathFor(const std::string& option, const std::string& folder) 
 
 // The options as getopt_long knows them; the options without a short form
 // have values beyond every character.
-enum : int { NoRotate = 256, ExifOrientation, DryRun, Version, Report, Smooth };
+enum : int {
+  NoRotate = 256,
+  ExifOrientation,
+  DryRun,
+  Version,
+  Report,
+  Smooth,
+  OtherFormats,
+  ToSrgb
+};
 const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"size", required_argument, nullptr, 's'},
                               {"format", required_argument, nullptr, 'f'},
@@ -71,6 +80,8 @@ const option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                               {"antialias", no_argument, nullptr, 'a'},
                               {"exif-orientation", no_argument, nullptr, ExifOrientation},
                               {"smooth", no_argument, nullptr, Smooth},
+                              {"other-formats", no_argument, nullptr, OtherFormats},
+                              {"to-srgb", no_argument, nullptr, ToSrgb},
                               {"jobs", required_argument, nullptr, 'j'},
                               {"dry-run", no_argument, nullptr, DryRun},
                               {"report", required_argument, nullptr, Report},
@@ -139,6 +150,12 @@ void takeOption(int code, const std::string& value, CliRequest& request) {
       break;
     case Smooth:
       s.smoothScaling = true;
+      break;
+    case OtherFormats:
+      s.otherFormats = true;
+      break;
+    case ToSrgb:
+      s.toSrgb = true;
       break;
     case 'j':
       s.jobs = readBounded(name, value, 1, 1024);
@@ -213,6 +230,8 @@ std::string usageText() {
          "  -a, --antialias           soften the result horizontally\n"
          "      --exif-orientation    turn each photo upright as its camera noted (EXIF)\n"
          "      --smooth              reduce with a Lanczos-3 filter instead of nearest-neighbour\n"
+         "      --other-formats       also read PNG, BMP, TIFF, WebP, HEIC/HEIF and AVIF photos\n"
+         "      --to-srgb             turn photos with an embedded colour profile into sRGB\n"
          "  -j, --jobs N              pictures decoded ahead at once (default: the number of "
          "cores; 1: one at a time)\n"
          "      --dry-run             read the headers only and tell what a run would do\n"

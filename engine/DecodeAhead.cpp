@@ -105,6 +105,8 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
   // at its turn and so raises the same error at the same point.
   try {
     const std::string& name = settings_.files[index];
+    // A photo of another format the run decodes itself, at its turn.
+    if (otherFormatReader(settings_, name)) return std::nullopt;
     PictureRole picture;
     if (!loadAndTestSize(name, settings_, picture)) return std::nullopt;
     Prepared prepared;

@@ -62,6 +62,13 @@ struct JobSettings {
   // decoded at the libjpeg scale the target needs, in place of the
   // nearest-neighbour sampling.
   bool smoothScaling = false;
+  // Read PNG, BMP, TIFF, WebP, HEIF and AVIF photos by their own libraries
+  // (chosen by extension) and process them as JPEG photos; off, every file
+  // that passes the size test is read as a JPEG stream.
+  bool otherFormats = false;
+  // Turn a photo that embeds an ICC profile into sRGB right after decoding,
+  // before anything looks at its pixels; off, pixels stay as stored.
+  bool toSrgb = false;
   std::string outputPath = DefaultOutputPath;  // only its folder part counts
   std::vector<std::string> files;
   // Pictures decoded ahead on worker threads; 1 decodes one at a time.

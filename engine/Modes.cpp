@@ -9,6 +9,7 @@
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
 #include "engine/SmoothScaling.h"
+#include "image/ColourProfile.h"
 #include "image/ExifOrientation.h"
 
 namespace batchfit {
@@ -169,8 +170,8 @@ void resizeAllWork(ModeRun& run, const std::string& name) {
 // The one place that decides how a photo's pixels are got, from its JPEG
 // header: a photo the run scales, standing as stored, is scaled row by row
 // as it decodes; one only reported is decoded row by row and kept nowhere;
-// every other is decoded whole: one for the crop editor, and one the run
-// first turns upright.
+// every other is decoded whole: one for the crop editor, one the run first
+// turns upright, and one it turns into sRGB.
 std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const JpegObject& jpeg) {
   const int orientation = appliedOrientation(settings, jpeg);
   std::int32_t width = std::int32_t(jpeg.headerWidth());
@@ -179,6 +180,8 @@ std::optional<PixelSurface> scaleAsItDecodes(const JobSettings& settings, const 
   const Decision decision = decide(settings, width, height);
   if (decision.handling == Handling::Report) return decodedForTheReport(jpeg);
   if (orientation != 1 || decision.handling != Handling::Scale) return std::nullopt;
+  // A photo to turn into sRGB is converted whole before anything samples it.
+  if (settings.toSrgb && !jpegIccProfile(jpeg.bytes()).empty()) return std::nullopt;
   if (settings.smoothScaling) return smoothedWhileDecoding(settings, jpeg, decision.placement);
   return scaledWhileDecoding(settings, jpeg, decision.placement);
 }

@@ -30,6 +30,10 @@ PlannedOutcome outcomeOf(const Decision& decision) {
 PlannedOutcome plannedOutcome(const JobSettings& settings, const std::string& name) {
   PictureRole declared;
   if (!loadAndTestSize(name, settings, declared)) return PlannedOutcome::TooSmall;
+  // A photo of another format decodes to the size its header declares.
+  if (otherFormatReader(settings, name)) {
+    return outcomeOf(decide(settings, declared.width(), declared.height()));
+  }
   // The run reads every photo that passed as a JPEG stream, whatever its
   // extension, and decides on the size its decoding gives: the header's.
   const Picture photo = jpegPicture(readJpegStreamHeader(name), settings.exifOrientation);

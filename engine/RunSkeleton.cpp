@@ -1,13 +1,42 @@
 #include "engine/RunSkeleton.h"
 
 #include "engine/Scaling.h"
+#include "image/ColourProfile.h"
 #include "image/ExifOrientation.h"
 #include "image/PictureFile.h"
+#include "image/PictureReaders.h"
 
 namespace batchfit {
 
+const PhotoReader* otherFormatReader(const JobSettings& settings, const std::string& name) {
+  return settings.otherFormats ? otherFormatReader(name) : nullptr;
+}
+
+namespace {
+
+void loadDeclaredSize(const std::string& name, const JobSettings& settings, PictureRole& PI) {
+  if (const PhotoReader* reader = otherFormatReader(settings, name)) {
+    const PhotoHeader header = readOtherFormatHeader(*reader, name, settings.exifOrientation);
+    PI.setPicture(Picture{PictureKind::OtherFormat, header.width, header.height});
+  } else {
+    loadPicture(PI, name, settings.exifOrientation);
+  }
+}
+
+// A photo of another format is decoded whole by the run itself: upright
+// where the settings say so, and held by the run's codec object as a
+// baseline JPEG of its pixels would be, so its output is that JPEG's.
+void loadOtherFormat(const PhotoReader& reader, ModeRun& run, const std::string& name) {
+  DecodedPhoto photo = decodeOtherFormat(reader, name, run.settings.exifOrientation);
+  if (run.settings.toSrgb) convertToSrgb(photo.surface, photo.iccProfile);
+  run.runJpeg.loadDecoded(photo.surface);
+  run.pictures.PI.setSurface(photo.surface);
+}
+
+}  // namespace
+
 bool loadAndTestSize(const std::string& name, const JobSettings& settings, PictureRole& PI) {
-  loadPicture(PI, name, settings.exifOrientation);
+  loadDeclaredSize(name, settings, PI);
   const std::int32_t width = PI.width();
   const std::int32_t height = PI.height();
   const std::int32_t tw = settings.targetWidth;
@@ -43,6 +72,10 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   run.scaled.reset();
   if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
+  if (const PhotoReader* reader = otherFormatReader(run.settings, name)) {
+    loadOtherFormat(*reader, run, name);
+    return true;
+  }
   // Deliberate: the file is read as a JPEG stream before it is loaded by its
   // extension once more, so a file that passed the size test but holds no
   // JPEG stream (a bitmap, say) stops the run with the JPEG error.
@@ -62,7 +95,8 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   }
   // A picture scaled as it decoded is never held whole: nothing reads it.
   if (run.scaled) return true;
-  // Every step from here on sees the photo upright.
+  // Every step from here on sees the photo in sRGB, and upright.
+  if (run.settings.toSrgb) convertToSrgb(PI.surface(), jpegIccProfile(run.runJpeg.bytes()));
   if (const int orientation = appliedOrientation(run.settings, run.runJpeg); orientation != 1) {
     PI.setSurface(uprightSurface(PI.surface(), orientation));
   }

@@ -13,6 +13,7 @@
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
 #include "image/JpegObject.h"
+#include "image/PhotoReader.h"
 #include "image/PictureRole.h"
 
 namespace batchfit {
@@ -36,6 +37,10 @@ struct ModeRun {
   // only reports the picture).
   std::optional<PixelSurface> scaled;
 };
+
+// The reader of a photo in one of the other formats, where the settings
+// read them; null for every file the run reads as a JPEG stream.
+const PhotoReader* otherFormatReader(const JobSettings& settings, const std::string& name);
 
 // Loads the file into PI by its extension and tells whether the picture is at
 // least the target's size, placed as it would be scaled (placementTurn): the

@@ -1,7 +1,9 @@
 // Writes the seed corpus of the fuzz targets into the folder given:
 // pictures/ (every kind the run reads, valid and slightly broken), resize/
 // (settings bytes followed by a JPEG), spin/ and paths/ (texts), exif/
-// (JPEGs with an EXIF Orientation tag, whole, broken and cut).
+// (JPEGs with an EXIF Orientation tag, whole, broken and cut), and png/,
+// bmp/, tiff/, webp/ and heif/ (each kind the readers of the other formats
+// take, with a colour profile and an orientation, cut, and a bomb).
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +12,8 @@
 #include <vector>
 
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/PhotoFiles.h"
+#include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -94,6 +98,60 @@ void writeExif(const fs::path& dir) {
   write(dir / "untagged", photo);
 }
 
+// Each photo also cut short, so the fuzzer starts from the failing paths too.
+void writeWithCut(const fs::path& dir, const std::string& name, const Bytes& bytes) {
+  write(dir / name, bytes);
+  write(dir / ("cut-" + name), crafted::cutTo(bytes, 70));
+}
+
+void writeOtherFormats(const fs::path& root) {
+  using namespace photofiles;
+  const batchfit::PixelSurface photo = testpics::patterned(24, 17);
+  const Bytes profile = swappedRedGreenProfile();
+  const AlphaFn alpha = [](int x, int y) { return std::uint8_t(x * 10 + y); };
+  PngOptions tagged, gray16, palette, interlacedAlpha;
+  tagged.iccProfile = profile;
+  tagged.orientation = 6;
+  gray16.colour = PngColour::Gray;
+  gray16.bitDepth = 16;
+  palette.colour = PngColour::Palette;
+  interlacedAlpha.colour = PngColour::RgbAlpha;
+  interlacedAlpha.interlaced = true;
+  interlacedAlpha.alpha = alpha;
+  writeWithCut(root / "png", "tagged.png", writePng(photo, tagged));
+  writeWithCut(root / "png", "gray16.png", writePng(photo, gray16));
+  writeWithCut(root / "png", "palette.png", writePng(testpics::filled(9, 9, 0x123456), palette));
+  writeWithCut(root / "png", "interlaced-alpha.png", writePng(photo, interlacedAlpha));
+  write(root / "png" / "bomb.png", pngBomb(100000, 100000));
+  writeWithCut(root / "bmp", "32bit.bmp", crafted::makeBmp(11, 6, 32));
+  writeWithCut(root / "bmp", "8bit.bmp", crafted::makeBmp(13, 5, 8));
+  writeWithCut(root / "bmp", "core.bmp", crafted::makeBmp(9, 7, 24, crafted::BmpHeader::Core12));
+  TiffOptions tiffTagged, tiffPages;
+  tiffTagged.iccProfile = profile;
+  tiffTagged.orientation = 8;
+  tiffTagged.alpha = alpha;
+  tiffPages.tiled = true;
+  tiffPages.pages = 2;
+  tiffPages.gray = true;
+  tiffPages.bitsPerSample = 16;
+  writeWithCut(root / "tiff", "tagged.tif", writeTiff(photo, tiffTagged));
+  writeWithCut(root / "tiff", "tiled-pages.tif", writeTiff(photo, tiffPages));
+  WebpOptions webpTagged, lossy;
+  webpTagged.iccProfile = profile;
+  webpTagged.orientation = 3;
+  webpTagged.alpha = alpha;
+  lossy.lossless = false;
+  writeWithCut(root / "webp", "tagged.webp", writeWebp(photo, webpTagged));
+  writeWithCut(root / "webp", "lossy.webp", writeWebp(photo, lossy));
+  HeifOptions heic, avif;
+  heic.iccProfile = profile;
+  heic.orientation = 6;
+  heic.images = 2;
+  avif.codec = HeifCodec::Av1;
+  writeWithCut(root / "heif", "tagged.heic", writeHeif(photo, heic));
+  writeWithCut(root / "heif", "plain.avif", writeHeif(photo, avif));
+}
+
 void writeTexts(const fs::path& dir, const std::vector<std::string>& texts) {
   for (std::size_t i = 0; i < texts.size(); ++i) writeText(dir / std::to_string(i), texts[i]);
 }
@@ -106,12 +164,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* group : {"pictures", "resize", "spin", "paths", "exif"}) {
+  for (const char* group :
+       {"pictures", "resize", "spin", "paths", "exif", "png", "bmp", "tiff", "webp", "heif"}) {
     fs::create_directories(root / group);
   }
   writePictures(root / "pictures");
   writeResize(root / "resize");
   writeExif(root / "exif");
+  writeOtherFormats(root);
   writeTexts(root / "spin", {"176", "  -220", "+17", "$B0", "x7FFFFFFF", "0XffffFFFF",
                              "-2147483648", "2147483648", "17.6", "176 ", "", "abc", "-$10"});
   writeTexts(root / "paths", {"C:\\Pics\\a.b.jpg", "D:\\Pics.old\\photo", "trail.",

@@ -115,6 +115,11 @@ int exifOrientation(const std::uint8_t* bytes, std::size_t size) {
   return Upright;
 }
 
+int embeddedExifOrientation(const std::uint8_t* data, std::size_t size) {
+  if (holdsExif(data, size)) return orientationInTiff(data + 6, size - 6);
+  return orientationInTiff(data, size);
+}
+
 PixelSurface uprightSurface(const PixelSurface& stored, int orientation) {
   if (orientation < 2 || orientation > 8) return stored;
   const std::int64_t w = stored.width(), h = stored.height();

@@ -15,6 +15,10 @@ namespace batchfit {
 // bytes hold no such tag, or hold a broken one or one cut short.
 int exifOrientation(const std::uint8_t* bytes, std::size_t size);
 
+// The same tag in EXIF data as other formats embed them (PNG, WebP): the
+// TIFF structure, with or without the "Exif\0\0" that JPEG puts before it.
+int embeddedExifOrientation(const std::uint8_t* data, std::size_t size);
+
 // Whether a photo of that orientation stands with its width and height
 // swapped (5 to 8).
 constexpr bool swapsSides(int orientation) {

@@ -218,6 +218,13 @@ void JpegObject::adoptLoaded(JpegObject&& loaded) {
   held_ = std::move(loaded.held_);
 }
 
+void JpegObject::loadDecoded(const PixelSurface& surface) {
+  assignSurface(surface);
+  headerWidth_ = std::uint32_t(surface.width());
+  headerHeight_ = std::uint32_t(surface.height());
+  progressiveFlag_ = false;
+}
+
 void JpegObject::dropPixels() {
   held_.reset();
   spare_ = PixelSurface();

@@ -68,6 +68,11 @@ class JpegObject {
   // empty file.
   void adoptLoaded(JpegObject&& loaded);
 
+  // Takes a photo decoded from another format as it would a baseline JPEG of
+  // its pixels: no bytes, the picture's size, upright, not progressive, and
+  // the surface held.
+  void loadDecoded(const PixelSurface& surface);
+
   // Lets go of the held surface and of the buffer kept for the next decode;
   // the bytes and header facts stay. For a run that is done with its picture
   // and whose next one comes decoded from elsewhere.

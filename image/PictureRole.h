@@ -10,7 +10,8 @@
 namespace batchfit {
 
 // The registered picture kinds, in the order of the extension table.
-enum class PictureKind { Metafile, EnhancedMetafile, Icon, Bitmap, Jpeg };
+// OtherFormat is a photo read by one of the other formats' readers.
+enum class PictureKind { Metafile, EnhancedMetafile, Icon, Bitmap, Jpeg, OtherFormat };
 
 // What loadPicture leaves in a role: the kind and the declared size.
 struct Picture {

@@ -2,9 +2,19 @@
 
 #include <QFileDialog>
 
+#include "image/PictureReaders.h"
+
 namespace batchfit {
 
-const QStringList OfferedFiles = {"*.jpg", "*.bmp", "*.jpeg"};
+QStringList offeredFiles(bool otherFormats) {
+  QStringList offered = {"*.jpg", "*.bmp", "*.jpeg"};
+  if (!otherFormats) return offered;
+  for (const std::string& extension : otherFormatExtensions()) {
+    const QString pattern = "*." + QString::fromStdString(extension);
+    if (!offered.contains(pattern)) offered << pattern;
+  }
+  return offered;
+}
 
 namespace {
 
@@ -34,24 +44,26 @@ QStringList chosen(QWidget* parent, const DialogKind& kind, const QString& fileN
 
 }  // namespace
 
-QStringList chooseInputFiles(QWidget* parent, const QString& fileName) {
-  return chosen(parent,
-                {.accept = QFileDialog::AcceptOpen,
-                 .nameFilter = "Graphic Files (" + OfferedFiles.join(' ') + ")",
-                 .showHiddenFiles = true},
-                fileName);
+QStringList chooseInputFiles(QWidget* parent, const QString& fileName, const QStringList& offered) {
+  DialogKind kind;
+  kind.accept = QFileDialog::AcceptOpen;
+  kind.nameFilter = "Graphic Files (" + offered.join(' ') + ")";
+  kind.showHiddenFiles = true;
+  return chosen(parent, kind, fileName);
 }
 
 QString chooseOutputFile(QWidget* parent, const QString& fileName) {
-  return chosen(parent, {.askBeforeReplacing = false}, fileName).value(0);
+  DialogKind kind;
+  kind.askBeforeReplacing = false;
+  return chosen(parent, kind, fileName).value(0);
 }
 
 QString chooseReportFile(QWidget* parent, const QString& fileName) {
-  return chosen(
-             parent,
-             {.caption = "Save Report", .nameFilter = "CSV Files (*.csv)", .defaultSuffix = "csv"},
-             fileName)
-      .value(0);
+  DialogKind kind;
+  kind.caption = "Save Report";
+  kind.nameFilter = "CSV Files (*.csv)";
+  kind.defaultSuffix = "csv";
+  return chosen(parent, kind, fileName).value(0);
 }
 
 }  // namespace batchfit

@@ -10,12 +10,13 @@ class QWidget;
 namespace batchfit {
 
 // The kinds of file the open dialog offers, and a drop adds; like the
-// dialog, they match whatever the case of the extension.
-extern const QStringList OfferedFiles;
+// dialog, they match whatever the case of the extension. "Other Formats"
+// adds the extensions their readers take.
+QStringList offeredFiles(bool otherFormats);
 
-// The open dialog, several files at once: the full paths chosen, empty when
-// cancelled. Opens on fileName where one is given.
-QStringList chooseInputFiles(QWidget* parent, const QString& fileName);
+// The open dialog, several files at once, offering those kinds: the full
+// paths chosen, empty when cancelled. Opens on fileName where one is given.
+QStringList chooseInputFiles(QWidget* parent, const QString& fileName, const QStringList& offered);
 // The save dialog for the output: any name, no question before an existing
 // file; only its folder counts. Empty when cancelled.
 QString chooseOutputFile(QWidget* parent, const QString& fileName);

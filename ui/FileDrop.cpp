@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "ui/ErrorBox.h"
-#include "ui/FileDialogs.h"
 
 namespace batchfit {
 
@@ -17,19 +16,19 @@ namespace {
 // What a drag brings may be dropped on the list when every item is a local
 // folder or a file the open dialog offers. Folders are not looked into
 // here: this runs on every move of the drag.
-bool droppable(const QMimeData* data) {
+bool droppable(const QMimeData* data, const QStringList& offered) {
   if (!data || data->urls().isEmpty()) return false;
   const QList<QUrl> urls = data->urls();
-  return std::all_of(urls.begin(), urls.end(), [](const QUrl& url) {
+  return std::all_of(urls.begin(), urls.end(), [&](const QUrl& url) {
     if (!url.isLocalFile()) return false;
     const QFileInfo item(url.toLocalFile());
-    return item.isDir() || QDir::match(OfferedFiles, item.fileName());
+    return item.isDir() || QDir::match(offered, item.fileName());
   });
 }
 
 // The files a drop adds: each file as dropped, in place of each folder its
 // own files that the open dialog offers, in name order, not its subfolders'.
-QStringList droppedFiles(const QList<QUrl>& urls) {
+QStringList droppedFiles(const QList<QUrl>& urls, const QStringList& offered) {
   QStringList files;
   for (const QUrl& url : urls) {
     const QString path = url.toLocalFile();
@@ -38,9 +37,8 @@ QStringList droppedFiles(const QList<QUrl>& urls) {
       continue;
     }
     const QDir folder(path);
-    for (const QString& name :
-         folder.entryList(OfferedFiles, QDir::Files | QDir::Hidden | QDir::System,
-                          QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& name : folder.entryList(offered, QDir::Files | QDir::Hidden | QDir::System,
+                                                QDir::Name | QDir::IgnoreCase)) {
       files << folder.filePath(name);
     }
   }
@@ -49,16 +47,18 @@ QStringList droppedFiles(const QList<QUrl>& urls) {
 
 }  // namespace
 
-bool takeFileDrag(QDropEvent& event, const std::function<void(const QStringList&)>& add) {
+bool takeFileDrag(QDropEvent& event, const QStringList& offered,
+                  const std::function<void(const QStringList&)>& add) {
   // A drop adds names to the list and never moves the files themselves, so
   // it is a copy or nothing.
-  if (!droppable(event.mimeData()) || !(event.possibleActions() & Qt::CopyAction)) {
+  if (!droppable(event.mimeData(), offered) || !(event.possibleActions() & Qt::CopyAction)) {
     event.ignore();
     return true;
   }
   event.setDropAction(Qt::CopyAction);
   event.accept();
-  if (event.type() == QEvent::Drop) guarded([&] { add(droppedFiles(event.mimeData()->urls())); });
+  if (event.type() == QEvent::Drop)
+    guarded([&] { add(droppedFiles(event.mimeData()->urls(), offered)); });
   return true;
 }
 

@@ -25,6 +25,7 @@
 #include "engine/RunTotals.h"
 #include "image/FileIo.h"
 #include "image/PathRules.h"
+#include "image/PictureReaders.h"
 #include "ui/ErrorBox.h"
 #include "ui/FileDialogs.h"
 #include "ui/FileDrop.h"
@@ -56,7 +57,9 @@ QToolButton* toolButton(const QIcon& glyph, QWidget* parent) {
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent),
-      openFiles(chooseInputFiles),
+      openFiles([this](QWidget* parent, const QString& fileName) {
+        return chooseInputFiles(parent, fileName, offeredFiles(otherFormatsCheck_->isChecked()));
+      }),
       saveFile(chooseOutputFile),
       saveReportFile(chooseReportFile),
       inputBlock_(new InputBlock(*this)) {
@@ -91,8 +94,8 @@ void MainWindow::createControls() {
   planLine_->onShown = [this](const ListPlan& plan) { showPlans(plan); };
   auto* planRow = new QHBoxLayout;
   planRow->addWidget(planLine_);
-  bottomPart_ =
-      keptPart({planRow, sizeRow(), rotateRow(), optionsRow(), progressRow(), totalsRow()});
+  bottomPart_ = keptPart(
+      {planRow, sizeRow(), rotateRow(), optInRow(), optionsRow(), progressRow(), totalsRow()});
   column->addWidget(bottomPart_, 0, Qt::AlignLeft);
 }
 
@@ -177,7 +180,6 @@ QLayout* MainWindow::rotateRow() {
   rotateDirectionBox_->setInsertPolicy(QComboBox::NoInsert);
   antiAliasCheck_ = new QCheckBox("AntiAliasing", this);
   exifOrientationCheck_ = new QCheckBox("Camera Orientation", this);
-  smoothScalingCheck_ = new QCheckBox("Smooth Scaling", this);
   auto* row = new QHBoxLayout;
   row->addWidget(rotateCheck_);
   row->addWidget(rotateDirectionBox_);
@@ -185,8 +187,19 @@ QLayout* MainWindow::rotateRow() {
   row->addWidget(antiAliasCheck_);
   row->addSpacing(24);
   row->addWidget(exifOrientationCheck_);
-  row->addSpacing(24);
-  row->addWidget(smoothScalingCheck_);
+  row->addStretch();
+  return row;
+}
+
+QLayout* MainWindow::optInRow() {
+  otherFormatsCheck_ = new QCheckBox("Other Formats", this);
+  toSrgbCheck_ = new QCheckBox("Convert to sRGB", this);
+  smoothScalingCheck_ = new QCheckBox("Smooth Scaling", this);
+  auto* row = new QHBoxLayout;
+  for (QCheckBox* check : {otherFormatsCheck_, toSrgbCheck_, smoothScalingCheck_}) {
+    if (row->count() > 0) row->addSpacing(24);
+    row->addWidget(check);
+  }
   row->addStretch();
   return row;
 }
@@ -286,7 +299,7 @@ void MainWindow::setTabOrder() {
   chain.append({targetWidthBox_, targetHeightBox_});
   addGroup(formatGroup_);
   chain.append({qualityBox_, rotateCheck_, rotateDirectionBox_, antiAliasCheck_,
-                exifOrientationCheck_, smoothScalingCheck_});
+                exifOrientationCheck_, otherFormatsCheck_, toSrgbCheck_, smoothScalingCheck_});
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -313,7 +326,7 @@ void MainWindow::replanOnChanges() {
       connect(group->button(i), &QRadioButton::toggled, timer, replan);
     }
   }
-  for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_}) {
+  for (QCheckBox* check : {rotateCheck_, exifOrientationCheck_, otherFormatsCheck_}) {
     connect(check, &QCheckBox::toggled, timer, replan);
   }
   planLine_->plan(jobSettings());
@@ -333,6 +346,8 @@ JobSettings MainWindow::jobSettings() const {
   settings.antiAlias = antiAliasCheck_->isChecked();
   settings.exifOrientation = exifOrientationCheck_->isChecked();
   settings.smoothScaling = smoothScalingCheck_->isChecked();
+  settings.otherFormats = otherFormatsCheck_->isChecked();
+  settings.toSrgb = toSrgbCheck_->isChecked();
   // Deliberate: the output dialog's file name, never the folder box's text.
   settings.outputPath = filePath(outputPath_);
   for (int i = 0; i < fileList_->count(); ++i) {
@@ -464,6 +479,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == fileList_->viewport() &&
       (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
     return takeFileDrag(static_cast<QDropEvent&>(*event),
+                        offeredFiles(otherFormatsCheck_->isChecked()),
                         [this](const QStringList& files) { fileList_->addItems(files); });
   }
   return QWidget::eventFilter(watched, event);

@@ -74,6 +74,8 @@ class MainWindow : public QWidget {
   QCheckBox* antiAliasCheck() const { return antiAliasCheck_; }
   QCheckBox* exifOrientationCheck() const { return exifOrientationCheck_; }
   QCheckBox* smoothScalingCheck() const { return smoothScalingCheck_; }
+  QCheckBox* otherFormatsCheck() const { return otherFormatsCheck_; }
+  QCheckBox* toSrgbCheck() const { return toSrgbCheck_; }
   RadioGroup* modeGroup() const { return modeGroup_; }
   SpinEdit* toleranceBox() const { return toleranceBox_; }
   RadioGroup* mismatchGroup() const { return mismatchGroup_; }
@@ -100,6 +102,8 @@ class MainWindow : public QWidget {
   QLayout* firstRow();
   QLayout* sizeRow();
   QLayout* rotateRow();
+  // The check boxes of what the program does beyond its classic run.
+  QLayout* optInRow();
   QLayout* optionsRow();
   QLayout* progressRow();
   QLayout* totalsRow();
@@ -142,6 +146,8 @@ class MainWindow : public QWidget {
   QCheckBox* antiAliasCheck_;
   QCheckBox* exifOrientationCheck_;  // "Camera Orientation"
   QCheckBox* smoothScalingCheck_;
+  QCheckBox* otherFormatsCheck_;  // "Other Formats"
+  QCheckBox* toSrgbCheck_;        // "Convert to sRGB"
   RadioGroup* modeGroup_;
   QGroupBox* keenOptionsBox_;
   QLabel* toleranceLabel_;  // "Aspect Ratio Accurancy ±"

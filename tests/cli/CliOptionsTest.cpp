@@ -43,10 +43,12 @@ TEST(CliOptions, DefaultsMatchTheMainWindowWithMismatchesReported) {
 }
 
 TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
-  const auto s = parse({"-o",          "out",      "--size=200x-5", "-fbmp", "--quality",
-                        "0",           "-m",       "resize-all",    "-t",    "-3",
-                        "--no-rotate", "-r",       "right",         "-a",    "--exif-orientation",
-                        "-j1",         "--smooth", "x.jpg",         "--",    "-y.jpg"});
+  const auto s =
+      parse({"-o",          "out",      "--size=200x-5",   "-fbmp",     "--quality",
+             "0",           "-m",       "resize-all",      "-t",        "-3",
+             "--no-rotate", "-r",       "right",           "-a",        "--exif-orientation",
+             "-j1",         "--smooth", "--other-formats", "--to-srgb", "x.jpg",
+             "--",          "-y.jpg"});
   EXPECT_EQ(s.outputPath, "out/");
   EXPECT_EQ(s.targetWidth, 200);
   EXPECT_EQ(s.targetHeight, -5);
@@ -59,6 +61,8 @@ TEST(CliOptions, EveryOptionInShortLongAndInlineForms) {
   EXPECT_TRUE(s.antiAlias);
   EXPECT_TRUE(s.exifOrientation);
   EXPECT_TRUE(s.smoothScaling);
+  EXPECT_TRUE(s.otherFormats);
+  EXPECT_TRUE(s.toSrgb);
   EXPECT_EQ(s.jobs, 1);
   EXPECT_EQ(s.files, (std::vector<std::string>{"x.jpg", "-y.jpg"}));
 }

@@ -8,6 +8,8 @@
 #include "image/Error.h"
 #include "tests/support/Batch.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/PhotoFiles.h"
+#include "tests/support/Surfaces.h"
 
 using batchfit::PlannedOutcome;
 using enginetest::Batch;
@@ -65,6 +67,11 @@ TEST(Plan, EveryPhotoComesOutOfTheRunAsPlanned) {
     s.autoRotate = false;
   };
   const Bytes landscape = testpics::makeJpeg(800, 600);
+  const auto otherFormats = [](batchfit::JobSettings& s) { s.otherFormats = true; };
+  const Bytes png = photofiles::writePng(testpics::patterned(600, 800));
+  photofiles::PngOptions turned;
+  turned.orientation = 6;
+  const Bytes turnedPng = photofiles::writePng(testpics::patterned(800, 600), turned);
   const std::vector<Case> cases = {
       {"fits straight", "a.jpg", testpics::makeJpeg(600, 800), Straight},
       {"fits turned", "a.jpg", landscape, Turned},
@@ -84,6 +91,15 @@ TEST(Plan, EveryPhotoComesOutOfTheRunAsPlanned) {
        {},
        "JPEG error #53"},
       {"a bitmap too small", "a.bmp", crafted::makeBmp(30, 30), TooSmall},
+      {"a PNG, other formats read", "a.png", png, Straight, otherFormats},
+      {"a PNG, other formats not read",
+       "a.PNG",
+       png,
+       Unreadable,
+       {},
+       "Unknown picture file extension (.PNG)"},
+      {"a PNG's portrait, upright", "a.png", turnedPng, Straight,
+       [](batchfit::JobSettings& s) { s.otherFormats = s.exifOrientation = true; }},
       {"a header cut short", "a.jpg", Bytes(landscape.begin(), landscape.begin() + 100),
        Unreadable},
       {"an empty file for a 0 x 0 target",

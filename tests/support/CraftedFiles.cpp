@@ -239,7 +239,7 @@ Bytes withBadHuffmanTable(Bytes jpeg) {
   throw std::runtime_error("Huffman table without two codes of one length");
 }
 
-Bytes withExifOrientation(const Bytes& jpeg, std::uint16_t orientation, bool bigEndian) {
+Bytes exifTiff(std::uint16_t orientation, bool bigEndian) {
   const std::uint8_t order = bigEndian ? 'M' : 'I';
   Bytes tiff = {order, order};
   const auto field = [&](std::uint32_t v, int size) {
@@ -253,6 +253,11 @@ Bytes withExifOrientation(const Bytes& jpeg, std::uint16_t orientation, bool big
   field(0x0100, 2), field(3, 2), field(1, 4), field(4000, 2), field(0, 2);
   field(0x0112, 2), field(3, 2), field(1, 4), field(orientation, 2), field(0, 2);
   field(0, 4);  // no next directory
+  return tiff;
+}
+
+Bytes withExifOrientation(const Bytes& jpeg, std::uint16_t orientation, bool bigEndian) {
+  const Bytes tiff = exifTiff(orientation, bigEndian);
   Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
   segment.insert(segment.end(), tiff.begin(), tiff.end());
   segment[2] = std::uint8_t((segment.size() - 2) >> 8);

@@ -45,6 +45,9 @@ Bytes withJpegSize(Bytes jpeg, std::uint16_t width, std::uint16_t height);
 // one), so the header reads fine and decoding fails at its start.
 Bytes withBadHuffmanTable(Bytes jpeg);
 
+// EXIF data as a TIFF structure whose first image directory holds an
+// ImageWidth entry and then the Orientation tag with the given value.
+Bytes exifTiff(std::uint16_t orientation, bool bigEndian = false);
 // The JPEG with an EXIF APP1 segment after its JFIF one, whose first image
 // directory holds an ImageWidth entry and then the Orientation tag with the
 // given value, in Motorola (big-endian) or Intel byte order.

@@ -200,6 +200,21 @@ TEST_F(MainWindowTest, DroppedFilesAndFoldersAreAppendedOtherDropsAreRefused) {
   EXPECT_EQ(items().size(), 7);
 }
 
+// "Other Formats" lets the list take their photos, whatever the case.
+TEST_F(MainWindowTest, OtherFormatsAreDroppedOnlyWhileTheyAreRead) {
+  testpics::TempDir dir;
+  const QString folder = QString::fromStdString(dir.file("photos"));
+  std::filesystem::create_directories(dir.path() / "photos");
+  for (const char* name : {"a.PNG", "b.png", "c.jpg", "d.gif"}) {
+    testpics::writeFile(dir.path() / "photos" / name, {});
+  }
+  EXPECT_FALSE(drop({folder + "/b.png"}));
+  QTest::mouseClick(window.otherFormatsCheck(), Qt::LeftButton);
+  EXPECT_TRUE(drop({folder + "/b.png", folder}));
+  EXPECT_EQ(items(), QStringList({folder + "/b.png", folder + "/a.PNG", folder + "/b.png",
+                                  folder + "/c.jpg"}));
+}
+
 TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   const JobSettings settings = window.jobSettings();
   const JobSettings defaults;
@@ -217,6 +232,10 @@ TEST_F(MainWindowTest, DefaultControlsGiveTheDefaultSettings) {
   EXPECT_EQ(window.exifOrientationCheck()->text(), "Camera Orientation");
   EXPECT_FALSE(settings.smoothScaling);
   EXPECT_EQ(window.smoothScalingCheck()->text(), "Smooth Scaling");
+  EXPECT_FALSE(settings.otherFormats);
+  EXPECT_FALSE(settings.toSrgb);
+  EXPECT_EQ(window.otherFormatsCheck()->text(), "Other Formats");
+  EXPECT_EQ(window.toSrgbCheck()->text(), "Convert to sRGB");
   EXPECT_EQ(settings.outputPath, "/tmp/Save Your Resized Files Here");
   EXPECT_TRUE(settings.files.empty());
   EXPECT_EQ(window.windowTitle(), "Options");
@@ -239,6 +258,8 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   QTest::mouseClick(window.rotateCheck(), Qt::LeftButton);
   QTest::mouseClick(window.antiAliasCheck(), Qt::LeftButton);
   QTest::mouseClick(window.exifOrientationCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.otherFormatsCheck(), Qt::LeftButton);
+  QTest::mouseClick(window.toSrgbCheck(), Qt::LeftButton);
   QTest::mouseClick(window.smoothScalingCheck(), Qt::LeftButton);
   window.rotateDirectionBox()->lineEdit()->selectAll();
   QTest::keyClicks(window.rotateDirectionBox()->lineEdit(), "right");
@@ -256,6 +277,8 @@ TEST_F(MainWindowTest, EveryControlFeedsItsOwnField) {
   EXPECT_TRUE(settings.antiAlias);
   EXPECT_TRUE(settings.exifOrientation);
   EXPECT_TRUE(settings.smoothScaling);
+  EXPECT_TRUE(settings.otherFormats);
+  EXPECT_TRUE(settings.toSrgb);
   // Typed text stands as typed: no completion to "Right" (which would turn
   // clockwise), no new item.
   EXPECT_EQ(settings.rotateDirection, batchfit::Turn::Left);
@@ -294,6 +317,8 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInOrder) {
                                           window.rotateDirectionBox(),
                                           window.antiAliasCheck(),
                                           window.exifOrientationCheck(),
+                                          window.otherFormatsCheck(),
+                                          window.toSrgbCheck(),
                                           window.smoothScalingCheck(),
                                           window.fileList()};
   window.fileList()->setFocus();
