@@ -8,6 +8,8 @@
 // one thread and (g) every core, which tells how much of the cores c/b can
 // ever reach on this machine. Prints the ratios from the best times and, in
 // brackets, the median of the rounds' own ratios, and the peak memory of each.
+// Last, what the program holds idle after an edit-all run of five
+// 24-megapixel photos, against what it held before.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "bench/BenchPhotos.h"
+#include "bench/IdleMemory.h"
 #include "image/MemoryReuse.h"
 #include "tests/support/TestPictures.h"
 
@@ -203,6 +206,21 @@ int bareDecodeThreads(int threads, int count, char** files) {
   return 0;
 }
 
+// The idle memory after a run, measured in a process of its own.
+bool measureIdleMemory(const Setup& setup, const std::filesystem::path& dir,
+                       const std::string& out) {
+  std::vector<bench::Shot> shots;
+  for (int i = 0; i < 5; ++i) {
+    shots.push_back({6000, 4000, i % 2 ? bench::Kind::Progressive : bench::Kind::Baseline});
+  }
+  const Batch batch = writeBatch(dir, "24mp", shots);
+  std::printf("\nidle memory after an edit-all run of five 24-megapixel photos:\n");
+  std::fflush(stdout);
+  std::vector<std::string> command = {setup.self, "--idle-memory", out};
+  command.insert(command.end(), batch.files.begin(), batch.files.end());
+  return runProcess(command).ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,6 +228,9 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "--bare-decode") return bareDecodeProcess(argc - 2, argv + 2);
   if (args.size() >= 2 && args[0] == "--bare-decode-threads") {
     return bareDecodeThreads(std::max(1, std::stoi(args[1])), argc - 3, argv + 3);
+  }
+  if (args.size() >= 2 && args[0] == "--idle-memory") {
+    return bench::idleMemoryRun(args[1], {args.begin() + 2, args.end()});
   }
   // The photos alone, into a folder, to profile a run by hand.
   if (args.size() == 2 && args[0] == "--make-photos") {
@@ -221,17 +242,20 @@ int main(int argc, char** argv) {
   // Another batchfit-cli, to compare builds.
   if (args.size() == 2 && args[0] == "--cli") setup.cli = args[1];
   testpics::TempDir dir;
+  std::filesystem::create_directory(dir.path() / "out");
+  const std::string out = (dir.path() / "out").string();
+  // The memory figure alone.
+  if (args.size() == 1 && args[0] == "--memory")
+    return measureIdleMemory(setup, dir.path(), out) ? 0 : 1;
   std::printf("Generating photos...\n");
   const Batch twelve = writeBatch(dir.path(), "12mp", bench::twelveMegapixelShots());
   const Batch mixed = writeBatch(dir.path(), "mixed", bench::mixedShots());
   std::printf("12-megapixel colour photos at quality 90: %.2f bits per pixel\n",
               twelve.bitsPerPixel);
-  std::filesystem::create_directory(dir.path() / "out");
-  const std::string out = (dir.path() / "out").string();
   for (const auto& [batch, perPhoto] : {std::pair{&twelve, false}, std::pair{&mixed, true}}) {
     std::vector<Workload> loads = workloadsFor(setup, *batch, out, perPhoto);
     if (!measure(loads)) return 1;
     printBatch(*batch, loads);
   }
-  return 0;
+  return measureIdleMemory(setup, dir.path(), out) ? 0 : 1;
 }

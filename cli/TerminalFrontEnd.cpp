@@ -58,9 +58,10 @@ void TerminalFrontEnd::finishProgress() {
   lineShown_ = false;
 }
 
-void TerminalFrontEnd::showMessage(const std::string& text) {
+bool TerminalFrontEnd::showMessage(const std::string& text) {
   finishProgress();
   std::fprintf(report_, "%s\n", text.c_str());
+  return true;
 }
 
 void TerminalFrontEnd::showWarning(const std::string& text) {

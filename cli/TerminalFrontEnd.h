@@ -17,7 +17,7 @@ class TerminalFrontEnd : public FrontEnd {
 
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
-  void showMessage(const std::string& text) override;
+  bool showMessage(const std::string& text) override;
   // On standard error, where the run's errors go.
   void showWarning(const std::string& text) override;
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,

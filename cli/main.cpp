@@ -1,6 +1,7 @@
 // batchfit-cli: the batch run from a terminal or a script.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -9,6 +10,7 @@
 #include "engine/FrameStore.h"
 #include "engine/OutputWriter.h"
 #include "engine/Plan.h"
+#include "engine/PlanWarnings.h"
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
 #include "image/Error.h"
@@ -56,15 +58,18 @@ int runRequest(const batchfit::CliRequest& request) {
   return status;
 }
 
-// The plan of the run: a line per photo and the counts, on standard output.
-// The status is the run's: 1 where it would stop at an unreadable file.
+// The plan of the run: a line per photo, the warnings and the counts, on
+// standard output. The status is the run's: 1 where it would stop at a
+// photo.
 int planRequest(const batchfit::JobSettings& settings) {
   batchfit::PlanCounts counts;
   batchfit::RememberedFrames frames(settings, [](const std::string& text) {
     std::fprintf(stderr, "batchfit-cli: %s\n", batchfit::errorBoxText(text).c_str());
   });
+  std::vector<batchfit::PlannedPhoto> plan;
   for (const std::string& name : settings.files) {
-    const batchfit::PlannedPhoto planned = batchfit::planPhotoWithFrames(settings, name, frames);
+    const batchfit::PlannedPhoto& planned =
+        plan.emplace_back(batchfit::planPhotoWithFrames(settings, name, frames));
     counts.add(planned.outcome);
     std::printf("%s: %s", batchfit::outcomeName(planned.outcome), name.c_str());
     if (!planned.message.empty()) {
@@ -72,8 +77,14 @@ int planRequest(const batchfit::JobSettings& settings) {
     }
     std::printf("\n");
   }
+  for (const std::string& warning : batchfit::planWarnings(settings, plan)) {
+    std::printf("warning: %s\n", warning.c_str());
+  }
   std::printf("%s\n", batchfit::countsText(settings, counts).c_str());
-  return counts.of(batchfit::PlannedOutcome::Unreadable) > 0 ? 1 : 0;
+  const bool stops = std::any_of(plan.begin(), plan.end(), [](const batchfit::PlannedPhoto& p) {
+    return batchfit::stopsTheRun(p.outcome);
+  });
+  return stops ? 1 : 0;
 }
 
 }  // namespace

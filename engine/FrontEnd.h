@@ -33,8 +33,9 @@ class FrontEnd {
   // Repaints the main window at once, so the new progress shows before the
   // pixel work starts.
   virtual void repaintMain() = 0;
-  // Shows one report line in a modal message dialog and waits for it to close.
-  virtual void showMessage(const std::string& text) = 0;
+  // Shows one report line in a modal message dialog and waits for it to
+  // close. False when the user closed the rest of the run's report with it.
+  virtual bool showMessage(const std::string& text) = 0;
   // Tells of a problem the run goes on past without the part it concerns
   // (a store of remembered frames it cannot use), and waits where it shows.
   virtual void showWarning(const std::string& text) = 0;

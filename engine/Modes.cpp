@@ -90,10 +90,16 @@ std::optional<PixelSurface> smoothedWhileDecoding(const JobSettings& settings,
   return target;
 }
 
+// Writes TI as the output of name; the record takes the file with outcome.
+void writeAndRecord(ModeRun& run, const std::string& name, FileOutcome outcome) {
+  const WrittenOutput written =
+      writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed);
+  run.record.finish(outcome, {}, written.path, written.photoTrashed);
+}
+
 void passAndWrite(ModeRun& run, const std::string& name) {
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  run.record.finish(FileOutcome::Written, {},
-                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  writeAndRecord(run, name, FileOutcome::Written);
 }
 
 // Fills TI from PI as placed, then the pass and the output.
@@ -142,8 +148,7 @@ void editAndWrite(ModeRun& run, const std::string& name) {
   if (decision.skipped) {
     run.record.finish(FileOutcome::SkippedByUser);
   } else {
-    run.record.finish(FileOutcome::Edited, {},
-                      writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+    writeAndRecord(run, name, FileOutcome::Edited);
   }
 }
 
@@ -154,8 +159,7 @@ bool commitRemembered(ModeRun& run, const std::string& name) {
   if (!frame) return false;
   commitCrop(run.pictures.PI.surface(), *frame, run.settings, run.pictures.TI);
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  run.record.finish(FileOutcome::Remembered, {},
-                    writeOutput(run.settings, name, run.pictures.TI, run.runJpeg, run.listed));
+  writeAndRecord(run, name, FileOutcome::Remembered);
   return true;
 }
 

@@ -29,6 +29,7 @@ constexpr OutcomeWord Words[] = {
     {PlannedOutcome::NoFrame, FileOutcome::NoRememberedFrame, "no remembered frame"},
     {PlannedOutcome::TooSmall, FileOutcome::TooSmall, "too small"},
     {PlannedOutcome::Unreadable, {}, "unreadable"},
+    {PlannedOutcome::PictureSizeZero, {}, "picture size 0"},
     {{}, FileOutcome::Error, "error"},
 };
 

@@ -8,7 +8,8 @@ namespace batchfit {
 // What a plan foresees for a photo, from its headers alone (and, where the
 // run commits remembered frames, its digest). Remembered: committed with its
 // remembered frame; NoFrame: left out for having none, where only remembered
-// frames edit.
+// frames edit; PictureSizeZero: the run would stop at the photo only because
+// a picture size is 0.
 enum class PlannedOutcome {
   Straight,
   Turned,
@@ -17,7 +18,8 @@ enum class PlannedOutcome {
   WrongAspect,
   NoFrame,
   TooSmall,
-  Unreadable
+  Unreadable,
+  PictureSizeZero
 };
 
 // What a run did with a file; Remembered and NoRememberedFrame as above.

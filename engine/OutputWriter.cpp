@@ -25,20 +25,18 @@ std::string outputFilePath(const JobSettings& settings, const std::string& name,
   return folderPart(settings.outputPath, folderDelimiters) + fileName;
 }
 
-std::string writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
-                        JpegObject& runJpeg, const ListedPhotos& listed) {
+WrittenOutput writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
+                          JpegObject& runJpeg, const ListedPhotos& listed) {
   const std::string path = outputFilePath(settings, name);
   if (settings.saveFormat == SaveFormat::Bmp) {
-    writeWholeFile(path, encodeBmp(TI.surface()), listed.photos);
-    return path;
+    return {path, writeWholeFile(path, encodeBmp(TI.surface()), listed.photos)};
   }
   runJpeg.assignSurface(TI.surface());
   // The quality is kept in one byte, as the codec object stores it.
   runJpeg.setQualityValue(static_cast<std::uint8_t>(settings.jpegQuality));
   runJpeg.compress();
   // What saving the object writes: the bytes just made.
-  writeWholeFile(path, runJpeg.bytes(), listed.photos);
-  return path;
+  return {path, writeWholeFile(path, runJpeg.bytes(), listed.photos)};
 }
 
 }  // namespace batchfit

@@ -30,11 +30,17 @@ struct ListedPhotos {
 std::string outputFilePath(const JobSettings& settings, const std::string& name,
                            std::string_view folderDelimiters = PlatformFolderDelimiters);
 
+// The file an output was written to, and whether a listed photo there went
+// to the trash first.
+struct WrittenOutput {
+  std::string path;
+  bool photoTrashed = false;
+};
+
 // Writes TI as the output of the input file name, replacing any file there;
 // a listed photo there is never written over: it goes to the desktop's trash
-// first, or is replaced only whole (writeWholeFile says how). Returns the
-// path written.
-std::string writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
-                        JpegObject& runJpeg, const ListedPhotos& listed);
+// first, or is replaced only whole (writeWholeFile says how).
+WrittenOutput writeOutput(const JobSettings& settings, const std::string& name, PictureRole& TI,
+                          JpegObject& runJpeg, const ListedPhotos& listed);
 
 }  // namespace batchfit

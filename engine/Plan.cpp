@@ -48,8 +48,20 @@ PlannedOutcome plannedOutcome(const JobSettings& settings, const std::string& na
   return settings.mode == Mode::EditAll ? PlannedOutcome::NoFrame : PlannedOutcome::WrongAspect;
 }
 
+bool pictureSizeZero(const JobSettings& settings) {
+  return settings.targetWidth == 0 || settings.targetHeight == 0;
+}
+
+// The run stops there for the division by a picture size of 0, whatever the photo.
+PlannedOutcome stoppingOutcome(const JobSettings& settings, const std::string& message) {
+  const bool division =
+      message == "Floating point division by zero" || message == "Invalid floating point operation";
+  return division && pictureSizeZero(settings) ? PlannedOutcome::PictureSizeZero
+                                               : PlannedOutcome::Unreadable;
+}
+
 // The outcomes a mode can give, in order.
-std::vector<PlannedOutcome> outcomesOf(const JobSettings& settings) {
+std::vector<PlannedOutcome> modeOutcomes(const JobSettings& settings) {
   using enum PlannedOutcome;
   switch (settings.mode) {
     case Mode::Keen:
@@ -72,13 +84,21 @@ std::vector<PlannedOutcome> outcomesOf(const JobSettings& settings) {
   return {};
 }
 
+std::vector<PlannedOutcome> outcomesOf(const JobSettings& settings) {
+  std::vector<PlannedOutcome> outcomes = modeOutcomes(settings);
+  if (!outcomes.empty() && pictureSizeZero(settings)) {
+    outcomes.push_back(PlannedOutcome::PictureSizeZero);
+  }
+  return outcomes;
+}
+
 PlannedPhoto planOf(const JobSettings& settings, const std::string& name,
                     RememberedFrames* frames) {
   // Where the run would stop with an error, the plan names it and goes on.
   try {
     return {plannedOutcome(settings, name, frames), {}};
   } catch (const Error& error) {
-    return {PlannedOutcome::Unreadable, error.what()};
+    return {stoppingOutcome(settings, error.what()), error.what()};
   } catch (const std::bad_alloc& shortage) {
     return {PlannedOutcome::Unreadable, messageOf(shortage)};
   }
@@ -93,6 +113,16 @@ PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name) {
 PlannedPhoto planPhotoWithFrames(const JobSettings& settings, const std::string& name,
                                  RememberedFrames& frames) {
   return planOf(settings, name, &frames);
+}
+
+std::string plannedPhotoText(const PlannedPhoto& photo) {
+  std::string text = outcomeName(photo.outcome);
+  if (!photo.message.empty()) text += ": " + errorBoxText(photo.message);
+  return text;
+}
+
+bool stopsTheRun(PlannedOutcome outcome) {
+  return outcome == PlannedOutcome::Unreadable || outcome == PlannedOutcome::PictureSizeZero;
 }
 
 int PlanCounts::total() const {

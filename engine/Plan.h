@@ -14,13 +14,22 @@ namespace batchfit {
 
 struct PlannedPhoto {
   PlannedOutcome outcome = PlannedOutcome::Unreadable;
-  std::string message;  // the error the run would stop with, for Unreadable
+  // The error the run would stop with, for Unreadable and PictureSizeZero.
+  std::string message;
 };
+
+// "scaled straight", "unreadable: JPEG error #53.": the outcome's word and
+// the error as the error box shows it.
+std::string plannedPhotoText(const PlannedPhoto& photo);
+
+// Whether the run would stop at the photo (Unreadable, PictureSizeZero).
+bool stopsTheRun(PlannedOutcome outcome);
 
 // Reads the photo's headers as the run reads the file (by its extension for
 // the size test, then as a JPEG stream) and decides as the run does on the
 // size the header declares. A file the run could not read is Unreadable
-// with the run's message; what only decoding can tell is not looked for.
+// with the run's message, unless only the division by a picture size of 0
+// fails (PictureSizeZero); what only decoding can tell is not looked for.
 PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name);
 // The same; where the run commits remembered frames, a photo that needs one
 // is read whole for its digest and looked up in frames.
@@ -34,11 +43,12 @@ class PlanCounts {
   int total() const;
 
  private:
-  std::array<int, 8> counts_{};
+  std::array<int, 9> counts_{};
 };
 
 // "5 photos: 2 scaled straight, 1 scaled turned, ...": every outcome the
-// settings' mode can give, in the order of PlannedOutcome, zeros included.
+// settings' mode can give, in the order of PlannedOutcome, zeros included;
+// "picture size 0" only where a picture size is 0.
 std::string countsText(const JobSettings& settings, const PlanCounts& counts);
 
 }  // namespace batchfit

@@ -2,11 +2,17 @@
 
 #include "engine/Modes.h"
 #include "image/MemoryLimit.h"
+#include "image/MemoryReuse.h"
 
 namespace batchfit {
 
 void prepareTarget(const JobSettings& settings, PictureRole& TI) {
   TI.prepare(settings.targetWidth, settings.targetHeight);
+}
+
+void letGoOfPhotos(WorkPictures& pictures) {
+  pictures.PI.prepare(pictures.PI.width(), pictures.PI.height());
+  giveBackKeptMemory();
 }
 
 namespace {

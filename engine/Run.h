@@ -19,6 +19,11 @@ struct WorkPictures {
 // Sizes TI to the target and empties it; its first use makes it all white.
 void prepareTarget(const JobSettings& settings, PictureRole& TI);
 
+// Once a run is over: PI lets go of its pixels (a run replaces them before
+// it reads them) and what was kept for the next photo goes back to the
+// system. TI keeps the last result.
+void letGoOfPhotos(WorkPictures& pictures);
+
 // The whole run; record takes what became of each file as it ends. Errors
 // end the run and reach the caller, with record still holding the files
 // done and the one taken up; outputs already written stay and the collected

@@ -20,8 +20,10 @@ void RunRecord::takeUp(int place, const std::string& file) {
   file_ = file;
 }
 
-void RunRecord::finish(FileOutcome outcome, std::string reason, std::string outputPath) {
+void RunRecord::finish(FileOutcome outcome, std::string reason, std::string outputPath,
+                       bool photoTrashed) {
   add(outcome, std::move(reason), std::move(outputPath));
+  files_.back().photoTrashed = photoTrashed;
   place_ = 0;
   file_.clear();
 }
@@ -40,6 +42,11 @@ void RunRecord::add(FileOutcome outcome, std::string reason, std::string outputP
 int RunRecord::count(FileOutcome outcome) const {
   return int(std::count_if(files_.begin(), files_.end(),
                            [outcome](const FileRecord& file) { return file.outcome == outcome; }));
+}
+
+int RunRecord::photosTrashed() const {
+  return int(std::count_if(files_.begin(), files_.end(),
+                           [](const FileRecord& file) { return file.photoTrashed; }));
 }
 
 namespace {

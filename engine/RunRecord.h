@@ -17,7 +17,8 @@ struct FileRecord {
   // The report line of a file reported, the error's text for the one an
   // error stopped the run at; empty for the others.
   std::string reason;
-  std::string outputPath;  // the file written; empty when none was
+  std::string outputPath;     // the file written; empty when none was
+  bool photoTrashed = false;  // a listed photo at outputPath went to the trash first
 };
 
 class RunRecord {
@@ -29,7 +30,8 @@ class RunRecord {
   // The file at place (from 1) of the list is taken up now.
   void takeUp(int place, const std::string& file);
   // The file taken up ended so.
-  void finish(FileOutcome outcome, std::string reason = {}, std::string outputPath = {});
+  void finish(FileOutcome outcome, std::string reason = {}, std::string outputPath = {},
+              bool photoTrashed = false);
   // An error ended the run at the file taken up (outside a file, it has no
   // name and stopped the run at the next one): recorded with the text it is
   // shown with.
@@ -37,6 +39,8 @@ class RunRecord {
 
   const std::vector<FileRecord>& files() const { return files_; }
   int count(FileOutcome outcome) const;
+  // The listed photos that went to the trash before an output took their place.
+  int photosTrashed() const;
   int listed() const { return listed_; }
   // The place of the file an error stopped the run at; 0 when none did.
   int stoppedAt() const { return stoppedAt_; }

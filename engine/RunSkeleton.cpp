@@ -171,7 +171,9 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
     if (ahead.active()) letGoOfPicture(run);
     ahead.finished(std::size_t(i));
   }
-  for (const std::string& line : run.skipReport) frontEnd.showMessage(line);
+  for (const std::string& line : run.skipReport) {
+    if (!frontEnd.showMessage(line)) break;
+  }
 }
 
 }  // namespace batchfit

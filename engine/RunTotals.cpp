@@ -1,7 +1,5 @@
 #include "engine/RunTotals.h"
 
-#include <cctype>
-
 namespace batchfit {
 
 std::string durationText(RunRecord::Clock::duration elapsed) {
@@ -12,20 +10,39 @@ std::string durationText(RunRecord::Clock::duration elapsed) {
          "." + std::to_string(tenths % 10);
 }
 
+namespace {
+
+std::string countOf(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Where an error stopped the run: at which picture of how many, and the
+// file as listed, where the error came while one was taken up.
+std::string stopText(const RunRecord& record) {
+  std::string text = "stopped by an error at picture " + std::to_string(record.stoppedAt()) +
+                     " of " + std::to_string(record.listed());
+  const std::string& file = record.files().back().file;
+  return file.empty() ? text : text + " (" + file + ")";
+}
+
+}  // namespace
+
 std::string totalsText(const RunRecord& record) {
-  std::string text;
+  // What was written comes first, as one number; a file written without the
+  // crop editor was scaled.
+  const int scaled = record.count(FileOutcome::Written);
+  const int edited = record.count(FileOutcome::Edited);
+  std::string text = "Written " + std::to_string(scaled + edited) + ": " + std::to_string(scaled) +
+                     " scaled, " + std::to_string(edited) + " " + outcomeName(FileOutcome::Edited);
   for (const FileOutcome outcome :
-       {FileOutcome::Written, FileOutcome::Edited, FileOutcome::SkippedByUser,
-        FileOutcome::WrongAspectRatio, FileOutcome::TooSmall}) {
-    text += (text.empty() ? "" : ", ") + std::string(outcomeName(outcome)) + " " +
-            std::to_string(record.count(outcome));
+       {FileOutcome::SkippedByUser, FileOutcome::WrongAspectRatio, FileOutcome::TooSmall}) {
+    text += "; " + std::string(outcomeName(outcome)) + " " + std::to_string(record.count(outcome));
   }
-  text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
   text += "\nTook " + durationText(record.elapsed());
-  if (record.stoppedAt() > 0) {
-    text += "; stopped by an error at picture " + std::to_string(record.stoppedAt()) + " of " +
-            std::to_string(record.listed());
+  if (const int trashed = record.photosTrashed(); trashed > 0) {
+    text += "; " + countOf(trashed, "original", "originals") + " moved to the trash";
   }
+  if (record.stoppedAt() > 0) text += "; " + stopText(record);
   return text;
 }
 

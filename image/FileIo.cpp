@@ -235,16 +235,20 @@ bool reachesPhoto(const Destination& destination, const std::set<FileIdentity>& 
 // A photo is never written over, not even through a link or a second name:
 // what the path holds goes to the trash first, or where the trash cannot take
 // it, a complete new file takes its name; failing both, it stays as it was.
-void replacePhoto(const Destination& destination, const std::vector<std::uint8_t>& bytes) {
+// True when it went to the trash.
+bool replacePhoto(const Destination& destination, const std::vector<std::uint8_t>& bytes) {
   const std::string& path = destination.path;
   // One we may not write fails as writing it in place would.
   if (::access(path.c_str(), W_OK) != 0) throwCannotCreate(path, errno);
   struct stat photo {};
   ::stat(path.c_str(), &photo);
   const std::optional<std::string> trashRefused = moveToTrash(path);
-  if (!trashRefused) return writeAfresh(path, photo, bytes);
+  if (!trashRefused) {
+    writeAfresh(path, photo, bytes);
+    return true;
+  }
   const int failure = replaceWhole(path, photo, Owner::WherePossible, bytes);
-  if (failure == 0) return;
+  if (failure == 0) return false;
   throw Error(formatMessage(
       "Cannot replace photo \"%s\": the trash cannot take it (%s), and a new file cannot take "
       "its place (%s)",
@@ -253,7 +257,7 @@ void replacePhoto(const Destination& destination, const std::vector<std::uint8_t
 
 }  // namespace
 
-void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                     const std::set<FileIdentity>& photos) {
   const Destination destination = examine(path);
   if (isLink(destination) && !mayFollow(destination)) throwCannotCreate(path, EACCES);
@@ -261,9 +265,10 @@ void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
   // Where the old file cannot be kept whole, it is written in place.
   if (replaceableWhole(destination) &&
       replaceWhole(path, destination.entry, Owner::Required, bytes) == 0) {
-    return;
+    return false;
   }
   writeInPlace(destination, bytes);
+  return false;
 }
 
 }  // namespace batchfit

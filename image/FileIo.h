@@ -63,8 +63,8 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path);
 // holds goes to the desktop's trash first, or where the trash cannot take
 // it, is replaced whole; failing both, it stays as it was and the write
 // fails with "Cannot replace photo "%s": the trash cannot take it (%s), and a
-// new file cannot take its place (%s)".
-void writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+// new file cannot take its place (%s)". True when a photo went to the trash.
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
                     const std::set<FileIdentity>& photos = {});
 
 }  // namespace batchfit

@@ -1,4 +1,5 @@
-// Process-wide allocator settings for a program that decodes photo after photo.
+// Process-wide allocator settings for a program that decodes photo after
+// photo, and the memory kept for the next photo given back after a run.
 #pragma once
 
 namespace batchfit {
@@ -9,5 +10,10 @@ namespace batchfit {
 // photo, and memory handed back is faulted in afresh each time, most of all
 // with several threads decoding. Call once at start-up, before any thread.
 void keepFreedBuffersForReuse();
+
+// Gives what was kept for the next photo back to the system: the freed
+// photo buffers and the allocator's freed blocks. For when a run is over and
+// the program may sit idle; the next run takes its memory afresh.
+void giveBackKeptMemory();
 
 }  // namespace batchfit

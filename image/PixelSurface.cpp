@@ -102,6 +102,11 @@ class BufferCache {
     kept_.push_back({memory, bytes});
     return true;
   }
+  void freeAll() noexcept {
+    std::lock_guard lock(mutex_);
+    for (const Buffer& buffer : kept_) std::free(buffer.memory);
+    kept_.clear();
+  }
 
  private:
   // Enough for the picture a run lets go of while the next one is decoded.
@@ -134,6 +139,10 @@ void* allocatePixelMemory(std::size_t bytes) {
 void releasePixelMemory(void* memory, std::size_t bytes) noexcept {
   if (bytes >= 2 * Unit && bufferCache().keep(memory, inUnits(bytes))) return;
   std::free(memory);
+}
+
+void freeKeptPixelMemory() noexcept {
+  bufferCache().freeAll();
 }
 
 void PixelSurface::copyRect(const SurfaceRect& dest, const SurfaceRect& src) {

@@ -46,6 +46,8 @@ void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t wor
 // photo of the same size: a picture's memory then costs no page faults.
 void* allocatePixelMemory(std::size_t bytes);
 void releasePixelMemory(void* memory, std::size_t bytes) noexcept;
+// Frees the photo-sized buffers kept for the next photo, once no photo follows.
+void freeKeptPixelMemory() noexcept;
 
 template <typename T>
 struct PixelAllocator {

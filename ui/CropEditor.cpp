@@ -133,6 +133,11 @@ void CropEditor::keyPressEvent(QKeyEvent* event) {
   }
 }
 
+void CropEditor::letGoOfPicture() {
+  picture_ = PixelSurface();
+  pictureView_->setPicture(picture_);
+}
+
 CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettings& s,
                                      const std::string& file,
                                      const std::optional<FramedPart>& remembered) {

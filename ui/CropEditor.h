@@ -43,6 +43,10 @@ class CropEditor : public QWidget {
                            const std::string& file = {},
                            const std::optional<FramedPart>& remembered = {});
 
+  // Once a run is over: the picture and its copies on screen are let go of,
+  // so an idle program holds no photo; the next show makes them afresh.
+  void letGoOfPicture();
+
   const CropFrame& frame() const { return frame_; }
   bool editorSkipped() const { return editorSkipped_; }
   const PixelSurface& picture() const { return picture_; }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -66,32 +67,56 @@ MainWindow::MainWindow(QWidget* parent)
   outputPath_ = DefaultOutputPath;
   createControls();
   setFonts();
+  keepDesignedWidth();
   setTabOrder();
   replanOnChanges();
   guarded([this] { createDefaultOutputFolder(); });
+  // The window opens at its designed size, the smallest it can be.
+  resize(minimumSizeHint());
 }
 
 void MainWindow::createControls() {
   auto* column = new QVBoxLayout(this);
-  column->setSizeConstraint(QLayout::SetFixedSize);
+  // The window may be made larger: the list takes all the room.
+  column->setSizeConstraint(QLayout::SetMinimumSize);
   column->setContentsMargins(8, 6, 8, 8);
   column->setSpacing(6);
-  column->addLayout(firstRow());
+  topPart_ = keptPart({firstRow()});
+  column->addWidget(topPart_, 0, Qt::AlignLeft);
   fileList_ = new QListWidget(this);
   fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   fileList_->installEventFilter(this);
   // Files are dropped onto the list's viewport, the part that shows the lines.
   fileList_->viewport()->setAcceptDrops(true);
   fileList_->viewport()->installEventFilter(this);
-  column->addWidget(fileList_);
+  column->addWidget(fileList_, 1);
   planLine_ = new PlanLine(this);
-  column->addWidget(planLine_);
-  column->addLayout(sizeRow());
-  column->addLayout(rotateRow());
-  column->addLayout(optInRow());
-  column->addLayout(optionsRow());
-  column->addLayout(progressRow());
-  column->addLayout(totalsRow());
+  planLine_->onShown = [this](const ListPlan& plan) { showPlans(plan); };
+  auto* planRow = new QHBoxLayout;
+  planRow->addWidget(planLine_);
+  bottomPart_ = keptPart(
+      {planRow, sizeRow(), rotateRow(), optInRow(), optionsRow(), progressRow(), totalsRow()});
+  column->addWidget(bottomPart_, 0, Qt::AlignLeft);
+}
+
+QWidget* MainWindow::keptPart(const QList<QLayout*>& rows) {
+  auto* part = new QWidget(this);
+  part->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  auto* column = new QVBoxLayout(part);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(6);
+  // Added as layouts, their widgets become the part's.
+  for (QLayout* row : rows) column->addLayout(row);
+  return part;
+}
+
+// The rows above and below the list are as wide as the widest of them and
+// the list's least width, as at the designed size, whatever the window's width.
+void MainWindow::keepDesignedWidth() {
+  const int width = std::max(
+      {topPart_->sizeHint().width(), bottomPart_->sizeHint().width(), fileList_->minimumWidth()});
+  topPart_->setFixedWidth(width);
+  bottomPart_->setFixedWidth(width);
 }
 
 QLayout* MainWindow::firstRow() {
@@ -255,9 +280,12 @@ void MainWindow::setFonts() {
   for (SpinEdit* box : {targetWidthBox_, targetHeightBox_, qualityBox_, toleranceBox_}) {
     box->setFixedWidth(SpinEditWidth);
   }
-  fileList_->setFixedHeight(6 * fileList_->fontMetrics().lineSpacing() +
-                            2 * fileList_->frameWidth() + 6);
+  fileList_->setMinimumHeight(6 * fileList_->fontMetrics().lineSpacing() +
+                              2 * fileList_->frameWidth() + 6);
   fileList_->setMinimumWidth(560);
+  // A photo's mark takes no more height than its line.
+  const int markSize = fileList_->fontMetrics().height();
+  fileList_->setIconSize(QSize(markSize, markSize));
   // Room for both lines from the start, so the window never grows after a run.
   totalsLabel_->setMinimumHeight(2 * totalsLabel_->fontMetrics().lineSpacing());
 }
@@ -278,8 +306,8 @@ void MainWindow::setTabOrder() {
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-// The counts under the list follow the list and every setting they depend
-// on; format, quality, direction, anti-aliasing and output folder change none.
+// The counts under the list, and their warnings, follow the list and every
+// setting they depend on; quality, direction and anti-aliasing change none.
 void MainWindow::replanOnChanges() {
   replanSoon_ = new QTimer(this);
   replanSoon_->setSingleShot(true);
@@ -296,7 +324,7 @@ void MainWindow::replanOnChanges() {
   for (SpinEdit* box : {targetWidthBox_, targetHeightBox_, toleranceBox_}) {
     connect(box->editor(), &QLineEdit::textChanged, timer, replan);
   }
-  for (RadioGroup* group : {modeGroup_, mismatchGroup_}) {
+  for (RadioGroup* group : {modeGroup_, mismatchGroup_, formatGroup_}) {
     for (int i = 0; i < group->count(); ++i) {
       connect(group->button(i), &QRadioButton::toggled, timer, replan);
     }
@@ -377,6 +405,7 @@ void MainWindow::chooseOutputFolder() {
     if (chosen.isEmpty()) return;
     outputPath_ = chosen;
     outputDirEdit_->setText(QString::fromStdString(folderPart(chosen.toStdString())));
+    replanSoon_->start();
   });
 }
 
@@ -389,6 +418,9 @@ void MainWindow::start() {
         run(jobSettings(), *frontEnd_, pictures_, record_);
       },
       [this](const std::string& message) { record_.fail(message); });
+  // Idle, the program holds no photo: the next run takes its memory afresh.
+  emit runEnded();
+  letGoOfPhotos(pictures_);
   showTotals();
   // The run may have replaced listed photos with its outputs: plan the list
   // as it now stands.
@@ -399,6 +431,21 @@ void MainWindow::showTotals() {
   totalsLabel_->setText(QString::fromStdString(totalsText(record_)));
   totalsLabel_->setToolTip(totalsLabel_->text());
   saveReportButton_->setEnabled(true);
+}
+
+void MainWindow::showPlans(const ListPlan& plan) {
+  // A plan of a list that has changed meanwhile is followed by the next one.
+  if (int(plan.files.size()) != fileList_->count()) return;
+  for (int i = 0; i < fileList_->count(); ++i) {
+    if (filePath(fileList_->item(i)->text()) != plan.files[std::size_t(i)]) return;
+  }
+  const QIcon mark = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  for (int i = 0; i < fileList_->count(); ++i) {
+    const PlannedPhoto& photo = plan.photos[std::size_t(i)];
+    QListWidgetItem* item = fileList_->item(i);
+    item->setToolTip(QString::fromStdString(plannedPhotoText(photo)));
+    item->setIcon(photo.outcome == PlannedOutcome::Unreadable ? mark : QIcon());
+  }
 }
 
 void MainWindow::saveReport() {

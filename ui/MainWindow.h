@@ -3,6 +3,7 @@
 // resizing mode and its options, "Start", and the last run's totals.
 #pragma once
 
+#include <QList>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -85,12 +86,20 @@ class MainWindow : public QWidget {
   QLabel* totalsLabel() const { return totalsLabel_; }
   QToolButton* saveReportButton() const { return saveReportButton_; }
 
+ signals:
+  // A run is over (its report closed, or an error shown): the windows let
+  // go of the photos it showed.
+  void runEnded();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void createControls();
+  // Rows that keep their place and size however large the window is made.
+  QWidget* keptPart(const QList<QLayout*>& rows);
+  void keepDesignedWidth();
   QLayout* firstRow();
   QLayout* sizeRow();
   QLayout* rotateRow();
@@ -109,11 +118,15 @@ class MainWindow : public QWidget {
   void chooseOutputFolder();
   void start();
   void showTotals();
+  // Each listed photo shows its plan; an unreadable one is marked.
+  void showPlans(const ListPlan& plan);
   void saveReport();
   // True when the key was the list's Delete command.
   bool removeFilesOnDelete(const QKeyEvent& event);
 
-  QLabel* filesLabel_;  // "Files to Resize:"
+  QWidget* topPart_;     // the row above the list
+  QWidget* bottomPart_;  // everything below the list
+  QLabel* filesLabel_;   // "Files to Resize:"
   QToolButton* addFilesButton_;
   QToolButton* removeFilesButton_;
   QLabel* outputDirLabel_;  // "Output Dir"

@@ -26,7 +26,8 @@ MessageDialog::MessageDialog(const QString& message, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       message_(message),
       label_(new QLabel(this)),
-      ok_(new QPushButton("OK", this)) {
+      ok_(new QPushButton("OK", this)),
+      closeAll_(new QPushButton("Close &All", this)) {
   setWindowTitle(applicationTitle());
   setWindowModality(Qt::ApplicationModal);
   // Plain text with no buddy: every character, "&" included, shows as itself.
@@ -37,10 +38,14 @@ MessageDialog::MessageDialog(const QString& message, QWidget* parent)
   ok_->setAutoDefault(true);
   // QDialog closes on Escape by rejecting, so OK is the cancel button too.
   QObject::connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+  // Only OK is pressed by Enter.
+  closeAll_->setAutoDefault(false);
+  QObject::connect(closeAll_, &QPushButton::clicked, this, [this] { done(ClosedAll); });
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok_);
+  buttons->addWidget(closeAll_);
   buttons->addStretch();
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(16, 16, 16, 12);
@@ -60,9 +65,9 @@ void MessageDialog::sizeText() {
   label_->setFixedWidth(std::max(needed.width(), 1));
 }
 
-void MessageDialog::showMessage(const QString& message) {
+bool MessageDialog::showMessage(const QString& message) {
   MessageDialog dialog(message, QApplication::activeWindow());
-  dialog.exec();
+  return dialog.exec() != ClosedAll;
 }
 
 void MessageDialog::keyPressEvent(QKeyEvent* event) {
@@ -70,7 +75,7 @@ void MessageDialog::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_C && modifiers == Qt::ControlModifier) {
     QApplication::beep();
     QApplication::clipboard()->setText(
-        messageDialogClipboardText(windowTitle(), message_, {ok_->text()}));
+        messageDialogClipboardText(windowTitle(), message_, {ok_->text(), closeAll_->text()}));
     return;
   }
   QDialog::keyPressEvent(event);

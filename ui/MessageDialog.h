@@ -18,14 +18,19 @@ QString messageDialogClipboardText(const QString& caption, const QString& messag
                                    const QStringList& buttonCaptions);
 
 // One text, shown as it stands and wrapped at word boundaries to half the
-// screen's width, with one "OK" button that is both default and cancel.
+// screen's width, with an "OK" button that is both default and cancel, and
+// "Close All" (Alt+A), which closes the rest of the run's report with it.
 // Centred on the screen, fixed in size, modal to the whole program.
 class MessageDialog : public QDialog {
  public:
+  // What exec() gives when the user chose "Close All".
+  static constexpr int ClosedAll = 2;
+
   explicit MessageDialog(const QString& message, QWidget* parent = nullptr);
 
-  // Shows the text and returns when the user has dismissed the dialog.
-  static void showMessage(const QString& message);
+  // Shows the text and returns when the user has dismissed the dialog:
+  // false when "Close All" dismissed it.
+  static bool showMessage(const QString& message);
 
   const QString& message() const { return message_; }
   QLabel* textLabel() const { return label_; }
@@ -40,6 +45,7 @@ class MessageDialog : public QDialog {
   QString message_;
   QLabel* label_;
   QPushButton* ok_;
+  QPushButton* closeAll_;
 };
 
 }  // namespace batchfit

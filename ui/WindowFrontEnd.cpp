@@ -18,7 +18,12 @@ void setBarMaximum(QProgressBar& bar, int maximum) {
 }
 
 WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
-    : mainWindow_(mainWindow), editor_(editor) {}
+    : mainWindow_(mainWindow), editor_(editor) {
+  // The editor lets go of its picture before the window gives the photos'
+  // memory back.
+  QObject::connect(&mainWindow, &MainWindow::runEnded, &editor,
+                   [&editor] { editor.letGoOfPicture(); });
+}
 
 void WindowFrontEnd::showProgress(const Progress& progress) {
   for (QProgressBar* bar : {mainWindow_.progressBar(), editor_.progressBar()}) {
@@ -34,8 +39,8 @@ void WindowFrontEnd::repaintMain() {
   mainWindow_.repaintNow();
 }
 
-void WindowFrontEnd::showMessage(const std::string& text) {
-  MessageDialog::showMessage(QString::fromStdString(text));
+bool WindowFrontEnd::showMessage(const std::string& text) {
+  return MessageDialog::showMessage(QString::fromStdString(text));
 }
 
 void WindowFrontEnd::showWarning(const std::string& text) {

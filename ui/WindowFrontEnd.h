@@ -17,7 +17,7 @@ class WindowFrontEnd : public FrontEnd {
 
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
-  void showMessage(const std::string& text) override;
+  bool showMessage(const std::string& text) override;
   // In the message dialog, as the report lines are shown.
   void showWarning(const std::string& text) override;
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,

@@ -321,6 +321,23 @@ TEST_F(CliProgram, FramesCommitByteForByteWhatTheWindowCommitted) {
                           "1 wrong aspect ratio, 0 too small, 0 unreadable\n");
 }
 
+TEST_F(CliProgram, DryRunWarnsBeforeTheCounts) {
+  const std::string photo = input("photo.jpg", 300, 400);
+  const std::string line = "scaled straight: " + photo + "\n";
+  const std::string counts =
+      "1 photo: 1 scaled straight, 0 scaled turned, 0 wrong aspect ratio, 0 too small, "
+      "0 unreadable\n";
+  const std::string missing = out.file("missing") + "/";
+  EXPECT_EQ(runCli({"--dry-run", "-o", missing, photo}, scratch).out,
+            line + "warning: Output folder " + missing + " does not exist\n" + counts);
+  EXPECT_EQ(runCli({"--dry-run", "-o", in.file("in"), photo}, scratch).out,
+            line +
+                "warning: 1 listed photo would be replaced by its own result (moved to the trash "
+                "first)\n" +
+                counts);
+  EXPECT_EQ(runCli({"--dry-run", "-o", out.file("cli"), photo}, scratch).out, line + counts);
+}
+
 TEST_F(CliProgram, UsageErrorsTouchNoFileAndExitWithTwo) {
   const std::string photo = input("photo.jpg", 300, 400);
   for (const std::vector<std::string>& args :

@@ -158,6 +158,7 @@ TEST_P(OutputFaults, JpegOutputReplacingItsOwnInputMovesItToTheTrash) {
   first = input("first.jpg", goodJpeg(1));
   const Outcome outcome = run(settings({first, (out / "own.jpg").string()}));
   EXPECT_FALSE(outcome.failed) << outcome.message;
+  EXPECT_EQ(outcome.record.photosTrashed(), 1);
   EXPECT_EQ(output("own.jpg"), expected);
   expectFirstIntact(Formats[0]);
   EXPECT_EQ(testpics::readFile(testpics::trashFolder() / "files/own.jpg"), picture);
@@ -195,6 +196,8 @@ TEST_P(OutputFaults, FullDiskKeepsTheListedPhotoAnOutputWouldReplace) {
   // With room, a new file takes its place all the same.
   const Outcome roomy = run(settings({own}));
   EXPECT_FALSE(roomy.failed) << roomy.message;
+  // Replaced whole, not moved to the trash.
+  EXPECT_EQ(roomy.record.photosTrashed(), 0);
   EXPECT_EQ(output("own.jpg"), referenceOutput(input("own.jpg", picture)));
   emptyTrash();
   expectGoodRunAfterwards();

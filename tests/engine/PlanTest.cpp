@@ -36,7 +36,8 @@ batchfit::PlannedPhoto runOutcome(Batch& batch, PlannedOutcome planned) {
   try {
     batch.run();
   } catch (const batchfit::Error& error) {
-    return {PlannedOutcome::Unreadable, error.what()};
+    // Where the run stops, the message tells why.
+    return {batchfit::stopsTheRun(planned) ? planned : PlannedOutcome::Unreadable, error.what()};
   }
   if (!batch.outputs().empty()) return {planned, {}};
   if (!enginetest::callsStartingWith(batch.frontEnd, "edit").empty()) {
@@ -107,8 +108,10 @@ TEST(Plan, EveryPhotoComesOutOfTheRunAsPlanned) {
        Unreadable,
        [](batchfit::JobSettings& s) { s.targetWidth = s.targetHeight = 0; },
        "JPEG error #42"},
-      {"a target width of 0", "a.jpg", landscape, Unreadable,
+      {"a target width of 0", "a.jpg", landscape, PictureSizeZero,
        [](batchfit::JobSettings& s) { s.targetWidth = 0; }, "Floating point division by zero"},
+      {"a target width of 0 for a bitmap", "a.bmp", crafted::makeBmp(300, 300), Unreadable,
+       [](batchfit::JobSettings& s) { s.targetWidth = 0; }, "JPEG error #53"},
       {"an unknown extension",
        "a.gif",
        landscape,
@@ -152,4 +155,8 @@ TEST(Plan, TheCountsNameWhatTheModeCanDo) {
   one.add(PlannedOutcome::Editor);
   EXPECT_EQ(batchfit::countsText(settings, one),
             "1 photo: 1 to the editor, 0 too small, 0 unreadable");
+  settings.targetHeight = 0;
+  one.add(PlannedOutcome::PictureSizeZero);
+  EXPECT_EQ(batchfit::countsText(settings, one),
+            "2 photos: 1 to the editor, 0 too small, 0 unreadable, 1 picture size 0");
 }

@@ -31,9 +31,10 @@ void FakeFrontEnd::repaintMain() {
   calls.push_back("repaint");
 }
 
-void FakeFrontEnd::showMessage(const std::string& text) {
+bool FakeFrontEnd::showMessage(const std::string& text) {
   calls.push_back("message " + text);
   messages.push_back(text);
+  return true;
 }
 
 void FakeFrontEnd::showWarning(const std::string& text) {

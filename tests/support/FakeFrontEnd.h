@@ -27,7 +27,7 @@ class FakeFrontEnd : public batchfit::FrontEnd {
  public:
   void showProgress(const batchfit::Progress& progress) override;
   void repaintMain() override;
-  void showMessage(const std::string& text) override;
+  bool showMessage(const std::string& text) override;
   void showWarning(const std::string& text) override;
   batchfit::CropDecision editPicture(
       const batchfit::PixelSurface& source, const batchfit::JobSettings& settings,

@@ -95,9 +95,8 @@ batchfit::JobSettings FaultRunTest::settings(const std::vector<std::string>& fil
 
 Outcome FaultRunTest::run(const batchfit::JobSettings& settings) {
   Outcome outcome;
-  batchfit::RunRecord record;
   try {
-    batchfit::runBatch(settings, outcome.frontEnd, pictures, record);
+    batchfit::runBatch(settings, outcome.frontEnd, pictures, outcome.record);
   } catch (const batchfit::Error& error) {
     outcome.failed = true;
     outcome.message = error.what();

@@ -41,6 +41,7 @@ struct Outcome {
   bool failed = false;
   std::string message;
   enginetest::FakeFrontEnd frontEnd;
+  batchfit::RunRecord record;
 };
 
 // Parameter: the pictures decoded ahead at once (1 reads one file at a time);

@@ -461,4 +461,67 @@ TEST_F(MainWindowTest, CountsOfAListThatChangedMeanwhileAreNeverShown) {
   EXPECT_EQ(enteredCount(), 1 + 1 + 3);
 }
 
+// Before Start the counts line warns in a second line, its tooltip names
+// the photo the run would stop at, and the list marks it.
+TEST_F(MainWindowTest, CountsLineWarnsOfTheOutputFolderAndNamesUnreadablePhotos) {
+  testpics::TempDir dir;
+  testpics::writeFile(dir.file("photo.jpg"), testpics::makeJpeg(300, 400));
+  testpics::writeFile(dir.file("notes.bmp"), std::vector<std::uint8_t>(10, 0));
+  const QString photo = QString::fromStdString(dir.file("photo.jpg"));
+  const QString notes = QString::fromStdString(dir.file("notes.bmp"));
+  window.fileList()->addItems({photo, notes});
+  const QString counts =
+      "2 photos: 1 scaled straight, 0 scaled turned, 0 to the editor, 0 too small, 1 unreadable";
+  EXPECT_EQ(countsOnceThey(window, counts), counts);
+  EXPECT_EQ(window.planLine()->toolTip(), "unreadable: " + notes + ": Stream read error.");
+  // In the list, each photo's plan; the unreadable one is marked.
+  EXPECT_EQ(window.fileList()->item(0)->toolTip(), "scaled straight");
+  EXPECT_TRUE(window.fileList()->item(0)->icon().isNull());
+  EXPECT_EQ(window.fileList()->item(1)->toolTip(), "unreadable: Stream read error.");
+  EXPECT_FALSE(window.fileList()->item(1)->icon().isNull());
+
+  QString chosen = QString::fromStdString(dir.file("gone/x"));
+  window.saveFile = [&](QWidget*, const QString&) { return chosen; };
+  window.outputFolderButton()->click();
+  QString expected =
+      counts + "\nOutput folder " + QString::fromStdString(dir.file("gone/")) + " does not exist";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+
+  chosen = QString::fromStdString(dir.file("x"));
+  window.outputFolderButton()->click();
+  expected = counts +
+             "\n1 listed photo would be replaced by its own result (moved to the trash "
+             "first)";
+  EXPECT_EQ(countsOnceThey(window, expected), expected);
+}
+
+// Made larger, the window gives all the room to the list; every other
+// control keeps its size and its place beside the list.
+TEST_F(MainWindowTest, StartsAtItsDesignedSizeAndOnlyTheListGrows) {
+  EXPECT_EQ(window.size(), window.minimumSize());
+  const QFontMetrics list = window.fileList()->fontMetrics();
+  EXPECT_EQ(window.fileList()->height(),
+            6 * list.lineSpacing() + 2 * window.fileList()->frameWidth() + 6);
+  const QList<QWidget*> kept = {window.outputFolderButton(), window.outputDirEdit(),
+                                window.planLine(),           window.targetWidthBox(),
+                                window.modeGroup(),          window.progressBar(),
+                                window.startButton(),        window.totalsLabel()};
+  const auto places = [&] {
+    QList<QRect> rects;
+    for (QWidget* widget : kept) rects << QRect(widget->mapTo(&window, QPoint()), widget->size());
+    return rects;
+  };
+  const QList<QRect> before = places();
+  const QSize listBefore = window.fileList()->size();
+  window.resize(window.size() + QSize(200, 150));
+  QApplication::processEvents();
+  EXPECT_EQ(window.fileList()->size(), listBefore + QSize(200, 150));
+  const QList<QRect> after = places();
+  for (qsizetype i = 0; i < kept.size(); ++i) {
+    const int below =
+        kept[i] == window.outputFolderButton() || kept[i] == window.outputDirEdit() ? 0 : 150;
+    EXPECT_EQ(after[i], before[i].translated(0, below)) << kept[i]->metaObject()->className();
+  }
+}
+
 }  // namespace

@@ -44,9 +44,11 @@ TEST(MessageDialog, ShowsTheTextAsItStandsUnderTheApplicationTitle) {
   EXPECT_EQ(dialog.textLabel()->buddy(), nullptr);
   EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
   const auto buttons = dialog.findChildren<QPushButton*>();
-  ASSERT_EQ(buttons.size(), 1);
+  ASSERT_EQ(buttons.size(), 2);
   EXPECT_EQ(buttons[0]->text(), "OK");
   EXPECT_TRUE(buttons[0]->isDefault());
+  EXPECT_EQ(buttons[1]->text(), "Close &All");
+  EXPECT_FALSE(buttons[1]->isDefault());
 }
 
 TEST(MessageDialog, WrapsLongTextAtHalfTheScreenWidthAndIsCentred) {
@@ -85,7 +87,7 @@ TEST(MessageDialog, CtrlCPutsTheContentOnTheClipboard) {
   MessageDialog::showMessage("\"/x.jpg\" has too small size and can not be resized!");
   EXPECT_EQ(copied, messageDialogClipboardText(
                         applicationTitle(), "\"/x.jpg\" has too small size and can not be resized!",
-                        {"OK"}));
+                        {"OK", "Close All"}));
   // Ctrl+Shift+C is not the copy command.
   EXPECT_EQ(QApplication::clipboard()->text(), copied);
 }

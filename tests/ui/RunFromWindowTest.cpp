@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
@@ -77,7 +78,7 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
     EXPECT_EQ(seen.className, "MessageDialog");
     EXPECT_EQ(seen.title, applicationTitle());
   }
-  EXPECT_EQ(buttons, 1);
+  EXPECT_EQ(buttons, 2);
   EXPECT_TRUE(written("fits.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 2 of 3");
   EXPECT_EQ(editor.progressLabel()->text(), "Picture 2 of 3");
@@ -85,6 +86,23 @@ TEST_F(RunFromWindowTest, ReportShowsOneDialogPerSkippedFileInOrder) {
   EXPECT_EQ(window.progressBar()->maximum(), 3);
   EXPECT_EQ(editor.progressBar()->value(), 2);
   EXPECT_EQ(editor.progressBar()->maximum(), 3);
+}
+
+TEST_F(RunFromWindowTest, CloseAllOnTheFirstOfThreeReportBoxesClosesThemAll) {
+  list({picture("s1.jpg", 100, 100), picture("s2.jpg", 100, 100), picture("s3.jpg", 100, 100)});
+  // Alt+A holds the button down for a moment, and the dialog is seen again
+  // meanwhile: it is pressed once per dialog.
+  QSet<QString> pressed;
+  uitest::ModalAnswerer answerer([&](QWidget* modal) {
+    const QString text = static_cast<MessageDialog*>(modal)->message();
+    if (!modal->isActiveWindow() || pressed.contains(text)) return;
+    pressed.insert(text);
+    QTest::keyClick(modal, Qt::Key_A, Qt::AltModifier);
+  });
+  start();
+  EXPECT_EQ(pressed.size(), 1);
+  // The run's record still holds every line.
+  EXPECT_NE(window.totalsLabel()->text().indexOf("; too small 3"), -1);
 }
 
 TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarlierOutputs) {
@@ -103,7 +121,10 @@ TEST_F(RunFromWindowTest, ErrorInTheThirdOfFiveFilesShowsOneErrorBoxAndKeepsEarl
   EXPECT_FALSE(written("e.jpg"));
   EXPECT_EQ(window.progressLabel()->text(), "Picture 3 of 5");
   EXPECT_EQ(window.fileList()->count(), 5);
-  EXPECT_TRUE(window.totalsLabel()->text().endsWith("; stopped by an error at picture 3 of 5"));
+  // The totals name the file the error stopped at.
+  EXPECT_TRUE(window.totalsLabel()->text().endsWith(QString::fromStdString(
+      "; stopped by an error at picture 3 of 5 (" + dir.file("c.bmp") + ")")))
+      << window.totalsLabel()->text().toStdString();
 
   // The window is usable again at once.
   EXPECT_FALSE(window.running());
@@ -127,8 +148,8 @@ TEST_F(RunFromWindowTest, AfterTheReportALineGivesTheTotalsAndTheReportSavesAsCs
   });
   start();
   ASSERT_EQ(answerer.seen.size(), 2u);
-  EXPECT_TRUE(QRegularExpression("^Written 1, edited 0, skipped by the user 0, wrong aspect ratio "
-                                 "1, too small 1\nTook 0:\\d\\d\\.\\d$")
+  EXPECT_TRUE(QRegularExpression("^Written 1: 1 scaled, 0 edited; skipped by the user 0; wrong "
+                                 "aspect ratio 1; too small 1\nTook 0:\\d\\d\\.\\d$")
                   .match(window.totalsLabel()->text())
                   .hasMatch())
       << window.totalsLabel()->text().toStdString();
