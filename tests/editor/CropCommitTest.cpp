@@ -73,32 +73,27 @@ TEST(CropCommit, ResizedFrameIsCutToTheCornerAndScaled) {
 TEST(CropCommit, TurnedFrameTurnsClockwiseForRightAndCounterClockwiseForLeft) {
   JobSettings s;
   s.rotateDirection = Turn::Right;
-  Commit c(400, 220, s, 50, 10);  // 220 x 200 at (50, 10): sx = 1, sy = 200 / 176
+  // 220 x 176 at (50, 10), the target turned: the factors are 1, so the
+  // result is the framed part turned, pixel for pixel, nothing squeezed.
+  Commit c(400, 220, s, 50, 10);
   c.run(s);
-  expectTarget(c.target, s, [](int x, int y) {
-    return colourAt(50 + y, 10 + int(sampleOf(175 - x, 200, 176)));
-  });
-  // Column 0 samples the part's row 199, its last; column 175 its row 0.
-  EXPECT_EQ(c.target.surface().getPixel(0, 0), colourAt(50, 10 + 199));
+  expectTarget(c.target, s, [](int x, int y) { return colourAt(50 + y, 10 + 175 - x); });
 
   s.rotateDirection = Turn::Left;
   Commit d(400, 220, s, 50, 10);
   d.run(s);
-  expectTarget(d.target, s, [](int x, int y) {
-    return colourAt(50 + 219 - y, 10 + int(sampleOf(x, 200, 176)));
-  });
+  expectTarget(d.target, s, [](int x, int y) { return colourAt(50 + 219 - y, 10 + x); });
 }
 
 TEST(CropCommit, PartsOfAFrameOutsideASmallPictureComeOutBlack) {
   JobSettings s;
-  Commit c(300, 150, s, 0, 0);  // 220 x 200, clamped to top -50
-  ASSERT_EQ(c.frame.top(), -50);
+  Commit c(300, 150, s, 0, 0);  // 220 x 176, clamped to top -26
+  ASSERT_EQ(c.frame.top(), -26);
   c.run(s);
-  // The part's rows 0..49 lie above the picture, and rows from 150 on below it.
+  // The part's rows 0..25 lie above the picture, and rows from 150 on below it.
   expectTarget(c.target, s, [](int x, int y) -> ColorRef {
-    const int row = int(sampleOf(x, 200, 176));
-    if (row < 50 || row >= 150) return 0;
-    return colourAt(219 - y, row - 50);
+    if (x < 26 || x >= 150) return 0;
+    return colourAt(219 - y, x - 26);
   });
 }
 
@@ -126,8 +121,7 @@ TEST(CropCommit, NegativeTargetSizeVisitsNothingAndMakesNoTarget) {
 
 // What the run writes after "OK/NEXT", softened when asked: for frames inside
 // the picture and over the corner they are cut to, sticking out of a low
-// picture, turned either way, and narrower than a large target (whose last
-// samples fall just past the framed part).
+// picture, turned either way, and at the smallest frame of a large target.
 TEST(CropCommit, PreviewIsTheWrittenResultToThePixel) {
   struct Case {
     int width, height, dx, dy, resizeTo;
@@ -156,14 +150,13 @@ TEST(CropCommit, PreviewIsTheWrittenResultToThePixel) {
     EXPECT_EQ(preview.width(), k.s.targetWidth);
     EXPECT_EQ(preview.height(), k.s.targetHeight);
   }
-  // The large target's last column and row sample the picture's own pixel
-  // just past the part, where the cut left it.
+  // No frame is smaller than a large target, so none is enlarged into it:
+  // the smallest is the framed part itself.
   Commit c(1200, 1300, large, 70, 90);
   c.frame.handlePress();
   c.frame.handleMove({-1000, 0, true}, {1200, 1300}, large);
-  ASSERT_EQ(c.frame.width(), 176);
+  ASSERT_EQ(c.frame.width(), 400);
   const PixelSurface preview = previewCrop(c.picture, c.frame, large);
-  EXPECT_EQ(preview.getPixel(399, 0), colourAt(176, 0));
-  EXPECT_EQ(preview.getPixel(399, 499), colourAt(176, 220));
   EXPECT_EQ(preview.getPixel(0, 0), colourAt(70, 90));
+  EXPECT_EQ(preview.getPixel(399, 499), colourAt(469, 589));
 }
