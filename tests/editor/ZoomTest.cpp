@@ -138,3 +138,25 @@ TEST(ZoomedFrame, HandleIsDrawnInTheCornerNeverSmallerThanAt100Percent) {
   EXPECT_EQ(handleOnScreen(f, Zoom(2, 1)), (ScreenRect{532, 520, 552, 540}));
   EXPECT_EQ(frameOnScreen(f, Zoom(1, 4)), (ScreenRect{25, 13, 69, 68}));
 }
+
+// A 200 x 100 view over the shown picture, scrollable up to (800, 500).
+TEST(ViewScroll, ShowsTheAreaWithTheLeastScrolling) {
+  const ScreenPoint view{200, 100}, most{800, 500};
+  const auto scrolled = [&](ScreenRect area, ScreenPoint at) {
+    return scrollToShow(area, at, view, most);
+  };
+  // In view, to the last pixel: the view stays.
+  EXPECT_EQ(scrolled({300, 200, 500, 300}, {300, 200}), (ScreenPoint{300, 200}));
+  // One pixel out on either side: a pixel of scrolling.
+  EXPECT_EQ(scrolled({299, 200, 499, 300}, {300, 200}), (ScreenPoint{299, 200}));
+  EXPECT_EQ(scrolled({301, 201, 501, 301}, {300, 200}), (ScreenPoint{301, 201}));
+  // Far away: just into view, at the edge it came from.
+  EXPECT_EQ(scrolled({0, 0, 50, 50}, {600, 400}), (ScreenPoint{0, 0}));
+  EXPECT_EQ(scrolled({700, 350, 750, 400}, {0, 0}), (ScreenPoint{550, 300}));
+  // Larger than the view: a view wholly over it stays; else its nearer edge shows.
+  EXPECT_EQ(scrolled({100, 100, 600, 400}, {150, 150}), (ScreenPoint{150, 150}));
+  EXPECT_EQ(scrolled({100, 100, 600, 400}, {0, 0}), (ScreenPoint{100, 100}));
+  EXPECT_EQ(scrolled({100, 100, 600, 400}, {700, 500}), (ScreenPoint{400, 300}));
+  // Never past what the view can scroll to.
+  EXPECT_EQ(scrolled({-50, 900, 10, 960}, {100, 100}), (ScreenPoint{0, 500}));
+}
