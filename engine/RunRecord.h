@@ -9,7 +9,15 @@
 
 namespace batchfit {
 
-enum class FileOutcome { Written, Edited, SkippedByUser, WrongAspectRatio, TooSmall, Error };
+enum class FileOutcome {
+  Written,
+  Edited,
+  SkippedByUser,
+  WrongAspectRatio,
+  TooSmall,
+  Error,
+  Stopped
+};
 
 struct FileRecord {
   std::string file;  // as listed
@@ -34,12 +42,16 @@ class RunRecord {
   // name and stopped the run at the next one): recorded with the text it is
   // shown with.
   void fail(const std::string& message);
+  // The user stopped the run at the file taken up, which is left undone.
+  void stop();
 
   const std::vector<FileRecord>& files() const { return files_; }
   int count(FileOutcome outcome) const;
   int listed() const { return listed_; }
-  // The place of the file an error stopped the run at; 0 when none did.
+  // The place of the file an error or the user stopped the run at; 0 when
+  // neither did.
   int stoppedAt() const { return stoppedAt_; }
+  bool stoppedByUser() const { return stoppedByUser_; }
   // From the start of the run to the end of its last file.
   Clock::duration elapsed() const { return finished_ - started_; }
 
@@ -51,6 +63,7 @@ class RunRecord {
   int place_ = 0;
   std::string file_;
   int stoppedAt_ = 0;
+  bool stoppedByUser_ = false;
   Clock::time_point started_{};
   Clock::time_point finished_{};
 };

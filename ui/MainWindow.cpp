@@ -120,7 +120,7 @@ QString durationText(RunRecord::Clock::duration elapsed) {
       .arg(tenths % 10);
 }
 
-// Two lines: the counts, then the time and where an error stopped the run.
+// Two lines: the counts, then the time and where an error or the user stopped the run.
 QString totalsText(const RunRecord& record) {
   QString text =
       QString("Written %1, edited %2, skipped by the user %3, wrong aspect ratio %4, too small %5")
@@ -131,7 +131,8 @@ QString totalsText(const RunRecord& record) {
           .arg(record.count(FileOutcome::TooSmall));
   text += "\nTook " + durationText(record.elapsed());
   if (record.stoppedAt() > 0) {
-    text += QString("; stopped by an error at picture %1 of %2")
+    text += QString(record.stoppedByUser() ? "; stopped at picture %1 of %2"
+                                           : "; stopped by an error at picture %1 of %2")
                 .arg(record.stoppedAt())
                 .arg(record.listed());
   }
@@ -583,6 +584,7 @@ bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (running_) {
     event->ignore();
+    if (closeDuringRun) closeDuringRun();
     return;
   }
   QWidget::closeEvent(event);
