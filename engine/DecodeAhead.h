@@ -26,20 +26,28 @@ namespace batchfit {
 using ScaleWhileDecoding =
     std::function<std::optional<PixelSurface>(const JobSettings&, const JpegObject&)>;
 
+// What the crop editor first shows of a picture decoded whole, made on the
+// worker that decoded it, so the editor need not make it while the user
+// waits; none where the editor makes its own.
+using PrepareShow = std::function<std::optional<PixelSurface>(const PixelSurface&)>;
+
 // What a worker made of one file.
 struct Prepared {
   // As loadFile would leave the run's object, and decodeTo too unless the
   // picture was scaled: then it was never held whole.
   JpegObject jpeg;
   std::optional<PixelSurface> scaled;
+  // Of a picture decoded whole, standing as stored, where show made it.
+  std::optional<PixelSurface> shown;
 };
 
 class DecodeAhead {
  public:
   // Starts settings.jobs workers when jobs > 1; with 1 nothing runs ahead.
   // listed tells which file each listed name reached when the run started.
-  // scale may be empty: then no picture is scaled ahead.
-  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleWhileDecoding scale);
+  // scale may be empty: then no picture is scaled ahead; so may show.
+  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleWhileDecoding scale,
+              PrepareShow show = {});
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -73,6 +81,7 @@ class DecodeAhead {
 
   const JobSettings& settings_;
   const ScaleWhileDecoding scale_;
+  const PrepareShow show_;
   // For each file, the last earlier file whose output may replace this one
   // (it must not be read before that one is finished), or none.
   std::vector<std::optional<std::size_t>> mustFollow_;

@@ -41,6 +41,7 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   const std::string& name = run.settings.files[index];
   PictureRole& PI = run.pictures.PI;
   run.scaled.reset();
+  run.shown.reset();
   if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
   // Deliberate: the file is read as a JPEG stream before it is loaded by its
@@ -49,6 +50,7 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   std::optional<Prepared> prepared = ahead.take(index);
   if (prepared) {
     run.runJpeg.adoptLoaded(std::move(prepared->jpeg));
+    run.shown = std::move(prepared->shown);
   } else {
     run.runJpeg.loadFile(name);
   }
@@ -99,7 +101,7 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               RunRecord& record, const PictureWork& work, const ScaleWhileDecoding& scale) {
   const ListedPhotos listed(settings.files);
-  ModeRun run{settings, frontEnd, pictures, {}, record, {}, listed, scale, {}};
+  ModeRun run{settings, frontEnd, pictures, {}, record, {}, listed, scale, {}, {}};
   DecodeAhead ahead(settings, listed, scale);
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {

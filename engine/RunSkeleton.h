@@ -34,6 +34,9 @@ struct ModeRun {
   // The current picture as it was scaled onto the target while it decoded,
   // if it was: then PI holds no pixels and the mode writes this.
   std::optional<PixelSurface> scaled;
+  // What the crop editor first shows of the current picture, where a worker
+  // made it ahead.
+  std::optional<PixelSurface> shown;
 };
 
 // Loads the file into PI by its extension and tells whether the picture is at
