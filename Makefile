@@ -44,6 +44,7 @@ test-tsan: deps $(TSAN_BUILD)/build.ninja
 bench: build
 	$(BUILD)/bench/batchfit-bench
 	$(BUILD)/bench/batchfit-sampled-bench
+	$(BUILD)/bench/batchfit-editor-bench
 
 # libFuzzer targets built with clang, without Qt and tests, each run for
 # FUZZ_SECONDS from a seed corpus our own code writes.
