@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <new>
 #include <thread>
 
 #include "cli/CliOptions.h"
@@ -31,8 +30,9 @@ bool writeReport(const batchfit::CliRequest& request, const batchfit::RunRecord&
   try {
     batchfit::writeWholeFile(request.reportPath, {csv.begin(), csv.end()},
                              batchfit::ListedPhotos(request.settings.files).photos);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "batchfit-cli: %s\n", batchfit::errorBoxText(error.what()).c_str());
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "batchfit-cli: %s\n",
+                 batchfit::errorBoxText(batchfit::messageOf(failure)).c_str());
     return false;
   }
   return true;
@@ -45,11 +45,8 @@ int runRequest(const batchfit::CliRequest& request) {
   int status = 0;
   try {
     batchfit::runBatch(request.settings, frontEnd, pictures, record);
-  } catch (const std::bad_alloc&) {
-    record.fail("Out of system resources");
-    status = 1;
-  } catch (const std::exception& error) {
-    record.fail(error.what());
+  } catch (const std::exception& failure) {
+    record.fail(batchfit::messageOf(failure));
     status = 1;
   }
   frontEnd.finishProgress();

@@ -62,27 +62,9 @@ PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name) {
     return {plannedOutcome(settings, name), {}};
   } catch (const Error& error) {
     return {PlannedOutcome::Unreadable, error.what()};
-  } catch (const std::bad_alloc&) {
-    return {PlannedOutcome::Unreadable, "Out of system resources"};
+  } catch (const std::bad_alloc& shortage) {
+    return {PlannedOutcome::Unreadable, messageOf(shortage)};
   }
-}
-
-const char* outcomeName(PlannedOutcome outcome) {
-  switch (outcome) {
-    case PlannedOutcome::Straight:
-      return "scaled straight";
-    case PlannedOutcome::Turned:
-      return "scaled turned";
-    case PlannedOutcome::Editor:
-      return "to the editor";
-    case PlannedOutcome::WrongAspect:
-      return "wrong aspect ratio";
-    case PlannedOutcome::TooSmall:
-      return "too small";
-    case PlannedOutcome::Unreadable:
-      break;
-  }
-  return "unreadable";
 }
 
 int PlanCounts::total() const {

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "engine/JobSettings.h"
+#include "engine/Outcome.h"
 
 namespace batchfit {
-
-enum class PlannedOutcome { Straight, Turned, Editor, WrongAspect, TooSmall, Unreadable };
 
 struct PlannedPhoto {
   PlannedOutcome outcome = PlannedOutcome::Unreadable;
@@ -22,9 +21,6 @@ struct PlannedPhoto {
 // size the header declares. A file the run could not read is Unreadable
 // with the run's message; what only decoding can tell is not looked for.
 PlannedPhoto planPhoto(const JobSettings& settings, const std::string& name);
-
-// How the outcome is named, per photo and in the counts.
-const char* outcomeName(PlannedOutcome outcome);
 
 class PlanCounts {
  public:

@@ -51,26 +51,6 @@ int RunRecord::count(FileOutcome outcome) const {
 
 namespace {
 
-const char* outcomeWord(FileOutcome outcome) {
-  switch (outcome) {
-    case FileOutcome::Written:
-      return "written";
-    case FileOutcome::Edited:
-      return "edited";
-    case FileOutcome::SkippedByUser:
-      return "skipped by the user";
-    case FileOutcome::WrongAspectRatio:
-      return "wrong aspect ratio";
-    case FileOutcome::TooSmall:
-      return "too small";
-    case FileOutcome::Error:
-      return "error";
-    case FileOutcome::Stopped:
-      return "stopped";
-  }
-  return "";
-}
-
 std::string csvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
@@ -86,7 +66,7 @@ std::string csvField(const std::string& text) {
 std::string reportCsv(const RunRecord& record) {
   std::string csv = "file,outcome,reason,output path\r\n";
   for (const FileRecord& file : record.files()) {
-    csv += csvField(file.file) + "," + outcomeWord(file.outcome) + "," + csvField(file.reason) +
+    csv += csvField(file.file) + "," + outcomeName(file.outcome) + "," + csvField(file.reason) +
            "," + csvField(file.outputPath) + "\r\n";
   }
   return csv;

@@ -7,17 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace batchfit {
+#include "engine/Outcome.h"
 
-enum class FileOutcome {
-  Written,
-  Edited,
-  SkippedByUser,
-  WrongAspectRatio,
-  TooSmall,
-  Error,
-  Stopped
-};
+namespace batchfit {
 
 struct FileRecord {
   std::string file;  // as listed

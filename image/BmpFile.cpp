@@ -37,7 +37,7 @@ std::vector<std::uint8_t> encodeBmp(const PixelSurface& surface) {
   const std::uint64_t pixelBytes = std::uint64_t(surface.width()) * surface.height() * 4;
   // The file states its size in 32 bits; a larger picture cannot be a BMP.
   if (pixelBytes > std::numeric_limits<std::uint32_t>::max() - HeaderBytes) {
-    throw Error("Out of system resources");
+    throw outOfResources();
   }
   std::vector<std::uint8_t> bytes(HeaderBytes + pixelBytes, 0);
   putHeader(bytes.data(), std::uint32_t(surface.width()), std::uint32_t(surface.height()),

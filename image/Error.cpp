@@ -23,4 +23,13 @@ std::string errorBoxText(const std::string& message) {
   return message;
 }
 
+Error outOfResources() {
+  return Error("Out of system resources");
+}
+
+std::string messageOf(const std::exception& failure) {
+  if (dynamic_cast<const std::bad_alloc*>(&failure)) return outOfResources().what();
+  return failure.what();
+}
+
 }  // namespace batchfit

@@ -22,7 +22,7 @@ constexpr bool swapsSides(int orientation) {
 }
 
 // The stored pixels as they stand upright: turned and mirrored as the tag
-// says (a copy for 1). Throws "Out of system resources" where the new surface
+// says (a copy for 1). Throws outOfResources() where the new surface
 // could not be held.
 PixelSurface uprightSurface(const PixelSurface& stored, int orientation);
 

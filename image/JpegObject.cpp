@@ -19,7 +19,7 @@ namespace {
 [[noreturn]] void throwJpegError(const bf_jpeg_errors& errors) {
   const int code = errors.pub.msg_code;
   if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE) {
-    throw Error("Out of system resources");
+    throw outOfResources();
   }
   throw Error(formatMessage("JPEG error #%d", {std::to_string(code)}));
 }

@@ -32,7 +32,7 @@ class PictureRole {
   void prepare(std::int32_t width, std::int32_t height);
 
   // The role's surface; when it holds none yet, an all-white one of the
-  // role's size is made now (may throw "Out of system resources").
+  // role's size is made now (may throw outOfResources()).
   PixelSurface& surface();
   bool holdsSurface() const { return surface_.has_value(); }
   const std::optional<Picture>& picture() const { return picture_; }

@@ -34,7 +34,7 @@ void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t wor
   const std::uint64_t limit = surfaceMemoryLimit();
   if (width < 0 || height < 0 || workingBytes > limit ||
       surfaceBytes(width, height) > limit - workingBytes) {
-    throw Error("Out of system resources");
+    throw outOfResources();
   }
 }
 

@@ -37,7 +37,7 @@ struct SurfaceRect {
   std::int32_t height() const { return bottom - top; }
 };
 
-// Throws Error("Out of system resources") where a width x height surface
+// Throws outOfResources() where a width x height surface
 // could not be made: a negative size, or one that with workingBytes more
 // (what decoding it takes besides) would exceed the memory limit.
 void checkSurfaceSize(std::int32_t width, std::int32_t height, std::uint64_t workingBytes = 0);
@@ -81,7 +81,7 @@ class PixelSurface {
  public:
   PixelSurface() = default;  // 0 x 0, no pixels
 
-  // A new all-white surface. Throws Error("Out of system resources") for a
+  // A new all-white surface. Throws outOfResources() for a
   // negative size or one over the memory limit, before allocating anything.
   static PixelSurface create(std::int32_t width, std::int32_t height);
   // A surface whose pixels are undefined until written, for a decoder that writes

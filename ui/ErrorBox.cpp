@@ -4,7 +4,6 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <cctype>
-#include <new>
 
 #include "image/PathRules.h"
 
@@ -40,10 +39,8 @@ void guarded(const std::function<void()>& command,
   try {
     command();
     return;
-  } catch (const std::bad_alloc&) {
-    message = "Out of system resources";
-  } catch (const std::exception& error) {
-    message = error.what();
+  } catch (const std::exception& failure) {
+    message = messageOf(failure);
   }
   if (failed) failed(message);
   showErrorBox(message);

@@ -4,33 +4,29 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "engine/RunTotals.h"
 #include "image/FileIo.h"
 #include "image/PathRules.h"
 #include "ui/ErrorBox.h"
+#include "ui/FileDialogs.h"
+#include "ui/FileDrop.h"
 #include "ui/Glyphs.h"
 
 namespace batchfit {
@@ -40,104 +36,6 @@ namespace {
 constexpr int WindowFontPixels = 11;
 constexpr int LabelFontPixels = 16;
 constexpr int SpinEditWidth = 60;
-
-// The kinds of file the open dialog offers, and a drop adds; like the
-// dialog, they match whatever the case of the extension.
-const QStringList OfferedFiles = {"*.jpg", "*.bmp", "*.jpeg"};
-
-QStringList chooseInputFiles(QWidget* parent, const QString& fileName) {
-  QFileDialog dialog(parent);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setNameFilter("Graphic Files (" + OfferedFiles.join(' ') + ")");
-  dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
-  if (!fileName.isEmpty()) dialog.selectFile(fileName);
-  if (dialog.exec() != QDialog::Accepted) return {};
-  return dialog.selectedFiles();
-}
-
-QString chooseOutputFile(QWidget* parent, const QString& fileName) {
-  QFileDialog dialog(parent);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.selectFile(fileName);
-  if (dialog.exec() != QDialog::Accepted) return {};
-  return dialog.selectedFiles().value(0);
-}
-
-QString chooseReportFile(QWidget* parent, const QString& fileName) {
-  QFileDialog dialog(parent, "Save Report");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter("CSV Files (*.csv)");
-  dialog.setDefaultSuffix("csv");
-  dialog.selectFile(fileName);
-  if (dialog.exec() != QDialog::Accepted) return {};
-  return dialog.selectedFiles().value(0);
-}
-
-// What a drag brings may be dropped on the list when every item is a local
-// folder or a file the open dialog offers. Folders are not looked into
-// here: this runs on every move of the drag.
-bool droppable(const QMimeData* data) {
-  if (!data || data->urls().isEmpty()) return false;
-  const QList<QUrl> urls = data->urls();
-  return std::all_of(urls.begin(), urls.end(), [](const QUrl& url) {
-    if (!url.isLocalFile()) return false;
-    const QFileInfo item(url.toLocalFile());
-    return item.isDir() || QDir::match(OfferedFiles, item.fileName());
-  });
-}
-
-// The files a drop adds: each file as dropped, in place of each folder its
-// own files that the open dialog offers, in name order, not its subfolders'.
-QStringList droppedFiles(const QList<QUrl>& urls) {
-  QStringList files;
-  for (const QUrl& url : urls) {
-    const QString path = url.toLocalFile();
-    if (!QFileInfo(path).isDir()) {
-      files << path;
-      continue;
-    }
-    const QDir folder(path);
-    for (const QString& name :
-         folder.entryList(OfferedFiles, QDir::Files | QDir::Hidden | QDir::System,
-                          QDir::Name | QDir::IgnoreCase)) {
-      files << folder.filePath(name);
-    }
-  }
-  return files;
-}
-
-// Minutes, seconds and tenths: "1:05.3".
-QString durationText(RunRecord::Clock::duration elapsed) {
-  const auto tenths =
-      (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() + 50) / 100;
-  return QString("%1:%2.%3")
-      .arg(tenths / 600)
-      .arg(tenths / 10 % 60, 2, 10, QChar('0'))
-      .arg(tenths % 10);
-}
-
-// Two lines: the counts, then the time and where an error or the user stopped the run.
-QString totalsText(const RunRecord& record) {
-  QString text =
-      QString("Written %1, edited %2, skipped by the user %3, wrong aspect ratio %4, too small %5")
-          .arg(record.count(FileOutcome::Written))
-          .arg(record.count(FileOutcome::Edited))
-          .arg(record.count(FileOutcome::SkippedByUser))
-          .arg(record.count(FileOutcome::WrongAspectRatio))
-          .arg(record.count(FileOutcome::TooSmall));
-  text += "\nTook " + durationText(record.elapsed());
-  if (record.stoppedAt() > 0) {
-    text += QString(record.stoppedByUser() ? "; stopped at picture %1 of %2"
-                                           : "; stopped by an error at picture %1 of %2")
-                .arg(record.stoppedAt())
-                .arg(record.listed());
-  }
-  return text;
-}
 
 // File names go to the engine in the file system's own encoding.
 std::string filePath(const QString& path) {
@@ -153,82 +51,14 @@ QToolButton* toolButton(const QIcon& glyph, QWidget* parent) {
   return button;
 }
 
-bool isInputEvent(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::InputMethod:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
-
-// While a run goes on, input that reaches the main window is thrown away, so
-// that nothing the user did meanwhile takes effect once the run is over.
-class MainWindow::InputDrop : public QObject {
- public:
-  explicit InputDrop(MainWindow& window) : QObject(&window), window_(window) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (!isInputEvent(event->type())) return false;
-    if (watched->isWidgetType()) return static_cast<QWidget*>(watched)->window() == &window_;
-    return watched == static_cast<QObject*>(window_.windowHandle());
-  }
-
- private:
-  MainWindow& window_;
-};
-
-// Marks the window busy for one run. Input that queued up during the run is
-// delivered, and dropped, before the window takes input again.
-class MainWindow::RunScope {
- public:
-  explicit RunScope(MainWindow& window) : window_(window) {
-    window_.running_ = true;
-    qApp->installEventFilter(window_.inputDrop_);
-  }
-  ~RunScope() {
-    QCoreApplication::processEvents();
-    qApp->removeEventFilter(window_.inputDrop_);
-    window_.running_ = false;
-  }
-  RunScope(const RunScope&) = delete;
-  RunScope& operator=(const RunScope&) = delete;
-
- private:
-  MainWindow& window_;
-};
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent),
       openFiles(chooseInputFiles),
       saveFile(chooseOutputFile),
       saveReportFile(chooseReportFile),
-      inputDrop_(new InputDrop(*this)) {
+      inputBlock_(new InputBlock(*this)) {
   setWindowTitle("Options");
   outputPath_ = DefaultOutputPath;
   createControls();
@@ -531,7 +361,7 @@ void MainWindow::start() {
   saveReportButton_->setEnabled(false);
   guarded(
       [this] {
-        RunScope scope(*this);
+        InputBlock::Scope blocked(*inputBlock_);
         run(jobSettings(), *frontEnd_, pictures_, record_);
       },
       [this](const std::string& message) { record_.fail(message); });
@@ -542,7 +372,7 @@ void MainWindow::start() {
 }
 
 void MainWindow::showTotals() {
-  totalsLabel_->setText(totalsText(record_));
+  totalsLabel_->setText(QString::fromStdString(totalsText(record_)));
   totalsLabel_->setToolTip(totalsLabel_->text());
   saveReportButton_->setEnabled(true);
 }
@@ -560,21 +390,6 @@ void MainWindow::saveReport() {
   });
 }
 
-bool MainWindow::takeDrag(QDropEvent& event) {
-  // A drop adds names to the list and never moves the files themselves, so
-  // it is a copy or nothing.
-  if (!droppable(event.mimeData()) || !(event.possibleActions() & Qt::CopyAction)) {
-    event.ignore();
-    return true;
-  }
-  event.setDropAction(Qt::CopyAction);
-  event.accept();
-  if (event.type() == QEvent::Drop) {
-    guarded([&] { fileList_->addItems(droppedFiles(event.mimeData()->urls())); });
-  }
-  return true;
-}
-
 bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
   if (event.key() != Qt::Key_Delete) return false;
   removeFiles();
@@ -582,7 +397,7 @@ bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (running_) {
+  if (running()) {
     event->ignore();
     if (closeDuringRun) closeDuringRun();
     return;
@@ -597,7 +412,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (watched == fileList_->viewport() &&
       (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
-    return takeDrag(static_cast<QDropEvent&>(*event));
+    return takeFileDrag(static_cast<QDropEvent&>(*event),
+                        [this](const QStringList& files) { fileList_->addItems(files); });
   }
   return QWidget::eventFilter(watched, event);
 }

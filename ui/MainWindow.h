@@ -11,13 +11,13 @@
 #include "engine/JobSettings.h"
 #include "engine/Run.h"
 #include "engine/RunRecord.h"
+#include "ui/InputBlock.h"
 #include "ui/PlanLine.h"
 #include "ui/RadioGroup.h"
 #include "ui/SpinEdit.h"
 
 class QCheckBox;
 class QComboBox;
-class QDropEvent;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -55,7 +55,7 @@ class MainWindow : public QWidget {
 
   // The settings of a run, read from the controls.
   JobSettings jobSettings() const;
-  bool running() const { return running_; }
+  bool running() const { return inputBlock_->active(); }
   // Repaints the window at once, and lets the window system through while
   // its own input is dropped.
   void repaintNow();
@@ -89,9 +89,6 @@ class MainWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class RunScope;
-  class InputDrop;
-
   void createControls();
   QLayout* firstRow();
   QLayout* sizeRow();
@@ -110,8 +107,6 @@ class MainWindow : public QWidget {
   void start();
   void showTotals();
   void saveReport();
-  // The list's part in a drag of files over it: true when it took the event.
-  bool takeDrag(QDropEvent& event);
   // True when the key was the list's Delete command.
   bool removeFilesOnDelete(const QKeyEvent& event);
 
@@ -159,10 +154,9 @@ class MainWindow : public QWidget {
   QString reportFile_;
 
   FrontEnd* frontEnd_ = nullptr;
-  bool running_ = false;
   // Gathers the changes of one command into one new plan.
   QTimer* replanSoon_;
-  InputDrop* inputDrop_;
+  InputBlock* inputBlock_;
 };
 
 }  // namespace batchfit

@@ -23,15 +23,6 @@ using batchfit::ColorRef;
 using batchfit::SamplePoints;
 using Bytes = std::vector<std::uint8_t>;
 
-// Noise over strong colour edges: every block has high frequencies, and
-// colour conversion clips.
-testpics::Rgb busy(int x, int y) {
-  const unsigned hash = (unsigned(x) * 2654435761u) ^ (unsigned(y) * 40503u + 17u);
-  const bool edge = (x / 5 + y / 3) % 2 != 0;
-  return {std::uint8_t(edge ? 255 - (hash >> 28) : hash >> 24),
-          std::uint8_t((x * 9 + y) ^ (hash >> 26)), std::uint8_t(edge ? hash >> 25 : 250)};
-}
-
 enum class Scans { Interleaved, Progressive, OnePerComponent };
 
 struct Kind {
@@ -51,7 +42,7 @@ std::string describe(const Kind& k, int width, int height) {
 
 Bytes colourJpeg(int width, int height, const Kind& kind,
                  const std::function<void(jpeg_compress_struct&)>& more = {}) {
-  return testpics::makeColourJpeg(width, height, busy, [&](jpeg_compress_struct& c) {
+  return testpics::makeColourJpeg(width, height, testpics::busy, [&](jpeg_compress_struct& c) {
     c.err->trace_level = -1;  // no note about 16-bit quantizers
     c.comp_info[0].h_samp_factor = kind.h;
     c.comp_info[0].v_samp_factor = kind.v;

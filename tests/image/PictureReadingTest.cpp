@@ -476,18 +476,10 @@ TEST_F(Reading, RowScanGivesTheRowsOfTheDecodedPicture) {
   }
 }
 
-// Texture and hard colour edges, so that rows passed over would show.
-testpics::Rgb busy(int x, int y) {
-  const unsigned hash = (unsigned(x) * 2654435761u) ^ (unsigned(y) * 40503u + 17u);
-  const bool edge = (x / 5 + y / 3) % 2 != 0;
-  return {std::uint8_t(edge ? 255 - (hash >> 28) : hash >> 24),
-          std::uint8_t((x * 9 + y) ^ (hash >> 26)), std::uint8_t(edge ? hash >> 25 : 250)};
-}
-
 // A colour photo with luma sampled h x v against chroma.
 Bytes sampledJpeg(int width, int height, int h, int v,
                   const std::function<void(jpeg_compress_struct&)>& more = {}) {
-  return testpics::makeColourJpeg(width, height, busy, [&](jpeg_compress_struct& c) {
+  return testpics::makeColourJpeg(width, height, testpics::busy, [&](jpeg_compress_struct& c) {
     jpeg_set_quality(&c, 85, TRUE);
     c.comp_info[0].h_samp_factor = h;
     c.comp_info[0].v_samp_factor = v;
@@ -524,8 +516,8 @@ TEST_F(Reading, RowScanOfNeededRowsGivesThemAsTheWholeDecode) {
       {"4:2:0 restarts", sampledJpeg(203, 157, 2, 2, restarts)},
       {"4:2:2 progressive restarts",
        sampledJpeg(203, 157, 2, 1, [&](auto& c) { progressive(c), restarts(c); })},
-      {"gray", testpics::makeJpeg(203, 157, JpegKind::Gray, busy, 85)},
-      {"cmyk", testpics::makeJpeg(203, 157, JpegKind::Cmyk, busy, 85)},
+      {"gray", testpics::makeJpeg(203, 157, JpegKind::Gray, testpics::busy, 85)},
+      {"cmyk", testpics::makeJpeg(203, 157, JpegKind::Cmyk, testpics::busy, 85)},
       {"cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2), 60)},
       {"progressive cut short", crafted::cutTo(sampledJpeg(203, 157, 2, 2, progressive), 45)},
       {"one row", sampledJpeg(203, 1, 2, 2)}};

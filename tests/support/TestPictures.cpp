@@ -16,6 +16,13 @@ Rgb gradient(int x, int y) {
   return Rgb{std::uint8_t(x * 7 + y), std::uint8_t(y * 5 + x * 3), std::uint8_t(x ^ y)};
 }
 
+Rgb busy(int x, int y) {
+  const unsigned hash = (unsigned(x) * 2654435761u) ^ (unsigned(y) * 40503u + 17u);
+  const bool edge = (x / 5 + y / 3) % 2 != 0;
+  return {std::uint8_t(edge ? 255 - (hash >> 28) : hash >> 24),
+          std::uint8_t((x * 9 + y) ^ (hash >> 26)), std::uint8_t(edge ? hash >> 25 : 250)};
+}
+
 namespace {
 
 void fillRow(JpegKind kind, const Pattern& pattern, int y, int width,

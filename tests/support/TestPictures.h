@@ -23,6 +23,9 @@ using Pattern = std::function<Rgb(int x, int y)>;
 
 // A pattern whose every pixel differs from its neighbours, to check sampling.
 Rgb gradient(int x, int y);
+// Noise over hard colour edges: every 8 x 8 block has high frequencies and
+// colour conversion clips, so a row or block decoded wrongly shows.
+Rgb busy(int x, int y);
 
 // Progressive444 is progressive without subsampling: every component at full size.
 enum class JpegKind { Baseline, Progressive, Progressive444, Gray, Cmyk };

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <new>
 
 #include "image/PathRules.h"
 #include "tests/support/UiTesting.h"
@@ -116,6 +117,14 @@ TEST(ErrorBox, GuardedCommandShowsItsErrorWithTheFullStopRule) {
     EXPECT_EQ(buttons, 1);
     EXPECT_TRUE(after);
   }
+  // A shortage the system raised reads as the memory limit's, for the box
+  // and for the command's own record alike.
+  uitest::ModalAnswerer answerer;
+  std::string failed;
+  guarded([] { throw std::bad_alloc(); }, [&](const std::string& message) { failed = message; });
+  EXPECT_EQ(failed, "Out of system resources");
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(answerer.seen[0].text, "Out of system resources.");
 }
 
 }  // namespace
