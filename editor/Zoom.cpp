@@ -55,6 +55,11 @@ Zoom Zoom::toFit(PictureSize picture, PictureSize view) {
   return {view.height, picture.height};
 }
 
+Zoom Zoom::atShow(PictureSize picture, PictureSize view) {
+  const Zoom fit = toFit(picture, view);
+  return fit.screen_ > fit.picture_ ? Zoom() : fit;
+}
+
 Zoom Zoom::in() const {
   for (const auto& [screen, picture] : Steps) {
     if (screen * picture_ > screen_ * picture) return {screen, picture};

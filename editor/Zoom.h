@@ -34,6 +34,9 @@ class Zoom {
   // The largest zoom that shows the whole picture in a view of that size;
   // 100 % for a picture or a view without pixels.
   static Zoom toFit(PictureSize picture, PictureSize view);
+  // The zoom a photo comes up at in a view of that size: 100 % when it fits,
+  // and whole (toFit) when it does not; never larger than 100 %.
+  static Zoom atShow(PictureSize picture, PictureSize view);
   // The next step up or down (from 1/16 to 8); this zoom past the last.
   Zoom in() const;
   Zoom out() const;

@@ -73,6 +73,11 @@ TEST(Zoom, FitsThePictureAndStepsFromThere) {
   EXPECT_EQ(fit.percent(), 21);
   EXPECT_EQ(Zoom::toFit({4000, 6000}, {1280, 983}), Zoom(983, 6000));
   EXPECT_EQ(Zoom::toFit({0, 0}, {1280, 983}), Zoom());
+  // A photo comes up whole, but never larger than its own size.
+  EXPECT_EQ(Zoom::atShow({6000, 4000}, {1280, 983}), fit);
+  EXPECT_EQ(Zoom::atShow({1280, 600}, {1280, 983}), Zoom());
+  EXPECT_EQ(Zoom::atShow({1279, 600}, {1280, 983}), Zoom());
+  EXPECT_EQ(Zoom::atShow({1281, 600}, {1280, 983}), Zoom(1280, 1281));
   EXPECT_EQ(fit.in(), Zoom(1, 4));
   EXPECT_EQ(fit.out(), Zoom(1, 6));
   EXPECT_EQ(Zoom().in(), Zoom(2, 1));
