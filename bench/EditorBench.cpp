@@ -55,7 +55,7 @@ class Clicker {
  private:
   void check() {
     if (!editor_.isVisible()) return;
-    const QString shown = editor_.photoLabel()->toolTip();
+    const QString shown = editor_.bottomBar()->photoLabel()->toolTip();
     if (shown != lastShown_) {
       editor_.pictureView()->repaint();
       const Clock::time_point now = Clock::now();
@@ -68,7 +68,7 @@ class Clicker {
       upSince_ = now;
     } else if (Clock::now() - upSince_ > std::chrono::milliseconds(FramingTime)) {
       clickedAt_ = Clock::now();
-      QTest::mouseClick(editor_.okButton(), Qt::LeftButton);
+      QTest::mouseClick(editor_.bottomBar()->okButton(), Qt::LeftButton);
     }
   }
 

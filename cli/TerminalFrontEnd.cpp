@@ -61,11 +61,11 @@ void TerminalFrontEnd::showMessage(const std::string& text) {
   std::fprintf(report_, "%s\n", text.c_str());
 }
 
-bool TerminalFrontEnd::editPicture(const PixelSurface&, PictureRole&, const JobSettings&,
-                                   const std::string&) {
+CropDecision TerminalFrontEnd::editPicture(const PixelSurface&, const JobSettings&,
+                                           const std::string&) {
   // Never asked: the command line always reports mismatches instead. Should
   // it be asked all the same, the picture is passed over, as "SKIP" would.
-  return true;
+  return {};
 }
 
 }  // namespace batchfit

@@ -18,8 +18,8 @@ class TerminalFrontEnd : public FrontEnd {
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
-  bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
-                   const std::string& file) override;
+  CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
+                           const std::string& file) override;
 
   // Clears the progress line, so what follows starts on a clean line.
   void finishProgress();

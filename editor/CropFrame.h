@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/CropDecision.h"
 #include "engine/JobSettings.h"
 
 namespace batchfit {
@@ -59,6 +60,8 @@ class CropFrame {
   std::int32_t resizeBaseWidth() const { return resizeBaseWidth_; }
   CursorKind frameCursor() const { return frameCursor_; }
   CursorKind handleCursor() const { return handleCursor_; }
+  // The frame as "OK/NEXT" hands it to the run.
+  FramedPart part() const { return {{left_, top_, left_ + width_, top_ + height_}, frameSwapped_}; }
 
   // Puts the frame at the picture's top-left corner with the target's size,
   // turned when the picture is no higher than the target.

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "engine/CropDecision.h"
 #include "engine/JobSettings.h"
-#include "image/PictureRole.h"
 #include "image/PixelSurface.h"
 
 namespace batchfit {
@@ -35,11 +35,11 @@ class FrontEnd {
   // Shows one report line in a modal message dialog and waits for it to close.
   virtual void showMessage(const std::string& text) = 0;
   // Makes the crop editor's picture a copy of source, the picture read from
-  // the listed file, shows the editor modally and waits. On "OK/NEXT" the
-  // editor fills target (TI) from the frame. Returns editorSkipped as the
+  // the listed file, shows the editor modally and waits. Returns what the
+  // user chose, for the run to commit; its skipped is editorSkipped as the
   // editor's last command left it.
-  virtual bool editPicture(const PixelSurface& source, PictureRole& target,
-                           const JobSettings& settings, const std::string& file) = 0;
+  virtual CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
+                                   const std::string& file) = 0;
 };
 
 }  // namespace batchfit

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/AntiAlias.h"
+#include "engine/CropCommit.h"
 #include "engine/OutputWriter.h"
 #include "engine/RunSkeleton.h"
 #include "engine/Scaling.h"
@@ -74,14 +75,18 @@ void writeScaled(ModeRun& run, const std::string& name) {
   passAndWrite(run, name);
 }
 
-// The crop editor decides; nothing is written or reported for a skipped picture.
+// The crop editor decides and the run commits "OK/NEXT" from PI into TI;
+// nothing is written or reported for a skipped picture.
 // Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
-  const bool skipped =
-      run.frontEnd.editPicture(run.pictures.PI.surface(), run.pictures.TI, run.settings, name);
+  const CropDecision decision =
+      run.frontEnd.editPicture(run.pictures.PI.surface(), run.settings, name);
+  if (!decision.skipped) {
+    commitCrop(run.pictures.PI.surface(), decision.part, run.settings, run.pictures.TI);
+  }
   antiAliasPass(run.settings.antiAlias, run.pictures.TI);
-  if (skipped) {
+  if (decision.skipped) {
     run.record.finish(FileOutcome::SkippedByUser);
   } else {
     run.record.finish(FileOutcome::Edited, {},

@@ -37,9 +37,9 @@ void WindowFrontEnd::showMessage(const std::string& text) {
   MessageDialog::showMessage(QString::fromStdString(text));
 }
 
-bool WindowFrontEnd::editPicture(const PixelSurface& source, PictureRole& target,
-                                 const JobSettings& settings, const std::string& file) {
-  return editor_.editPicture(source, target, settings, file);
+CropDecision WindowFrontEnd::editPicture(const PixelSurface& source, const JobSettings& settings,
+                                         const std::string& file) {
+  return editor_.editPicture(source, settings, file);
 }
 
 }  // namespace batchfit

@@ -18,8 +18,8 @@ class WindowFrontEnd : public FrontEnd {
   void showProgress(const Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
-  bool editPicture(const PixelSurface& source, PictureRole& target, const JobSettings& settings,
-                   const std::string& file) override;
+  CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
+                           const std::string& file) override;
 
  private:
   MainWindow& mainWindow_;

@@ -2,20 +2,14 @@
 
 #include "editor/CropFrame.h"
 #include "tests/support/Errors.h"
+#include "tests/support/FrameGeometry.h"
 
 using namespace batchfit;
+using edittest::Geometry;
+using edittest::geometryOf;
 using testpics::messageOf;
 
 namespace {
-
-struct Geometry {
-  std::int32_t left, top, width, height;
-  bool operator==(const Geometry&) const = default;
-};
-
-Geometry geometryOf(const CropFrame& f) {
-  return {f.left(), f.top(), f.width(), f.height()};
-}
 
 void expectHandleInCorner(const CropFrame& f) {
   EXPECT_EQ(f.handleLeft(), f.left() + f.width() - 10);

@@ -3,22 +3,16 @@
 #include <vector>
 
 #include "editor/Zoom.h"
+#include "tests/support/FrameGeometry.h"
 
 using namespace batchfit;
+using edittest::Geometry;
+using edittest::geometryOf;
 
 namespace {
 
 const JobSettings defaults;
 const PictureSize picture{1000, 900};
-
-struct Geometry {
-  std::int32_t left, top, width, height;
-  bool operator==(const Geometry&) const = default;
-};
-
-Geometry geometryOf(const CropFrame& f) {
-  return {f.left(), f.top(), f.width(), f.height()};
-}
 
 // The frame pressed at `from` on screen and dragged through `path`, then the
 // handle pressed where it lies and dragged through the same path.

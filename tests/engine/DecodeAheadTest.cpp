@@ -91,11 +91,11 @@ Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodin
   const std::string replaced = b.output("later.jpg");
   testpics::writeFile(replaced, testpics::makeJpeg(330, 400, JpegKind::Baseline, other));
   b.settings.files.push_back(replaced);
-  b.frontEnd.script(EditorAnswer::confirm(0x00123456));
+  b.frontEnd.script(EditorAnswer::confirm());
   b.frontEnd.script(EditorAnswer::skipIt());
   // Edit-all shows every picture that passes.
   for (int i = 0; i < 9; ++i) {
-    b.frontEnd.script(i % 2 ? EditorAnswer::skipIt() : EditorAnswer::confirm(0x00654321));
+    b.frontEnd.script(i % 2 ? EditorAnswer::skipIt() : EditorAnswer::confirm({5, 7, 181, 227}));
   }
 
   Observed seen;

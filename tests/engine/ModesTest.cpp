@@ -20,7 +20,6 @@ namespace {
 
 constexpr Mode Keen = Mode::Keen;
 constexpr Mode EditAll = Mode::EditAll;
-constexpr ColorRef Red = makeColor(255, 0, 0);
 
 std::string wrongAspectLine(const std::string& path) {
   return "\"" + path + "\" was not resized, reason: wrong aspect ratio!";
@@ -52,6 +51,23 @@ void expectScaledFrom(Batch& batch, const std::string& path, bool turned,
   }
 }
 
+// The written picture is the photo's 176 x 220 part at (left, top), as the
+// run commits the editor's frame.
+void expectFramedPart(const std::string& output, const std::string& photo, int left, int top) {
+  const PixelSurface written = readBmp(output);
+  const PixelSurface picture = testpics::referenceDecode(testpics::readFile(photo));
+  for (int y = 0; y < 220; ++y) {
+    for (int x = 0; x < 176; ++x) {
+      ASSERT_EQ(written.getPixel(x, y), picture.getPixel(left + x, top + y)) << x << "," << y;
+    }
+  }
+}
+
+// A frame of the default target's size at (left, top).
+SurfaceRect frameAt(int left, int top) {
+  return {left, top, left + 176, top + 220};
+}
+
 TEST(KeenMode, MatchingPicturesAreScaledStraightOrTurnedWithoutTheEditor) {
   Batch portrait;
   const std::string portraitPath = portrait.addJpeg("portrait.jpg", 600, 800);
@@ -72,21 +88,21 @@ TEST(KeenMode, MatchingPicturesAreScaledStraightOrTurnedWithoutTheEditor) {
 TEST(KeenMode, MismatchGoesToTheEditorOrIntoTheReport) {
   Batch edited;
   bmpBatch(edited, Keen);
-  edited.addJpeg("wide.jpg", 1200, 800);
-  edited.frontEnd.script(EditorAnswer::confirm(Red));
+  const std::string wide = edited.addJpeg("wide.jpg", 1200, 800);
+  edited.frontEnd.script(EditorAnswer::confirm(frameAt(100, 50)));
   edited.run();
   EXPECT_EQ(callsStartingWith(edited.frontEnd, "edit"), std::vector<std::string>{"edit 1200x800"});
   EXPECT_TRUE(edited.frontEnd.messages.empty());
-  EXPECT_EQ(readBmp(edited.output("wide.bmp")).getPixel(100, 100), Red);
+  expectFramedPart(edited.output("wide.bmp"), wide, 100, 50);
 
   Batch reported;
   reported.settings.mismatchAction = MismatchAction::Skip;
-  const std::string wide = reported.addJpeg("wide.jpg", 1200, 800);
+  const std::string reportedWide = reported.addJpeg("wide.jpg", 1200, 800);
   const std::string tall = reported.addJpeg("tall.jpg", 800, 1200);
   reported.addJpeg("fits.jpg", 600, 800);
   reported.run();
   EXPECT_EQ(reported.frontEnd.messages,
-            (std::vector<std::string>{wrongAspectLine(wide), wrongAspectLine(tall)}));
+            (std::vector<std::string>{wrongAspectLine(reportedWide), wrongAspectLine(tall)}));
   EXPECT_EQ(reported.outputs(), std::vector<std::string>{"fits.jpg"});
 }
 
@@ -136,9 +152,13 @@ TEST(KeenMode, SkippedPictureIsNeitherWrittenNorReportedButStillSoftened) {
   Batch batch;
   bmpBatch(batch, Keen);
   batch.settings.antiAlias = true;
-  batch.addJpeg("first.jpg", 1200, 800);
-  batch.addJpeg("second.jpg", 1200, 800);
-  batch.frontEnd.script(EditorAnswer::confirm(0));
+  // Black photos, so that the pass alone makes the numbers below.
+  const auto black = testpics::makeJpeg(1200, 800, testpics::JpegKind::Baseline, [](int, int) {
+    return testpics::Rgb{0, 0, 0};
+  });
+  batch.addFile("first.jpg", black);
+  batch.addFile("second.jpg", black);
+  batch.frontEnd.script(EditorAnswer::confirm());
   batch.frontEnd.script(EditorAnswer::skipIt());
   batch.run();
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"first.bmp"});
@@ -177,10 +197,10 @@ TEST(EditAllMode, LabelsCountTheListPlaceWhenTheFirstFileIsTooSmall) {
   Batch batch;
   bmpBatch(batch, EditAll);
   const std::string small = batch.addJpeg("small.jpg", 50, 50);
-  batch.addJpeg("second.jpg", 300, 400);
-  batch.addJpeg("third.jpg", 640, 480);
-  batch.frontEnd.script(EditorAnswer::confirm(Red));
-  batch.frontEnd.script(EditorAnswer::confirm(makeColor(0, 0, 255)));
+  const std::string second = batch.addJpeg("second.jpg", 300, 400);
+  const std::string third = batch.addJpeg("third.jpg", 640, 480);
+  batch.frontEnd.script(EditorAnswer::confirm(frameAt(10, 20)));
+  batch.frontEnd.script(EditorAnswer::confirm(frameAt(300, 40)));
   batch.run();
 
   std::vector<std::string> seen;
@@ -193,27 +213,28 @@ TEST(EditAllMode, LabelsCountTheListPlaceWhenTheFirstFileIsTooSmall) {
   EXPECT_EQ(seen, (std::vector<std::string>{"progress Picture 0 of 3", "progress Picture 2 of 3",
                                             "edit 300x400", "progress Picture 3 of 3",
                                             "edit 640x480", "message " + tooSmallLine(small)}));
-  EXPECT_EQ(readBmp(batch.output("second.bmp")).getPixel(0, 0), Red);
-  EXPECT_EQ(readBmp(batch.output("third.bmp")).getPixel(0, 0), makeColor(0, 0, 255));
+  expectFramedPart(batch.output("second.bmp"), second, 10, 20);
+  expectFramedPart(batch.output("third.bmp"), third, 300, 40);
 }
 
 TEST(EditAllMode, TargetKeepsThePreviousResultAfterSkip) {
   Batch batch;
   bmpBatch(batch, EditAll);
-  batch.addJpeg("first.jpg", 300, 400);
+  const std::string first = batch.addJpeg("first.jpg", 300, 400);
   batch.addJpeg("second.jpg", 300, 400);
-  batch.frontEnd.script(EditorAnswer::confirm(Red));
+  batch.frontEnd.script(EditorAnswer::confirm(frameAt(50, 60)));
   batch.frontEnd.script(EditorAnswer::skipIt());
   batch.run();
   EXPECT_EQ(batch.outputs(), std::vector<std::string>{"first.bmp"});
-  EXPECT_EQ(batch.pictures.TI.surface().getPixel(175, 219), Red);
+  EXPECT_EQ(batch.pictures.TI.surface().getPixel(175, 219),
+            testpics::referenceDecode(testpics::readFile(first)).getPixel(50 + 175, 60 + 219));
 
   Batch reversed;
   bmpBatch(reversed, EditAll);
   reversed.addJpeg("first.jpg", 300, 400);
   reversed.addJpeg("second.jpg", 300, 400);
   reversed.frontEnd.script(EditorAnswer::skipIt());
-  reversed.frontEnd.script(EditorAnswer::confirm(Red));
+  reversed.frontEnd.script(EditorAnswer::confirm());
   reversed.run();
   EXPECT_EQ(reversed.outputs(), std::vector<std::string>{"second.bmp"});
 }

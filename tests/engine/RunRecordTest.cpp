@@ -34,7 +34,7 @@ TEST(RunRecord, EachFileHasItsOutcomeAndTheCsvCarriesTheReportLinesAsShown) {
   batch.addJpeg("small, \"odd\"\nname.jpg", 100, 100);
   const std::string edited = batch.addJpeg("edited.jpg", 900, 300);
   const std::string passed = batch.addJpeg("passed.jpg", 900, 300);
-  batch.frontEnd.script(EditorAnswer::confirm(batchfit::makeColor(1, 2, 3)));
+  batch.frontEnd.script(EditorAnswer::confirm());
   batch.frontEnd.script(EditorAnswer::skipIt());
   batch.run();
 

@@ -22,17 +22,6 @@ std::uint64_t checksumOf(const batchfit::PixelSurface& picture) {
 
 }  // namespace
 
-EditorAnswer EditorAnswer::confirm(batchfit::ColorRef colour) {
-  EditorAnswer answer;
-  answer.skip = false;
-  answer.fill = [colour](batchfit::PixelSurface& target) {
-    for (int y = 0; y < target.height(); ++y) {
-      for (int x = 0; x < target.width(); ++x) target.setPixel(x, y, colour);
-    }
-  };
-  return answer;
-}
-
 void FakeFrontEnd::showProgress(const batchfit::Progress& progress) {
   calls.push_back("progress " + progress.text());
   labels.push_back(progress.text());
@@ -47,18 +36,17 @@ void FakeFrontEnd::showMessage(const std::string& text) {
   messages.push_back(text);
 }
 
-bool FakeFrontEnd::editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
-                               const batchfit::JobSettings&, const std::string&) {
+batchfit::CropDecision FakeFrontEnd::editPicture(const batchfit::PixelSurface& source,
+                                                 const batchfit::JobSettings&, const std::string&) {
   calls.push_back("edit " + std::to_string(source.width()) + "x" + std::to_string(source.height()));
   shownPixels.push_back(checksumOf(source));
   if (answers_.empty()) {
     ADD_FAILURE() << "crop editor shown without a scripted answer";
-    return true;
+    return {};
   }
-  EditorAnswer answer = std::move(answers_.front());
+  const EditorAnswer answer = answers_.front();
   answers_.pop_front();
-  if (!answer.skip) answer.fill(target.surface());
-  return answer.skip;
+  return answer.decision;
 }
 
 std::vector<std::string> callsStartingWith(const FakeFrontEnd& fake, const std::string& prefix) {

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,13 +11,16 @@
 
 namespace enginetest {
 
-// One scripted crop editor show: SKIP, or OK/NEXT with TI filled by `fill`.
+// One scripted crop editor show: SKIP, or OK/NEXT with a frame over the
+// photo, by default where the editor puts it on a photo higher than the
+// default target.
 struct EditorAnswer {
-  bool skip = true;
-  std::function<void(batchfit::PixelSurface& target)> fill;
+  batchfit::CropDecision decision;
 
   static EditorAnswer skipIt() { return {}; }
-  static EditorAnswer confirm(batchfit::ColorRef colour);
+  static EditorAnswer confirm(batchfit::SurfaceRect frame = {0, 0, 176, 220}, bool turned = false) {
+    return {{false, {frame, turned}}};
+  }
 };
 
 class FakeFrontEnd : public batchfit::FrontEnd {
@@ -26,8 +28,9 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   void showProgress(const batchfit::Progress& progress) override;
   void repaintMain() override;
   void showMessage(const std::string& text) override;
-  bool editPicture(const batchfit::PixelSurface& source, batchfit::PictureRole& target,
-                   const batchfit::JobSettings& settings, const std::string& file) override;
+  batchfit::CropDecision editPicture(const batchfit::PixelSurface& source,
+                                     const batchfit::JobSettings& settings,
+                                     const std::string& file) override;
 
   void script(EditorAnswer answer) { answers_.push_back(std::move(answer)); }
 

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "engine/AntiAlias.h"
+#include "engine/CropCommit.h"
 #include "tests/support/Surfaces.h"
 #include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
@@ -40,7 +41,13 @@ class CropEditorTest : public ::testing::Test {
       actions();
       QTest::mouseClick(closer, Qt::LeftButton);
     });
-    return editor->editPicture(picture, target, settings);
+    return commit(picture, editor->editPicture(picture, settings));
+  }
+
+  // As the run does: "OK/NEXT" fills target from the photo; returns skipped.
+  bool commit(PixelSurface picture, const CropDecision& decision) {
+    if (!decision.skipped) commitCrop(picture, decision.part, settings, target);
+    return decision.skipped;
   }
 
   std::unique_ptr<CropEditor> editor = std::make_unique<CropEditor>();
@@ -63,19 +70,22 @@ TEST_F(CropEditorTest, FillsTheWorkAreaWithTheBarBelow) {
         EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
         EXPECT_EQ(f.geometry(), f.screen()->availableGeometry());
         EXPECT_EQ(f.bottomBar()->geometry(), QRect(0, f.height() - 41, f.width(), 41));
-        EXPECT_EQ(f.rotateFrameButton()->geometry(), QRect(8, 8, 89, 25));
-        EXPECT_EQ(f.skipButton()->geometry(), QRect(104, 8, 89, 25));
-        EXPECT_EQ(f.okButton()->geometry(), QRect(200, 8, 89, 25));
+        EXPECT_EQ(f.bottomBar()->rotateFrameButton()->geometry(), QRect(8, 8, 89, 25));
+        EXPECT_EQ(f.bottomBar()->skipButton()->geometry(), QRect(104, 8, 89, 25));
+        EXPECT_EQ(f.bottomBar()->okButton()->geometry(), QRect(200, 8, 89, 25));
         EXPECT_EQ(f.progressBar()->geometry(), QRect(296, 12, 321, 17));
         EXPECT_EQ(f.progressLabel()->pos(), QPoint(624, 9));
         EXPECT_EQ(f.progressLabel()->font().pixelSize(), 16);
-        EXPECT_EQ(f.skipButton()->nextInFocusChain(), f.rotateFrameButton());
-        EXPECT_EQ(f.rotateFrameButton()->nextInFocusChain(), f.okButton());
-        for (QPushButton* b : {f.skipButton(), f.rotateFrameButton(), f.okButton()}) {
+        EXPECT_EQ(f.bottomBar()->skipButton()->nextInFocusChain(),
+                  f.bottomBar()->rotateFrameButton());
+        EXPECT_EQ(f.bottomBar()->rotateFrameButton()->nextInFocusChain(),
+                  f.bottomBar()->okButton());
+        for (QPushButton* b : {f.bottomBar()->skipButton(), f.bottomBar()->rotateFrameButton(),
+                               f.bottomBar()->okButton()}) {
           EXPECT_FALSE(b->isDefault() || b->autoDefault());
         }
       },
-      f.skipButton());
+      f.bottomBar()->skipButton());
 }
 
 TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
@@ -101,7 +111,7 @@ TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
         EXPECT_EQ(f.handleShape()->geometry(), QRect(320, 405, 10, 10));
         EXPECT_EQ(f.handleShape()->cursor().shape(), Qt::SizeFDiagCursor);
       },
-      f.okButton());
+      f.bottomBar()->okButton());
   EXPECT_FALSE(skipped);
   EXPECT_FALSE(f.isVisible());
   // The framed part's corners, scaled (every pixel: the crop commit's tests).
@@ -123,7 +133,7 @@ TEST_F(CropEditorTest, MovesWithoutAButtonReachTheFrame) {
         EXPECT_EQ(f.frame().left(), -120);  // clamped, sticking out at the left and top
         EXPECT_EQ(f.frame().top(), -26);
       },
-      f.skipButton());
+      f.bottomBar()->skipButton());
 }
 
 TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
@@ -133,11 +143,11 @@ TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
   edit(
       patterned(400, 300),
       [&] {
-        QTest::mouseClick(f.rotateFrameButton(), Qt::LeftButton);
+        QTest::mouseClick(f.bottomBar()->rotateFrameButton(), Qt::LeftButton);
         EXPECT_TRUE(f.frame().frameSwapped());
         EXPECT_EQ(f.frameShape()->geometry(), QRect(0, 0, 220, 176));
       },
-      f.okButton());
+      f.bottomBar()->okButton());
   const PixelSurface& t = target.surface();
   EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 175));
   EXPECT_EQ(t.getPixel(175, 0), colourAt(0, 0));
@@ -158,18 +168,18 @@ TEST_F(CropEditorTest, SkipLeavesTheTargetAndOnlyTheTwoCommandsClose) {
         EXPECT_TRUE(f.isVisible());
         EXPECT_FALSE(f.editorSkipped());
       },
-      f.skipButton());
+      f.bottomBar()->skipButton());
   EXPECT_TRUE(skipped);
   EXPECT_EQ(target.surface().getPixel(3, 3), 0x010203u);
   EXPECT_EQ(target.surface().getPixel(0, 0), White);
   EXPECT_FALSE(edit(
-      patterned(300, 400), [] {}, f.okButton()));
+      patterned(300, 400), [] {}, f.bottomBar()->okButton()));
 }
 
 TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
   CropEditor& f = *editor;
   EXPECT_TRUE(edit(
-      patterned(300, 400), [] {}, f.skipButton()));
+      patterned(300, 400), [] {}, f.bottomBar()->skipButton()));
   settings.targetWidth = 0;
   target.prepare(0, 220);
   const bool skipped = edit(
@@ -179,7 +189,7 @@ TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
         QTest::mouseMove(f.frameShape(), QPoint(40, 50));
         QTest::mouseRelease(f.frameShape(), Qt::LeftButton, {}, QPoint(10, 10));
         uitest::ModalAnswerer errorBox;
-        QTest::mouseClick(f.okButton(), Qt::LeftButton);
+        QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
         ASSERT_EQ(errorBox.seen.size(), 1u);
         EXPECT_EQ(errorBox.seen[0].text, "Floating point division by zero.");
         EXPECT_TRUE(f.isVisible());
@@ -187,7 +197,7 @@ TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
         EXPECT_EQ(f.picture().getPixel(0, 0), colourAt(30, 40));
         EXPECT_EQ(f.pictureView()->image().pixel(0, 0), shown(colourAt(30, 40)));
       },
-      f.skipButton());
+      f.bottomBar()->skipButton());
   EXPECT_TRUE(skipped);
   EXPECT_FALSE(target.holdsSurface());
 }
@@ -197,13 +207,13 @@ TEST_F(CropEditorTest, FailedOkShowsTheErrorAndStaysOpenWithTheCutMade) {
 TEST_F(CropEditorTest, DoubleClickOnACommandLeavesTheNextPictureAlone) {
   CropEditor& f = *editor;
   target.prepare(176, 220);
-  for (QPushButton* command : {f.okButton(), f.skipButton()}) {
+  for (QPushButton* command : {f.bottomBar()->okButton(), f.bottomBar()->skipButton()}) {
     const auto click = [&](int delay) {
       const QPoint at = command->mapTo(&f, command->rect().center());
       QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, at, delay);
     };
     QTimer::singleShot(0, &f, [&] { click(-1); });
-    f.editPicture(patterned(300, 400), target, settings);
+    f.editPicture(patterned(300, 400), settings);
     QTimer::singleShot(0, &f, [&] {
       // QTest spaces clicks so that they never pair; these two are 120 ms apart.
       QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
@@ -212,7 +222,7 @@ TEST_F(CropEditorTest, DoubleClickOnACommandLeavesTheNextPictureAlone) {
       EXPECT_TRUE(f.isVisible()) << command->text().toStdString();
       click(-1);  // a click of its own acts
     });
-    f.editPicture(patterned(300, 400), target, settings);
+    f.editPicture(patterned(300, 400), settings);
   }
 }
 
@@ -221,8 +231,9 @@ TEST_F(CropEditorTest, ButtonsTakeNoInputBetweenPictures) {
   CropEditor& f = *editor;
   target.prepare(176, 220);
   EXPECT_TRUE(edit(
-      patterned(300, 400), [] {}, f.skipButton()));
-  QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.okButton()->mapTo(&f, QPoint(5, 5)));
+      patterned(300, 400), [] {}, f.bottomBar()->skipButton()));
+  QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {},
+                    f.bottomBar()->okButton()->mapTo(&f, QPoint(5, 5)));
   EXPECT_TRUE(f.editorSkipped());
   EXPECT_EQ(target.surface().getPixel(0, 0), White);
 }
@@ -239,16 +250,16 @@ TEST_F(CropEditorTest, KeysRightAfterAPictureComesUpPressNoCommand) {
       EXPECT_TRUE(f.isVisible());
       then();
     });
-    return f.editPicture(patterned(300, 400), target, settings);
+    return f.editPicture(patterned(300, 400), settings).skipped;
   };
-  EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.okButton(), Qt::LeftButton); }));
+  EXPECT_FALSE(keysThen([&] { QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton); }));
   EXPECT_TRUE(keysThen([&] {
     QTest::keyClick(f.windowHandle(), Qt::Key_Tab);
-    EXPECT_TRUE(f.skipButton()->hasFocus());
+    EXPECT_TRUE(f.bottomBar()->skipButton()->hasFocus());
     EXPECT_TRUE(f.testAttribute(Qt::WA_KeyboardFocusChange));  // the style draws the focus
     QTest::keyClick(f.windowHandle(), Qt::Key_Space);
   }));
-  EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.skipButton(), Qt::LeftButton); }));
+  EXPECT_TRUE(keysThen([&] { QTest::mouseClick(f.bottomBar()->skipButton(), Qt::LeftButton); }));
 }
 
 TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
@@ -260,7 +271,7 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     const Zoom fit = Zoom::toFit({2400, 1600}, {view.width(), view.height()});
     EXPECT_EQ(f.zoom(), fit);
     EXPECT_EQ(f.pictureView()->size(), QSize(int(fit.toScreen(2400)), int(fit.toScreen(1600))));
-    EXPECT_EQ(f.photoLabel()->toolTip(), "/photos/IMG_2041.JPG");
+    EXPECT_EQ(f.bottomBar()->photoLabel()->toolTip(), "/photos/IMG_2041.JPG");
     // Ten screen pixels move the frame by the picture pixels they cover.
     const QPoint grip(40, 40);
     QTest::mousePress(f.frameShape(), Qt::LeftButton, {}, grip);
@@ -276,10 +287,11 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     QTest::qWait(50);  // the preview catches up with the last move
     EXPECT_TRUE(f.previewView()->isVisible());
     f.resize(1280, f.height());  // room in the bar for the whole name
-    EXPECT_EQ(f.photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
-    QTest::mouseClick(f.okButton(), Qt::LeftButton);
+    EXPECT_EQ(f.bottomBar()->photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
+    QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
   });
-  EXPECT_FALSE(f.editPicture(patterned(2400, 1600), target, settings, "/photos/IMG_2041.JPG"));
+  const PixelSurface photo = patterned(2400, 1600);
+  EXPECT_FALSE(commit(photo, f.editPicture(photo, settings, "/photos/IMG_2041.JPG")));
   antiAliasPass(true, target);
   const PixelSurface& preview = f.previewView()->output();
   for (int x = 0; x < 176; ++x) {
@@ -319,7 +331,7 @@ TEST_F(CropEditorTest, DraggingPastTheViewsEdgeScrollsAndTheFrameFollows) {
         EXPECT_EQ(f.frame().top(),
                   std::min(down->value() + belowView.y() - 50, 1600 - f.frame().height()));
       },
-      f.skipButton());
+      f.bottomBar()->skipButton());
 }
 
 // Each photo comes up with the keys on the picture: arrows frame it, and
@@ -347,5 +359,5 @@ TEST_F(CropEditorTest, ArrowKeysMoveAndSizeTheFrame) {
         EXPECT_EQ(f.previewMode(), CropEditor::PreviewMode::Off);
         QTest::keyClick(window, Qt::Key_P);
       },
-      f.skipButton());
+      f.bottomBar()->skipButton());
 }

@@ -87,11 +87,10 @@ int main(int argc, char** argv) {
       QTest::keyClick(&editor, Qt::Key_P);
       QTimer::singleShot(300, [&] {
         editor.grab().save(folder + "/crop-editor.png");
-        editor.skipButton()->click();  // SKIP
+        editor.bottomBar()->skipButton()->click();  // SKIP
       });
     });
-    batchfit::PictureRole target;
-    editor.editPicture(landscapePhoto(6000, 4000), target, batchfit::JobSettings{},
+    editor.editPicture(landscapePhoto(6000, 4000), batchfit::JobSettings{},
                        "/home/ana/Photos/2024-05-04 Sintra/IMG_4790.JPG");
     QApplication::quit();
   });

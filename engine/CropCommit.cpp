@@ -1,4 +1,4 @@
-#include "editor/CropCommit.h"
+#include "engine/CropCommit.h"
 
 #include <algorithm>
 #include <vector>
@@ -13,15 +13,12 @@ namespace {
 // The framed part, now at the picture's top-left corner, takes the picture's
 // place in the run's sampling. Making the factors throws on a target size of 0.
 // Deliberate: turned with the frame, in rotateDirection whatever autoRotate says.
-Placement framePlacement(const CropFrame& frame, const JobSettings& settings) {
-  if (frame.frameSwapped()) {
+Placement framePlacement(const FramedPart& part, const JobSettings& settings) {
+  const SurfaceRect& frame = part.frame;
+  if (part.turned) {
     return {settings.rotateDirection, turnedFactors(settings, frame.width(), frame.height())};
   }
   return {Turn::None, straightFactors(settings, frame.width(), frame.height())};
-}
-
-SurfaceRect frameRect(const CropFrame& frame) {
-  return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
 }
 
 // Row y of picture as the cut of part to the top-left corner leaves it: the
@@ -47,12 +44,12 @@ void cutRow(const PixelSurface& picture, const SurfaceRect& part, std::int32_t y
   std::copy(own + cutWidth, own + used, row.begin() + cutWidth);
 }
 
-// Samples picture into target as placed, as it reads once part has been cut
-// to its top-left corner, without making the cut: only the rows the
-// sampling reads are put together. Part (0, 0, w, h) of a picture already
-// cut reads the picture as it is.
-void sampleCut(const PixelSurface& picture, const SurfaceRect& part, const Placement& placement,
-               PixelSurface& target) {
+// The commit's sampling: picture into target as placed, as it reads once
+// part has been cut to its top-left corner, without making the cut: only the
+// rows the sampling reads are put together. Part (0, 0, w, h) of a picture
+// already cut reads the picture as it is.
+void sampleFramedPart(const PixelSurface& picture, const SurfaceRect& part,
+                      const Placement& placement, PixelSurface& target) {
   RowSampler sampler(target, picture.width(), picture.height(), placement);
   const std::int64_t cutHeight = std::clamp<std::int64_t>(part.height(), 0, picture.height());
   std::vector<ColorRef> row(std::size_t(std::max(picture.width(), 0)));
@@ -72,26 +69,31 @@ void sampleCut(const PixelSurface& picture, const SurfaceRect& part, const Place
 
 }  // namespace
 
-void commitCrop(PixelSurface& picture, const CropFrame& frame, const JobSettings& settings,
-                PictureRole& target, bool& editorSkipped) {
-  // Deliberate: the outcome and the cut come first, so a commit that fails on
-  // its factors leaves editorSkipped false and the picture cut; and a target
-  // size of 0 fails while a negative one passes without a visit.
-  editorSkipped = false;
-  const SurfaceRect corner{0, 0, frame.width(), frame.height()};
-  picture.copyRect(corner, frameRect(frame));
-  const Placement placement = framePlacement(frame, settings);
+Placement cutFramedPart(PixelSurface& picture, const FramedPart& part,
+                        const JobSettings& settings) {
+  // Deliberate: the cut comes before the factors, so a commit that fails on
+  // them leaves the picture cut; and a target size of 0 fails while a
+  // negative one passes.
+  const SurfaceRect& frame = part.frame;
+  picture.copyRect({0, 0, frame.width(), frame.height()}, frame);
+  return framePlacement(part, settings);
+}
+
+void commitCrop(PixelSurface& picture, const FramedPart& part, const JobSettings& settings,
+                PictureRole& target) {
+  const Placement placement = cutFramedPart(picture, part, settings);
   // A target without positions is left as it was, and never made.
   if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return;
   // Reads outside the picture (a frame larger than a small picture) come out black.
-  sampleCut(picture, corner, placement, target.surface());
+  const SurfaceRect corner{0, 0, part.frame.width(), part.frame.height()};
+  sampleFramedPart(picture, corner, placement, target.surface());
 }
 
-PixelSurface previewCrop(const PixelSurface& picture, const CropFrame& frame,
+PixelSurface previewCrop(const PixelSurface& picture, const FramedPart& part,
                          const JobSettings& settings) {
   PictureRole target;
   target.prepare(settings.targetWidth, settings.targetHeight);
-  sampleCut(picture, frameRect(frame), framePlacement(frame, settings), target.surface());
+  sampleFramedPart(picture, part.frame, framePlacement(part, settings), target.surface());
   // The run softens what the editor made before it writes it.
   antiAliasPass(settings.antiAlias, target);
   return target.surface();
