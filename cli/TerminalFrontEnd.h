@@ -20,6 +20,8 @@ class TerminalFrontEnd : public FrontEnd {
   void showMessage(const std::string& text) override;
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                            const std::string& file) override;
+  // A script stops a run by ending the program: never asked here.
+  bool stopAsked() override { return false; }
 
   // Clears the progress line, so what follows starts on a clean line.
   void finishProgress();

@@ -40,6 +40,10 @@ class FrontEnd {
   // editor's last command left it.
   virtual CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                                    const std::string& file) = 0;
+  // Whether the user has asked to stop the run since it started: in the
+  // crop editor, or while the main window showed the progress. The run then
+  // ends at the picture it is at, as an error ends it, without the error box.
+  virtual bool stopAsked() = 0;
 };
 
 }  // namespace batchfit

@@ -82,6 +82,8 @@ void writeScaled(ModeRun& run, const std::string& name) {
 void editAndWrite(ModeRun& run, const std::string& name) {
   const CropDecision decision =
       run.frontEnd.editPicture(run.pictures.PI.surface(), run.settings, name);
+  // The picture the user stopped the run at is left as it is.
+  if (run.frontEnd.stopAsked()) return;
   if (!decision.skipped) {
     commitCrop(run.pictures.PI.surface(), decision.part, run.settings, run.pictures.TI);
   }

@@ -111,11 +111,17 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
     // too-small file shows no progress at all, so it leaves a gap.
     const bool passed =
         loadSource(std::size_t(i), ahead, run, [&] { showProgress(frontEnd, i + 1, count); });
-    if (passed) {
-      work(run, name);
-    } else {
+    if (!passed) {
       report(run, FileOutcome::TooSmall,
              quotedName(name) + " has too small size and can not be resized!");
+    } else if (!frontEnd.stopAsked()) {
+      work(run, name);
+    }
+    // Asked while the progress showed or in the crop editor: this picture is
+    // left unwritten, and the report is not shown.
+    if (frontEnd.stopAsked()) {
+      record.stop();
+      return;
     }
     if (ahead.active()) letGoOfPicture(run);
     ahead.finished(std::size_t(i));

@@ -7,6 +7,7 @@
 #include "ui/CropEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDialog.h"
+#include "ui/StopQuestion.h"
 
 namespace batchfit {
 
@@ -17,9 +18,22 @@ void setBarMaximum(QProgressBar& bar, int maximum) {
 }
 
 WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
-    : mainWindow_(mainWindow), editor_(editor) {}
+    : mainWindow_(mainWindow), editor_(editor) {
+  mainWindow_.closeDuringRun = [this] { askToStop(&mainWindow_); };
+  editor_.askToStop = [this] { return askToStop(&editor_); };
+}
+
+bool WindowFrontEnd::askToStop(QWidget* parent) {
+  if (!stopAsked_) stopAsked_ = askToStopRun(parent);
+  return stopAsked_;
+}
 
 void WindowFrontEnd::showProgress(const Progress& progress) {
+  // A run starts with no stop asked, and nothing for "Like Last" to take.
+  if (progress.place == 0) {
+    stopAsked_ = false;
+    editor_.forgetLastFrame();
+  }
   for (QProgressBar* bar : {mainWindow_.progressBar(), editor_.progressBar()}) {
     setBarMaximum(*bar, progress.count);
     // Deliberate: at the run's start (place 0) the bar keeps its position.
@@ -34,6 +48,8 @@ void WindowFrontEnd::repaintMain() {
 }
 
 void WindowFrontEnd::showMessage(const std::string& text) {
+  // The report comes after the last photo: the editor waits for none.
+  editor_.hide();
   MessageDialog::showMessage(QString::fromStdString(text));
 }
 

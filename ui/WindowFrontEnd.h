@@ -1,10 +1,13 @@
 // The run's view of the two windows: the progress of the main window and the
-// crop editor, report messages in the message dialog, and the crop editor.
+// crop editor, report messages in the message dialog, the crop editor, and
+// the user's request to stop the run (from the editor, or a close request on
+// the main window during the run).
 #pragma once
 
 #include "engine/FrontEnd.h"
 
 class QProgressBar;
+class QWidget;
 
 namespace batchfit {
 
@@ -20,10 +23,15 @@ class WindowFrontEnd : public FrontEnd {
   void showMessage(const std::string& text) override;
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                            const std::string& file) override;
+  bool stopAsked() override { return stopAsked_; }
 
  private:
+  // Asks over parent, unless the user has asked already.
+  bool askToStop(QWidget* parent);
+
   MainWindow& mainWindow_;
   CropEditor& editor_;
+  bool stopAsked_ = false;
 };
 
 // Sets a bar's maximum. The position stays, held within the new range; a

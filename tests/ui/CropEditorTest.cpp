@@ -113,7 +113,9 @@ TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
       },
       f.bottomBar()->okButton());
   EXPECT_FALSE(skipped);
-  EXPECT_FALSE(f.isVisible());
+  // Up for the next photo, until none comes.
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 2000));
   // The framed part's corners, scaled (every pixel: the crop commit's tests).
   const PixelSurface& t = target.surface();
   EXPECT_EQ(t.getPixel(0, 0), colourAt(30, 40));
@@ -286,8 +288,12 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     EXPECT_EQ(f.zoom(), fit.in());
     QTest::qWait(50);  // the preview catches up with the last move
     EXPECT_TRUE(f.previewView()->isVisible());
-    f.resize(1280, f.height());  // room in the bar for the whole name
+    f.resize(1600, f.height());  // room in the bar for the whole name
     EXPECT_EQ(f.bottomBar()->photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
+    // A narrow bar cuts the name alone; the size stays whole.
+    f.resize(1500, f.height());
+    const QString cut = f.bottomBar()->photoLabel()->text();
+    EXPECT_TRUE(cut.endsWith("\u2026.JPG  2400 x 1600") && cut.startsWith("IM")) << cut.toStdString();
     QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
   });
   const PixelSurface photo = patterned(2400, 1600);
