@@ -4,8 +4,10 @@
 // shown whole, scrolling at the view's edge, and framing by keys.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -22,6 +24,7 @@
 #include "tests/support/Surfaces.h"
 #include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
+#include "ui/StopQuestion.h"
 
 using namespace batchfit;
 using testpics::colourAt;
@@ -293,7 +296,8 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     // A narrow bar cuts the name alone; the size stays whole.
     f.resize(1500, f.height());
     const QString cut = f.bottomBar()->photoLabel()->text();
-    EXPECT_TRUE(cut.endsWith("\u2026.JPG  2400 x 1600") && cut.startsWith("IM")) << cut.toStdString();
+    EXPECT_TRUE(cut.endsWith("\u2026.JPG  2400 x 1600") && cut.startsWith("IM"))
+        << cut.toStdString();
     QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
   });
   const PixelSurface photo = patterned(2400, 1600);
@@ -364,6 +368,78 @@ TEST_F(CropEditorTest, ArrowKeysMoveAndSizeTheFrame) {
         QTest::keyClick(window, Qt::Key_P);
         EXPECT_EQ(f.previewMode(), CropEditor::PreviewMode::Off);
         QTest::keyClick(window, Qt::Key_P);
+      },
+      f.bottomBar()->skipButton());
+}
+
+// "STOP" and a close request ask first; Return and Escape go on, and only
+// "Stop the Run" (Alt+S) ends the photo, with the editor gone.
+TEST_F(CropEditorTest, StopAndACloseRequestAskBeforeTheyEndThePhoto) {
+  CropEditor& f = *editor;
+  f.askToStop = [&] { return askToStopRun(&f); };
+  QTimer::singleShot(0, &f, [&] {
+    for (Qt::Key answer : {Qt::Key_Return, Qt::Key_Escape}) {
+      uitest::ModalAnswerer question([&](QWidget* box) { QTest::keyClick(box, answer); });
+      QTest::mouseClick(f.bottomBar()->stopButton(), Qt::LeftButton);
+      ASSERT_EQ(question.seen.size(), 1u);
+      EXPECT_EQ(question.seen[0].text, "Stop the run? The pictures written so far stay.");
+      EXPECT_TRUE(f.isVisible());
+    }
+    uitest::ModalAnswerer goOn([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(goOn.seen.size(), 1u);
+    EXPECT_TRUE(f.isVisible());
+    // The box comes up with "Go On" chosen; Alt+S chooses "Stop the Run".
+    uitest::ModalAnswerer stop([](QWidget* box) {
+      QAbstractButton* choice = static_cast<QMessageBox*>(box)->defaultButton();
+      EXPECT_EQ(choice->text(), "Go On");
+      for (QAbstractButton* button : box->findChildren<QAbstractButton*>()) {
+        if (button->shortcut() == QKeySequence(Qt::ALT | Qt::Key_S)) choice = button;
+      }
+      EXPECT_EQ(choice->text(), "&Stop the Run");
+      choice->click();
+    });
+    f.close();
+  });
+  f.editPicture(patterned(300, 400), settings);
+  EXPECT_FALSE(f.isVisible());
+}
+
+// At 100 % on a photo wider than the view: the frame moved to the right
+// edge, then turned, stays in view; F and L frame it in one key.
+TEST_F(CropEditorTest, TheViewFollowsTheFrameThroughItsCommands) {
+  CropEditor& f = *editor;
+  target.prepare(176, 220);
+  const auto inView = [&] {
+    const QRect view(f.scrollArea()->horizontalScrollBar()->value(),
+                     f.scrollArea()->verticalScrollBar()->value(),
+                     f.scrollArea()->viewport()->width(), f.scrollArea()->viewport()->height());
+    return view.contains(f.frameShape()->geometry());
+  };
+  edit(
+      patterned(2560, 1600),
+      [&] {
+        for (int i = 0; i < 300; ++i) {
+          QTest::keyClick(f.pictureView(), Qt::Key_Right, Qt::ShiftModifier);
+        }
+        EXPECT_EQ(f.frame().left(), 2560 - 176);
+        EXPECT_TRUE(inView());
+        QTest::mouseClick(f.bottomBar()->rotateFrameButton(), Qt::LeftButton);
+        EXPECT_EQ(f.frame().left(), 0);
+        EXPECT_TRUE(f.frame().frameSwapped());
+        EXPECT_TRUE(inView());
+        QTest::keyClick(f.pictureView(), Qt::Key_L);  // the run's first photo: nothing
+        EXPECT_EQ(f.frame().width(), 220);
+        QTest::keyClick(f.pictureView(), Qt::Key_F);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(280, 0, 1999, 1599));
+      },
+      f.bottomBar()->okButton());
+  edit(
+      patterned(1280, 800),
+      [&] {
+        QTest::keyClick(f.pictureView(), Qt::Key_L);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(140, 0, 999, 799));
+        EXPECT_TRUE(f.frame().frameSwapped());
       },
       f.bottomBar()->skipButton());
 }
