@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/OutputWriter.h"
 #include "image/JpegObject.h"
@@ -25,11 +26,6 @@ namespace batchfit {
 // the run must see the whole picture.
 using ScaleWhileDecoding =
     std::function<std::optional<PixelSurface>(const JobSettings&, const JpegObject&)>;
-
-// What the crop editor first shows of a picture decoded whole, made on the
-// worker that decoded it, so the editor need not make it while the user
-// waits; none where the editor makes its own.
-using PrepareShow = std::function<std::optional<PixelSurface>(const PixelSurface&)>;
 
 // What a worker made of one file.
 struct Prepared {

@@ -80,6 +80,7 @@ void writeScaled(ModeRun& run, const std::string& name) {
 // Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
+  if (run.shown) run.frontEnd.showReady(*run.shown);
   const CropDecision decision =
       run.frontEnd.editPicture(run.pictures.PI.surface(), run.settings, name);
   // The picture the user stopped the run at is left as it is.

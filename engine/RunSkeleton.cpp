@@ -1,5 +1,6 @@
 #include "engine/RunSkeleton.h"
 
+#include "engine/Modes.h"
 #include "engine/Scaling.h"
 #include "image/ExifOrientation.h"
 #include "image/PictureFile.h"
@@ -96,13 +97,23 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
   frontEnd.repaintMain();
 }
 
+// What the front end prepares ahead, for the photos the crop editor shows.
+PrepareShow showAheadForEditor(const JobSettings& settings, FrontEnd& frontEnd) {
+  PrepareShow show = frontEnd.showAhead();
+  if (!show) return {};
+  return [&settings, show](const PixelSurface& picture) -> std::optional<PixelSurface> {
+    if (decide(settings, picture.width(), picture.height()).handling != Handling::Edit) return {};
+    return show(picture);
+  };
+}
+
 }  // namespace
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               RunRecord& record, const PictureWork& work, const ScaleWhileDecoding& scale) {
   const ListedPhotos listed(settings.files);
   ModeRun run{settings, frontEnd, pictures, {}, record, {}, listed, scale, {}, {}};
-  DecodeAhead ahead(settings, listed, scale);
+  DecodeAhead ahead(settings, listed, scale, showAheadForEditor(settings, frontEnd));
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];

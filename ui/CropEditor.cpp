@@ -19,6 +19,7 @@
 
 #include "editor/ViewGeometry.h"
 #include "engine/CropCommit.h"
+#include "image/Reduction.h"
 #include "ui/CropEditorBar.h"
 #include "ui/ErrorBox.h"
 #include "ui/StopQuestion.h"
@@ -155,7 +156,8 @@ CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettin
                                      const std::string& file) {
   picture_ = source;
   settings_ = s;
-  pictureView_->setPicture(picture_);
+  pictureView_->setPicture(picture_, ready_ ? &*ready_ : nullptr);
+  ready_.reset();
   const QString path = QFile::decodeName(file.c_str());
   bottomBar_->setPhoto(QFileInfo(path).fileName(),
                        QStringLiteral("%1 x %2").arg(source.width()).arg(source.height()), path);
@@ -466,6 +468,20 @@ void CropEditor::confirmCrop() {
   });
   // A commit that failed stays open with the cut made; the picture shows it.
   if (loop_) pictureView_->refresh(picture_, QRect(0, 0, frame_.width(), frame_.height()));
+}
+
+PrepareShow CropEditor::showAhead() {
+  // The view's size as the editor will stand when it comes up.
+  setGeometry(screen()->availableGeometry());
+  layout()->activate();
+  const QSize view = scrollArea_->maximumViewportSize();
+  const PictureSize room{view.width(), view.height()};
+  return [room](const PixelSurface& picture) -> std::optional<PixelSurface> {
+    const Zoom zoom = Zoom::atShow({picture.width(), picture.height()}, room);
+    if (zoom.isNatural()) return std::nullopt;
+    return reducedCopy(picture, std::int32_t(zoom.toScreen(picture.width())),
+                       std::int32_t(zoom.toScreen(picture.height())));
+  };
 }
 
 // A photo is never shown larger to fit.

@@ -12,6 +12,7 @@
 #include "editor/CropFrame.h"
 #include "editor/Zoom.h"
 #include "engine/CropDecision.h"
+#include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "image/PixelSurface.h"
 #include "ui/CropEditorBar.h"
@@ -48,6 +49,11 @@ class CropEditor : public QWidget {
   std::function<bool()> askToStop;
   // A new run: "Like Last" has no frame to take until "OK/NEXT" makes one.
   void forgetLastFrame() { lastFrame_.reset(); }
+  // How the photos of a run can be made ready ahead, on worker threads, for
+  // the zoom they come up at in this editor on this screen.
+  PrepareShow showAhead();
+  // The next photo, made ready ahead: editPicture shows it at once.
+  void takeReady(const PixelSurface& shown) { ready_ = shown; }
 
   const CropFrame& frame() const { return frame_; }
   bool editorSkipped() const { return editorSkipped_; }
@@ -139,6 +145,7 @@ class CropEditor : public QWidget {
   QTimer hideSoon_;
   // Where "OK/NEXT" last framed a photo in this run, for "Like Last".
   std::optional<FrameShare> lastFrame_;
+  std::optional<PixelSurface> ready_;
 
   CropEditorBar* bottomBar_;
   QScrollArea* scrollArea_;

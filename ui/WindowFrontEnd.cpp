@@ -53,6 +53,14 @@ void WindowFrontEnd::showMessage(const std::string& text) {
   MessageDialog::showMessage(QString::fromStdString(text));
 }
 
+PrepareShow WindowFrontEnd::showAhead() {
+  return editor_.showAhead();
+}
+
+void WindowFrontEnd::showReady(const PixelSurface& shown) {
+  editor_.takeReady(shown);
+}
+
 CropDecision WindowFrontEnd::editPicture(const PixelSurface& source, const JobSettings& settings,
                                          const std::string& file) {
   return editor_.editPicture(source, settings, file);

@@ -24,6 +24,8 @@ class WindowFrontEnd : public FrontEnd {
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                            const std::string& file) override;
   bool stopAsked() override { return stopAsked_; }
+  PrepareShow showAhead() override;
+  void showReady(const PixelSurface& shown) override;
 
  private:
   // Asks over parent, unless the user has asked already.
