@@ -25,7 +25,7 @@ constexpr int LabelTop = 9;  // the photo's name and size too
 constexpr int Gap = 16;
 constexpr int RightMargin = 8;
 constexpr int ZoomButtonSpacing = 2;
-constexpr QSize StopButton(89, 25);
+constexpr int StopButtonHeight = 25;
 }  // namespace place
 
 QPushButton* makeButton(const char* caption, const QRect& at, QWidget* parent, const char* tip) {
@@ -103,16 +103,20 @@ void CropEditorBar::buildZoomControl() {
   fitButton_ = makeToolButton("Fit", "Show the whole photo (Ctrl+0)", zoomControl_);
   naturalButton_ = makeToolButton(
       "100 %", "Show the photo at its own size, a screen pixel a pixel (Ctrl+1)", zoomControl_);
-  stopButton_ = makeButton("STOP", QRect(QPoint(), place::StopButton), zoomControl_,
+  // As narrow as its caption: the bar's end has little room to spare.
+  stopButton_ = makeButton("STOP", QRect(), zoomControl_,
                            "End the run here, after asking; the pictures written so far stay");
-  stopButton_->setFixedSize(place::StopButton);
+  stopButton_->setFixedSize(stopButton_->fontMetrics().horizontalAdvance("STOP") + 16,
+                            place::StopButtonHeight);
+  // "STOP" first: a bar too narrow for them all cuts the zoom's end, which
+  // the keys also reach, never the way out.
+  row->addWidget(stopButton_);
+  row->addSpacing(place::RightMargin);
   for (QWidget* w : std::initializer_list<QWidget*>{largestButton_, likeLastButton_, previewButton_,
                                                     zoomOutButton_, zoomLabel_, zoomInButton_,
                                                     fitButton_, naturalButton_}) {
     row->addWidget(w);
   }
-  row->addSpacing(place::Gap);
-  row->addWidget(stopButton_);
   zoomControl_->adjustSize();
 }
 
