@@ -294,9 +294,9 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     f.resize(1600, f.height());  // room in the bar for the whole name
     EXPECT_EQ(f.bottomBar()->photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
     // A narrow bar cuts the name alone; the size stays whole.
-    f.resize(1500, f.height());
+    f.resize(1420, f.height());
     const QString cut = f.bottomBar()->photoLabel()->text();
-    EXPECT_TRUE(cut.endsWith("\u2026.JPG  2400 x 1600") && cut.startsWith("IM"))
+    EXPECT_TRUE(cut.startsWith("IM") && cut.contains(u'\u2026') && cut.endsWith("G  2400 x 1600"))
         << cut.toStdString();
     QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
   });
