@@ -45,6 +45,7 @@ bench: build
 	$(BUILD)/bench/batchfit-bench
 	$(BUILD)/bench/batchfit-sampled-bench
 	$(BUILD)/bench/batchfit-smooth-bench --pair $(BUILD)/bench/smooth-pair.png
+	$(BUILD)/bench/batchfit-editor-bench
 
 # libFuzzer targets built with clang, without Qt and tests, each run for
 # FUZZ_SECONDS from a seed corpus our own code writes.

@@ -40,6 +40,7 @@ class EditorLikeFrontEnd : public batchfit::FrontEnd {
   void repaintMain() override {}
   bool showMessage(const std::string&) override { return true; }
   void showWarning(const std::string&) override {}
+  bool stopAsked() override { return false; }
   batchfit::CropDecision editPicture(const batchfit::PixelSurface& source,
                                      const batchfit::JobSettings& settings, const std::string&,
                                      const std::optional<batchfit::FramedPart>&) override {

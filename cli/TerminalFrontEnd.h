@@ -23,6 +23,8 @@ class TerminalFrontEnd : public FrontEnd {
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                            const std::string& file,
                            const std::optional<FramedPart>& remembered) override;
+  // A script stops a run by ending the program: never asked here.
+  bool stopAsked() override { return false; }
 
   // Clears the progress line, so what follows starts on a clean line.
   void finishProgress();

@@ -9,10 +9,6 @@
 
 namespace batchfit {
 
-// Deliberate: fixed, whatever the target size (200 high, not the default
-// target's 220): the frame is never smaller than this.
-inline constexpr std::int32_t MinFrameWidth = 176;
-inline constexpr std::int32_t MinFrameHeight = 200;
 // The handle is a square over the frame's bottom-right corner.
 inline constexpr std::int32_t HandleSize = 10;
 
@@ -23,6 +19,21 @@ struct PictureSize {
   std::int32_t width = 0;
   std::int32_t height = 0;
 };
+
+// Where a frame lay on its photo, as shares of the photo's width and height,
+// and whether it was turned: how "Like Last" frames the next photo alike.
+struct FrameShare {
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
+  bool swapped = false;
+};
+
+// The smallest frame, turned or not: the target's own size turned with it
+// (and never without pixels), so that no frame is squeezed into the target
+// and no result is enlarged from fewer pixels than it has.
+PictureSize minimumFrame(const JobSettings& settings, bool swapped);
 
 // A pointer event on the frame or the handle, relative to that element's
 // top-left corner.
@@ -71,31 +82,47 @@ class CropFrame {
   // target size of 0, after the cursor change and before anything else.
   void handleMove(const PointerEvent& event, PictureSize picture, const JobSettings& settings);
   // "Hor/Ver Rotate": back to the top-left corner, turned the other way when
-  // the picture is higher than the target.
+  // the picture is higher than the target and holds the turned frame.
   void rotate(PictureSize picture, const JobSettings& settings);
   // A keyboard move: by (dx, dy), then kept in the picture as a drag is.
   void moveBy(std::int32_t dx, std::int32_t dy, PictureSize picture);
   // A keyboard resize: dw pixels wider (narrower when negative), as a handle
   // drag by dw would make it. Throws as handleMove does.
   void resizeBy(std::int32_t dw, PictureSize picture, const JobSettings& settings);
+  // "Largest": the largest frame, lying as it lies, that a handle drag could
+  // make on the picture, centred in it. Throws as handleMove does.
+  void largest(PictureSize picture, const JobSettings& settings);
+  // "Like Last": the frame that share describes on this picture, as large as
+  // the shares allow in the target's proportions, kept in the picture as a
+  // drag keeps it. Throws as handleMove does.
+  void likeLast(const FrameShare& share, PictureSize picture, const JobSettings& settings);
+  // Where the frame lies on picture, for likeLast on a later picture.
+  FrameShare shareOf(PictureSize picture) const;
 
  private:
-  void setWidth(std::int32_t width);
-  void setHeight(std::int32_t height);
+  // What sizes a frame lying one way: its height per width and its minimum.
+  struct Sizing {
+    double ratio = 0;
+    PictureSize minimum;
+  };
+  static Sizing sizing(const JobSettings& settings, bool swapped);
+
+  void setWidth(std::int32_t width, PictureSize minimum);
+  void setHeight(std::int32_t height, PictureSize minimum);
   void setTargetSize(const JobSettings& settings, bool swapped);
   void clampInto(PictureSize picture);
-  double ratio(const JobSettings& settings) const;
-  void resizeTo(std::int64_t width, PictureSize picture, double ratio);
-  void shrinkToFit(PictureSize picture, double ratio);
+  void sizeTo(std::int64_t width, const Sizing& sizing);
+  void resizeTo(std::int64_t width, PictureSize picture, const Sizing& sizing);
+  void shrinkToFit(PictureSize picture, const Sizing& sizing);
   bool fits(PictureSize picture) const;
   void placeHandle();
 
   std::int32_t left_ = 0;
   std::int32_t top_ = 0;
-  std::int32_t width_ = MinFrameWidth;
-  std::int32_t height_ = MinFrameHeight;
-  std::int32_t handleLeft_ = MinFrameWidth - HandleSize;
-  std::int32_t handleTop_ = MinFrameHeight - HandleSize;
+  std::int32_t width_ = JobSettings{}.targetWidth;
+  std::int32_t height_ = JobSettings{}.targetHeight;
+  std::int32_t handleLeft_ = width_ - HandleSize;
+  std::int32_t handleTop_ = height_ - HandleSize;
   bool frameSwapped_ = false;
   std::int32_t pressX_ = 0;
   std::int32_t pressY_ = 0;

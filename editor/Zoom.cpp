@@ -55,6 +55,11 @@ Zoom Zoom::toFit(PictureSize picture, PictureSize view) {
   return {view.height, picture.height};
 }
 
+Zoom Zoom::atShow(PictureSize picture, PictureSize view) {
+  const Zoom fit = toFit(picture, view);
+  return fit.screen_ > fit.picture_ ? Zoom() : fit;
+}
+
 Zoom Zoom::in() const {
   for (const auto& [screen, picture] : Steps) {
     if (screen * picture_ > screen_ * picture) return {screen, picture};
@@ -105,6 +110,25 @@ ScreenRect handleOnScreen(const CropFrame& frame, const Zoom& zoom) {
       HandleSize, zoom.toScreen(std::int64_t(frame.handleLeft()) + HandleSize) -
                       zoom.toScreen(frame.handleLeft()));
   return {f.right - size, f.bottom - size, f.right, f.bottom};
+}
+
+namespace {
+
+// Along one axis: the view moves least to reach a place between the one
+// where it starts with the area and the one where it ends with it.
+std::int64_t scrollAlong(std::int64_t first, std::int64_t end, std::int64_t at, std::int64_t length,
+                         std::int64_t most) {
+  const std::int64_t endsWith = end - length;
+  at = std::clamp(at, std::min(first, endsWith), std::max(first, endsWith));
+  return std::clamp<std::int64_t>(at, 0, std::max<std::int64_t>(most, 0));
+}
+
+}  // namespace
+
+ScreenPoint scrollToShow(const ScreenRect& area, ScreenPoint scroll, ScreenPoint view,
+                         ScreenPoint most) {
+  return {scrollAlong(area.left, area.right, scroll.x, view.x, most.x),
+          scrollAlong(area.top, area.bottom, scroll.y, view.y, most.y)};
 }
 
 }  // namespace batchfit

@@ -1,6 +1,7 @@
 // The crop editor's zoom: screen pixels per picture pixel as a fraction, so
 // that converting between the two is exact, and the pointer on screen
-// converted to the picture pixels the frame's algorithms work in.
+// converted to the picture pixels the frame's algorithms work in; and the
+// scrolling that keeps the frame in view.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@ namespace batchfit {
 struct ScreenPoint {
   std::int64_t x = 0;
   std::int64_t y = 0;
+  bool operator==(const ScreenPoint&) const = default;
 };
 
 // Right and bottom are exclusive.
@@ -32,6 +34,9 @@ class Zoom {
   // The largest zoom that shows the whole picture in a view of that size;
   // 100 % for a picture or a view without pixels.
   static Zoom toFit(PictureSize picture, PictureSize view);
+  // The zoom a photo comes up at in a view of that size: 100 % when it fits,
+  // and whole (toFit) when it does not; never larger than 100 %.
+  static Zoom atShow(PictureSize picture, PictureSize view);
   // The next step up or down (from 1/16 to 8); this zoom past the last.
   Zoom in() const;
   Zoom out() const;
@@ -63,5 +68,11 @@ ScreenRect frameOnScreen(const CropFrame& frame, const Zoom& zoom);
 // Where the handle is drawn: its own place in the picture, but never smaller
 // than at 100 %, in the frame's bottom-right corner.
 ScreenRect handleOnScreen(const CropFrame& frame, const Zoom& zoom);
+
+// Where the view, view.x by view.y screen pixels, scrolls to (its top-left
+// corner on the shown picture, within 0..most) so that it shows all of area,
+// or as much of it as it can hold, scrolling as little as it can from scroll.
+ScreenPoint scrollToShow(const ScreenRect& area, ScreenPoint scroll, ScreenPoint view,
+                         ScreenPoint most);
 
 }  // namespace batchfit

@@ -38,8 +38,11 @@ std::vector<std::optional<std::size_t>> outputsLandingOnInputs(const JobSettings
 }  // namespace
 
 DecodeAhead::DecodeAhead(const JobSettings& settings, const ListedPhotos& listed,
-                         ScaleWhileDecoding scale)
-    : settings_(settings), scale_(std::move(scale)), slots_(settings.files.size()) {
+                         ScaleWhileDecoding scale, PrepareShow show)
+    : settings_(settings),
+      scale_(std::move(scale)),
+      show_(std::move(show)),
+      slots_(settings.files.size()) {
   if (settings.jobs <= 1) return;
   mustFollow_ = outputsLandingOnInputs(settings, listed);
   limit_ = std::size_t(settings.jobs);
@@ -118,6 +121,10 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
     // made here rather than by the run while the user waits for the editor.
     if (!prepared.scaled && settings_.rememberFrames != FrameMemory::Off) {
       prepared.digest = photoDigest(prepared.jpeg.bytes());
+    }
+    // A photo the run turns upright first is shown as the editor makes it.
+    if (show_ && !prepared.scaled && appliedOrientation(settings_, prepared.jpeg) == 1) {
+      prepared.shown = show_(picture.surface());
     }
     return prepared;
   } catch (...) {

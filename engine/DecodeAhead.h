@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "engine/OutputWriter.h"
 #include "image/JpegObject.h"
@@ -36,14 +37,17 @@ struct Prepared {
   // The digest of the bytes (photoDigest) of a picture decoded whole while
   // remembered frames are in use; empty otherwise.
   std::string digest;
+  // Of a picture decoded whole, standing as stored, where show made it.
+  std::optional<PixelSurface> shown;
 };
 
 class DecodeAhead {
  public:
   // Starts settings.jobs workers when jobs > 1; with 1 nothing runs ahead.
   // listed tells which file each listed name reached when the run started.
-  // scale may be empty: then no picture is scaled ahead.
-  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleWhileDecoding scale);
+  // scale may be empty: then no picture is scaled ahead; so may show.
+  DecodeAhead(const JobSettings& settings, const ListedPhotos& listed, ScaleWhileDecoding scale,
+              PrepareShow show = {});
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -77,6 +81,7 @@ class DecodeAhead {
 
   const JobSettings& settings_;
   const ScaleWhileDecoding scale_;
+  const PrepareShow show_;
   // For each file, the last earlier file whose output may replace this one
   // (it must not be read before that one is finished), or none.
   std::vector<std::optional<std::size_t>> mustFollow_;

@@ -2,6 +2,7 @@
 // and the crop editor. Tests drive the run through a scripted fake of it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,11 @@ struct Progress {
     return "Picture " + std::to_string(place) + " of " + std::to_string(count);
   }
 };
+
+// What the crop editor first shows of a picture decoded whole, made on the
+// worker that decoded it, so the editor need not make it while the user
+// waits; none where the editor makes its own. Runs on worker threads.
+using PrepareShow = std::function<std::optional<PixelSurface>(const PixelSurface&)>;
 
 class FrontEnd {
  public:
@@ -47,6 +53,15 @@ class FrontEnd {
   virtual CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                                    const std::string& file,
                                    const std::optional<FramedPart>& remembered) = 0;
+  // Whether the user has asked to stop the run since it started: in the
+  // crop editor, or while the main window showed the progress. The run then
+  // ends at the picture it is at, as an error ends it, without the error box.
+  virtual bool stopAsked() = 0;
+  // How the workers that decode ahead may prepare what the crop editor
+  // shows first; asked once as a run starts. None by default.
+  virtual PrepareShow showAhead() { return {}; }
+  // What a worker prepared for the picture editPicture is about to show.
+  virtual void showReady(const PixelSurface& shown) { (void)shown; }
 };
 
 }  // namespace batchfit

@@ -135,9 +135,12 @@ std::optional<FramedPart> rememberedFrame(ModeRun& run) {
 // Deliberate: the pass runs on TI whatever the user did, so after "SKIP" it
 // softens the previous result once more.
 void editAndWrite(ModeRun& run, const std::string& name) {
+  if (run.shown) run.frontEnd.showReady(*run.shown);
   PixelSurface& picture = run.pictures.PI.surface();
   const CropDecision decision =
       run.frontEnd.editPicture(picture, run.settings, name, rememberedFrame(run));
+  // The picture the user stopped the run at is left as it is.
+  if (run.frontEnd.stopAsked()) return;
   if (!decision.skipped) {
     commitCrop(picture, decision.part, run.settings, run.pictures.TI);
     if (run.frames.inUse()) {

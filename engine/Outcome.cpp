@@ -31,6 +31,7 @@ constexpr OutcomeWord Words[] = {
     {PlannedOutcome::Unreadable, {}, "unreadable"},
     {PlannedOutcome::PictureSizeZero, {}, "picture size 0"},
     {{}, FileOutcome::Error, "error"},
+    {{}, FileOutcome::Stopped, "stopped"},
 };
 
 template <typename Outcome>

@@ -22,7 +22,8 @@ enum class PlannedOutcome {
   PictureSizeZero
 };
 
-// What a run did with a file; Remembered and NoRememberedFrame as above.
+// What a run did with a file; Remembered and NoRememberedFrame as above;
+// Stopped: the file the user stopped the run at.
 enum class FileOutcome {
   Written,
   Edited,
@@ -31,7 +32,8 @@ enum class FileOutcome {
   WrongAspectRatio,
   NoRememberedFrame,
   TooSmall,
-  Error
+  Error,
+  Stopped
 };
 
 // The outcome's word, in lower case ("scaled straight", "too small").

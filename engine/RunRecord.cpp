@@ -12,6 +12,7 @@ void RunRecord::start(int count) {
   place_ = 0;
   file_.clear();
   stoppedAt_ = 0;
+  stoppedByUser_ = false;
   started_ = finished_ = Clock::now();
 }
 
@@ -32,6 +33,12 @@ void RunRecord::fail(const std::string& message) {
   // Between two files the error belongs to the next one, which is not done.
   stoppedAt_ = place_ > 0 ? place_ : int(files_.size()) + 1;
   add(FileOutcome::Error, errorBoxText(message), {});
+}
+
+void RunRecord::stop() {
+  stoppedAt_ = place_;
+  stoppedByUser_ = true;
+  add(FileOutcome::Stopped, {}, {});
 }
 
 void RunRecord::add(FileOutcome outcome, std::string reason, std::string outputPath) {

@@ -36,14 +36,18 @@ class RunRecord {
   // name and stopped the run at the next one): recorded with the text it is
   // shown with.
   void fail(const std::string& message);
+  // The user stopped the run at the file taken up, which is left undone.
+  void stop();
 
   const std::vector<FileRecord>& files() const { return files_; }
   int count(FileOutcome outcome) const;
   // The listed photos that went to the trash before an output took their place.
   int photosTrashed() const;
   int listed() const { return listed_; }
-  // The place of the file an error stopped the run at; 0 when none did.
+  // The place of the file an error or the user stopped the run at; 0 when
+  // neither did.
   int stoppedAt() const { return stoppedAt_; }
+  bool stoppedByUser() const { return stoppedByUser_; }
   // From the start of the run to the end of its last file.
   Clock::duration elapsed() const { return finished_ - started_; }
 
@@ -55,6 +59,7 @@ class RunRecord {
   int place_ = 0;
   std::string file_;
   int stoppedAt_ = 0;
+  bool stoppedByUser_ = false;
   Clock::time_point started_{};
   Clock::time_point finished_{};
 };

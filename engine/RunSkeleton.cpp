@@ -1,5 +1,6 @@
 #include "engine/RunSkeleton.h"
 
+#include "engine/Modes.h"
 #include "engine/Scaling.h"
 #include "image/ColourProfile.h"
 #include "image/ExifOrientation.h"
@@ -72,6 +73,7 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   run.scaled.reset();
   run.frameKey.reset();
   run.digestAhead.clear();
+  run.shown.reset();
   if (!loadAndTestSize(name, run.settings, PI)) return false;
   passed();
   if (const PhotoReader* reader = otherFormatReader(run.settings, name)) {
@@ -85,6 +87,7 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   if (prepared) {
     run.runJpeg.adoptLoaded(std::move(prepared->jpeg));
     run.digestAhead = std::move(prepared->digest);
+    run.shown = std::move(prepared->shown);
   } else {
     run.runJpeg.loadFile(name);
   }
@@ -141,6 +144,16 @@ void showProgress(FrontEnd& frontEnd, int place, int count) {
   frontEnd.repaintMain();
 }
 
+// What the front end prepares ahead, for the photos the crop editor shows.
+PrepareShow showAheadForEditor(const JobSettings& settings, FrontEnd& frontEnd) {
+  PrepareShow show = frontEnd.showAhead();
+  if (!show) return {};
+  return [&settings, show](const PixelSurface& picture) -> std::optional<PixelSurface> {
+    if (decide(settings, picture.width(), picture.height()).handling != Handling::Edit) return {};
+    return show(picture);
+  };
+}
+
 }  // namespace
 
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
@@ -152,8 +165,9 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
       record,   {},
       listed,   scale,
       {},       {settings, [&frontEnd](const std::string& text) { frontEnd.showWarning(text); }},
-      {},       {}};
-  DecodeAhead ahead(settings, listed, scale);
+      {},       {},
+      {}};
+  DecodeAhead ahead(settings, listed, scale, showAheadForEditor(settings, frontEnd));
   const int count = static_cast<int>(settings.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& name = settings.files[i];
@@ -162,11 +176,17 @@ void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pic
     // too-small file shows no progress at all, so it leaves a gap.
     const bool passed =
         loadSource(std::size_t(i), ahead, run, [&] { showProgress(frontEnd, i + 1, count); });
-    if (passed) {
-      work(run, name);
-    } else {
+    if (!passed) {
       report(run, FileOutcome::TooSmall,
              quotedName(name) + " has too small size and can not be resized!");
+    } else if (!frontEnd.stopAsked()) {
+      work(run, name);
+    }
+    // Asked while the progress showed or in the crop editor: this picture is
+    // left unwritten, and the report is not shown.
+    if (frontEnd.stopAsked()) {
+      record.stop();
+      return;
     }
     if (ahead.active()) letGoOfPicture(run);
     ahead.finished(std::size_t(i));

@@ -42,6 +42,9 @@ struct ModeRun {
   RememberedFrames frames;
   std::optional<FrameKey> frameKey;
   std::string digestAhead;
+  // What the crop editor first shows of the current picture, where a worker
+  // made it ahead.
+  std::optional<PixelSurface> shown;
 };
 
 // The reader of a photo in one of the other formats, where the settings
@@ -83,7 +86,8 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
 using PictureWork = std::function<void(ModeRun& run, const std::string& name)>;
 
 // Runs the skeleton over settings.files, handing each picture that passes the
-// size test to work, then shows the report line by line. Pictures that need
+// size test to work, then shows the report line by line; a stop the user
+// asked for ends it at the picture taken up, without the report. Pictures that need
 // no one are scaled by scale while they decode, where the mode gives one.
 void runFiles(const JobSettings& settings, FrontEnd& frontEnd, WorkPictures& pictures,
               RunRecord& record, const PictureWork& work, const ScaleWhileDecoding& scale);

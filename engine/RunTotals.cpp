@@ -16,11 +16,13 @@ std::string countOf(int count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// Where an error stopped the run: at which picture of how many, and the
-// file as listed, where the error came while one was taken up.
+// Where the user or an error stopped the run: at which picture of how many,
+// and for an error the file as listed, where it came while one was taken up.
 std::string stopText(const RunRecord& record) {
-  std::string text = "stopped by an error at picture " + std::to_string(record.stoppedAt()) +
-                     " of " + std::to_string(record.listed());
+  std::string text = std::string(record.stoppedByUser() ? "stopped" : "stopped by an error") +
+                     " at picture " + std::to_string(record.stoppedAt()) + " of " +
+                     std::to_string(record.listed());
+  if (record.stoppedByUser()) return text;
   const std::string& file = record.files().back().file;
   return file.empty() ? text : text + " (" + file + ")";
 }

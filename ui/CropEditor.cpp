@@ -19,8 +19,10 @@
 
 #include "editor/ViewGeometry.h"
 #include "engine/CropCommit.h"
+#include "image/Reduction.h"
 #include "ui/CropEditorBar.h"
 #include "ui/ErrorBox.h"
+#include "ui/StopQuestion.h"
 
 namespace batchfit {
 
@@ -30,6 +32,8 @@ namespace {
 constexpr int GripMargin = 7;
 constexpr int AutoScrollInterval = 25;  // milliseconds
 constexpr int PreviewMargin = 12;
+// How long the editor stays up after a photo for the next one to come.
+constexpr int NextPhotoWait = 300;  // milliseconds
 
 }  // namespace
 
@@ -50,6 +54,9 @@ CropEditor::CropEditor(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frame
   previewTimer_.setSingleShot(true);
   previewTimer_.setInterval(0);
   connect(&previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
+  hideSoon_.setSingleShot(true);
+  hideSoon_.setInterval(NextPhotoWait);
+  connect(&hideSoon_, &QTimer::timeout, this, [this] { hide(); });
 }
 
 void CropEditor::buildBottomBar() {
@@ -59,14 +66,21 @@ void CropEditor::buildBottomBar() {
   QPushButton* ok = bottomBar_->okButton();
   setTabOrder(skip, rotate);
   setTabOrder(rotate, ok);
+  setTabOrder(ok, bottomBar_->stopButton());
   // The picture comes after the buttons, so Tab reaches the buttons first.
-  setTabOrder(ok, pictureView_);
+  setTabOrder(bottomBar_->stopButton(), pictureView_);
   connect(skip, &QPushButton::clicked, this, [this] { skipPicture(); });
   connect(rotate, &QPushButton::clicked, this, [this] { turnFrame(); });
   connect(ok, &QPushButton::clicked, this, [this] { confirmCrop(); });
-  for (QPushButton* button : {skip, rotate, ok}) button->installEventFilter(this);
-
   const CropEditorBar& bar = *bottomBar_;
+  connect(bar.stopButton(), &QPushButton::clicked, this, [this] { stopRun(); });
+  connect(bar.largestButton(), &QToolButton::clicked, this, [this] { largestFrame(); });
+  connect(bar.likeLastButton(), &QToolButton::clicked, this, [this] { likeLastFrame(); });
+  for (QWidget* button : std::initializer_list<QWidget*>{
+           skip, rotate, ok, bar.stopButton(), bar.largestButton(), bar.likeLastButton()}) {
+    button->installEventFilter(this);
+  }
+
   connect(bar.previewButton(), &QToolButton::clicked, this, [this] { cyclePreview(); });
   connect(bar.zoomOutButton(), &QToolButton::clicked, this,
           [this] { zoomBy(false, frameCentre()); });
@@ -80,7 +94,8 @@ void CropEditor::buildBottomBar() {
 void CropEditor::buildPictureArea() {
   scrollArea_ = new QScrollArea(this);
   scrollArea_->setFocusPolicy(Qt::NoFocus);
-  scrollArea_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // A photo smaller than the view sits in its middle.
+  scrollArea_->setAlignment(Qt::AlignCenter);
   scrollArea_->viewport()->installEventFilter(this);
   canvas_ = new QWidget;
   pictureView_ = new PictureView(canvas_);
@@ -128,6 +143,10 @@ void CropEditor::keyPressEvent(QKeyEvent* event) {
     zoomBy(false, frameCentre());
   } else if ((mods == Qt::NoModifier || mods == Qt::ShiftModifier) && key == Qt::Key_P) {
     cyclePreview();
+  } else if ((mods == Qt::NoModifier || mods == Qt::ShiftModifier) && key == Qt::Key_F) {
+    largestFrame();
+  } else if ((mods == Qt::NoModifier || mods == Qt::ShiftModifier) && key == Qt::Key_L) {
+    likeLastFrame();
   } else {
     QWidget::keyPressEvent(event);
   }
@@ -144,14 +163,11 @@ CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettin
   picture_ = source;
   settings_ = s;
   remembered_ = remembered;
-  pictureView_->setPicture(picture_);
+  pictureView_->setPicture(picture_, ready_ ? &*ready_ : nullptr);
+  ready_.reset();
   const QString path = QFile::decodeName(file.c_str());
-  bottomBar_->setPhoto(QStringLiteral("%1  %2 x %3")
-                           .arg(QFileInfo(path).fileName())
-                           .arg(source.width())
-                           .arg(source.height())
-                           .trimmed(),
-                       path);
+  bottomBar_->setPhoto(QFileInfo(path).fileName(),
+                       QStringLiteral("%1 x %2").arg(source.width()).arg(source.height()), path);
   bottomBar_->progressLabel()->adjustSize();
   // Each picture starts with its top-left corner in view.
   scrollArea_->horizontalScrollBar()->setValue(0);
@@ -161,6 +177,9 @@ CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettin
 
   QEventLoop loop;
   loop_ = &loop;
+  hideSoon_.stop();
+  // Up already, from the photo before: the new one takes its place at once.
+  if (isVisible()) startPhoto();
   show();
   // Every picture starts as the first did, with the focus on no button, so
   // that a key hit as it comes up presses nothing: the picture has the keys,
@@ -178,13 +197,16 @@ CropDecision CropEditor::editPicture(const PixelSurface& source, const JobSettin
 
 void CropEditor::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (event->spontaneous()) return;
+  if (!event->spontaneous()) startPhoto();
+}
+
+void CropEditor::startPhoto() {
   bottomBar_->placeEnd();
   placeFrame();
   // A photo that fits is shown at its own size, a larger one whole.
-  const Zoom fit = fitZoom();
-  setZoom(fit.isNatural() ? Zoom() : fit, QPoint());
+  setZoom(fitZoom(), QPoint());
   pictureView_->reduceNow();
+  keepFrameInView();
 }
 
 void CropEditor::resizeEvent(QResizeEvent* event) {
@@ -195,6 +217,7 @@ void CropEditor::resizeEvent(QResizeEvent* event) {
 
 void CropEditor::closeEvent(QCloseEvent* event) {
   event->ignore();
+  if (loop_) stopRun();
 }
 
 bool CropEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -206,7 +229,7 @@ bool CropEditor::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   // Input that reaches the buttons between two pictures is meant for neither.
-  if (event->isInputEvent() && !isVisible()) return true;
+  if (event->isInputEvent() && !loop_) return true;
   // The first click of a double click on "OK/NEXT" or "SKIP" has closed the
   // editor, and the next picture comes up at once with the same button under
   // the pointer: the second click is not meant for a picture not yet seen.
@@ -249,11 +272,34 @@ void CropEditor::keepInView(const QRect& area) {
   scrollArea_->ensureVisible(area.left(), area.top(), EdgeBand, EdgeBand);
 }
 
-void CropEditor::closeEditor() {
+void CropEditor::keepFrameInView() {
+  const QWidget* view = scrollArea_->viewport();
+  QScrollBar* across = scrollArea_->horizontalScrollBar();
+  QScrollBar* down = scrollArea_->verticalScrollBar();
+  // The bars' ranges follow the canvas only once its resize is delivered.
+  const ScreenPoint to =
+      scrollToShow(frameOnScreen(frame_, zoom_), {across->value(), down->value()},
+                   {view->width(), view->height()},
+                   {canvas_->width() - view->width(), canvas_->height() - view->height()});
+  across->setMaximum(std::max(across->maximum(), int(to.x)));
+  down->setMaximum(std::max(down->maximum(), int(to.y)));
+  across->setValue(int(to.x));
+  down->setValue(int(to.y));
+}
+
+// The window stays up for the next photo; it hides if none comes soon.
+void CropEditor::endPhoto() {
   grab_ = Grab::None;
   autoScroll_.stop();
-  hide();
   if (loop_) loop_->quit();
+  loop_ = nullptr;
+  hideSoon_.start();
+}
+
+void CropEditor::closeEditor() {
+  endPhoto();
+  hideSoon_.stop();
+  hide();
 }
 
 void CropEditor::placeFrame() {
@@ -375,11 +421,13 @@ bool CropEditor::frameKey(const QKeyEvent& event) {
     // Right and down make the frame larger, as the handle dragged that way does.
     guarded([&] { frame_.resizeBy((dx + dy) * step, pictureSize(), settings_); });
     showFrame();
+    keepFrameInView();
+    // The corner that moves, where the frame is larger than the view.
     keepInView(handleShape_->geometry());
   } else {
     guarded([&] { frame_.moveBy(dx * step, dy * step, pictureSize()); });
     showFrame();
-    keepInView(frameShape_->geometry());
+    keepFrameInView();
   }
   return true;
 }
@@ -387,13 +435,34 @@ bool CropEditor::frameKey(const QKeyEvent& event) {
 void CropEditor::skipPicture() {
   guarded([this] {
     editorSkipped_ = true;
-    closeEditor();
+    endPhoto();
   });
 }
 
 void CropEditor::turnFrame() {
   guarded([this] { frame_.rotate(pictureSize(), settings_); });
   showFrame();
+  keepFrameInView();
+}
+
+void CropEditor::largestFrame() {
+  guarded([this] { frame_.largest(pictureSize(), settings_); });
+  showFrame();
+  keepFrameInView();
+}
+
+void CropEditor::likeLastFrame() {
+  // The run's first photo has none to be like.
+  if (!lastFrame_) return;
+  guarded([this] { frame_.likeLast(*lastFrame_, pictureSize(), settings_); });
+  showFrame();
+  keepFrameInView();
+}
+
+// The photo on screen is left as it is, and the run ends.
+void CropEditor::stopRun() {
+  if (!loop_ || !askToStop || !askToStop()) return;
+  closeEditor();
 }
 
 void CropEditor::confirmCrop() {
@@ -404,17 +473,31 @@ void CropEditor::confirmCrop() {
   guarded([this] {
     editorSkipped_ = false;
     cutFramedPart(picture_, frame_.part(), settings_);
-    closeEditor();
+    lastFrame_ = frame_.shareOf(pictureSize());
+    endPhoto();
   });
   // A commit that failed stays open with the cut made; the picture shows it.
-  if (isVisible()) pictureView_->refresh(picture_, QRect(0, 0, frame_.width(), frame_.height()));
+  if (loop_) pictureView_->refresh(picture_, QRect(0, 0, frame_.width(), frame_.height()));
 }
 
+PrepareShow CropEditor::showAhead() {
+  // The view's size as the editor will stand when it comes up.
+  setGeometry(screen()->availableGeometry());
+  layout()->activate();
+  const QSize view = scrollArea_->maximumViewportSize();
+  const PictureSize room{view.width(), view.height()};
+  return [room](const PixelSurface& picture) -> std::optional<PixelSurface> {
+    const Zoom zoom = Zoom::atShow({picture.width(), picture.height()}, room);
+    if (zoom.isNatural()) return std::nullopt;
+    return reducedCopy(picture, std::int32_t(zoom.toScreen(picture.width())),
+                       std::int32_t(zoom.toScreen(picture.height())));
+  };
+}
+
+// A photo is never shown larger to fit.
 Zoom CropEditor::fitZoom() const {
   const QSize view = scrollArea_->maximumViewportSize();
-  const Zoom fit = Zoom::toFit(pictureSize(), {view.width(), view.height()});
-  // A photo is never shown larger to fit.
-  return fit.toPicture(1) == 0 ? Zoom() : fit;
+  return Zoom::atShow(pictureSize(), {view.width(), view.height()});
 }
 
 // The centre of the frame, or the place in the view nearest to it.

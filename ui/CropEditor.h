@@ -5,12 +5,14 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "editor/CropFrame.h"
 #include "editor/Zoom.h"
 #include "engine/CropDecision.h"
+#include "engine/FrontEnd.h"
 #include "engine/JobSettings.h"
 #include "image/PixelSurface.h"
 #include "ui/CropEditorBar.h"
@@ -36,9 +38,11 @@ class CropEditor : public QWidget {
   explicit CropEditor(QWidget* parent = nullptr);
 
   // The editor's picture becomes a copy of source, the photo read from file;
-  // shows the window application-modal and waits until "OK/NEXT" or "SKIP"
-  // closes it; returns editorSkipped and the frame, for the run to commit.
-  // The frame comes up where remembered lays it, where given.
+  // shows the window application-modal and waits until "OK/NEXT", "SKIP" or
+  // a stop ends the photo; returns editorSkipped and the frame, for the run
+  // to commit. The frame comes up where remembered lays it, where given. The
+  // window stays up after "OK/NEXT" and "SKIP", so that the next photo takes
+  // the place of this one; it hides when none comes soon.
   CropDecision editPicture(const PixelSurface& source, const JobSettings& s,
                            const std::string& file = {},
                            const std::optional<FramedPart>& remembered = {});
@@ -46,6 +50,16 @@ class CropEditor : public QWidget {
   // Once a run is over: the picture and its copies on screen are let go of,
   // so an idle program holds no photo; the next show makes them afresh.
   void letGoOfPicture();
+  // Asks whether to stop the run, for "STOP" and a close request; true when
+  // the user chose to stop. The editor then ends the photo and hides.
+  std::function<bool()> askToStop;
+  // A new run: "Like Last" has no frame to take until "OK/NEXT" makes one.
+  void forgetLastFrame() { lastFrame_.reset(); }
+  // How the photos of a run can be made ready ahead, on worker threads, for
+  // the zoom they come up at in this editor on this screen.
+  PrepareShow showAhead();
+  // The next photo, made ready ahead: editPicture shows it at once.
+  void takeReady(const PixelSurface& shown) { ready_ = shown; }
 
   const CropFrame& frame() const { return frame_; }
   bool editorSkipped() const { return editorSkipped_; }
@@ -67,7 +81,8 @@ class CropEditor : public QWidget {
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  // Only "OK/NEXT" and "SKIP" close the editor; every other close request is refused.
+  // Only "OK/NEXT" and "SKIP" end a photo; a close request asks whether to
+  // stop the run instead.
   void closeEvent(QCloseEvent* event) override;
   // Keeps from the buttons what is not meant for the picture shown; Ctrl
   // with the wheel over the picture zooms.
@@ -89,6 +104,11 @@ class CropEditor : public QWidget {
   void skipPicture();
   void turnFrame();
   void confirmCrop();
+  void stopRun();
+  void largestFrame();
+  void likeLastFrame();
+  // What a new photo starts with: the frame placed, the zoom, the view.
+  void startPhoto();
 
   // The frame or the handle follows the pointer to `at` on the canvas.
   void dragTo(QPoint at, bool leftHeld);
@@ -111,6 +131,10 @@ class CropEditor : public QWidget {
   // area where the model and the zoom have them.
   void showFrame();
   void keepInView(const QRect& area);
+  // Scrolls the view as little as it takes to show the whole frame, or as
+  // much of it as the view holds.
+  void keepFrameInView();
+  void endPhoto();
   void closeEditor();
 
   CropFrame frame_;
@@ -126,6 +150,10 @@ class CropEditor : public QWidget {
   QPointF pointer_;  // where the pointer of a drag was last seen, on the screen
   QTimer autoScroll_;
   QTimer previewTimer_;
+  QTimer hideSoon_;
+  // Where "OK/NEXT" last framed a photo in this run, for "Like Last".
+  std::optional<FrameShare> lastFrame_;
+  std::optional<PixelSurface> ready_;
 
   CropEditorBar* bottomBar_;
   QScrollArea* scrollArea_;

@@ -25,6 +25,7 @@ constexpr int LabelTop = 9;  // the photo's name and size too
 constexpr int Gap = 16;
 constexpr int RightMargin = 8;
 constexpr int ZoomButtonSpacing = 2;
+constexpr int StopButtonHeight = 25;
 }  // namespace place
 
 QPushButton* makeButton(const char* caption, const QRect& at, QWidget* parent, const char* tip) {
@@ -85,6 +86,12 @@ void CropEditorBar::buildZoomControl() {
   auto* row = new QHBoxLayout(zoomControl_);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(place::ZoomButtonSpacing);
+  largestButton_ = makeToolButton(
+      "Largest", "The largest frame the photo holds, lying as it lies, in its middle (F)",
+      zoomControl_);
+  likeLastButton_ = makeToolButton(
+      "Like Last", "Frame this photo as \"OK/NEXT\" framed the one before it in this run (L)",
+      zoomControl_);
   previewButton_ =
       makeToolButton("Preview 1:1", "Preview of the result: off, 1:1 or 2:1 (P)", zoomControl_);
   zoomOutButton_ = makeToolButton("\u2212", "Show the photo smaller (Ctrl+minus)", zoomControl_);
@@ -96,29 +103,42 @@ void CropEditorBar::buildZoomControl() {
   fitButton_ = makeToolButton("Fit", "Show the whole photo (Ctrl+0)", zoomControl_);
   naturalButton_ = makeToolButton(
       "100 %", "Show the photo at its own size, a screen pixel a pixel (Ctrl+1)", zoomControl_);
-  for (QWidget* w : {static_cast<QWidget*>(previewButton_), static_cast<QWidget*>(zoomOutButton_),
-                     static_cast<QWidget*>(zoomLabel_), static_cast<QWidget*>(zoomInButton_),
-                     static_cast<QWidget*>(fitButton_), static_cast<QWidget*>(naturalButton_)}) {
+  // As narrow as its caption: the bar's end has little room to spare.
+  stopButton_ = makeButton("STOP", QRect(), zoomControl_,
+                           "End the run here, after asking; the pictures written so far stay");
+  stopButton_->setFixedSize(stopButton_->fontMetrics().horizontalAdvance("STOP") + 16,
+                            place::StopButtonHeight);
+  // "STOP" first: a bar too narrow for them all cuts the zoom's end, which
+  // the keys also reach, never the way out.
+  row->addWidget(stopButton_);
+  row->addSpacing(place::RightMargin);
+  for (QWidget* w : std::initializer_list<QWidget*>{largestButton_, likeLastButton_, previewButton_,
+                                                    zoomOutButton_, zoomLabel_, zoomInButton_,
+                                                    fitButton_, naturalButton_}) {
     row->addWidget(w);
   }
   zoomControl_->adjustSize();
 }
 
-void CropEditorBar::setPhoto(const QString& text, const QString& path) {
-  photoText_ = text;
+void CropEditorBar::setPhoto(const QString& name, const QString& size, const QString& path) {
+  photoName_ = name;
+  photoSize_ = size;
   photoLabel_->setToolTip(path);
 }
 
 void CropEditorBar::placeEnd() {
   const int after = progressLabel_->geometry().right() + 1 + place::Gap;
   const QFontMetrics metrics = photoLabel_->fontMetrics();
-  const int least = metrics.horizontalAdvance(photoText_.section(QStringLiteral("  "), -1));
+  const QString separator = photoName_.isEmpty() ? QString() : QStringLiteral("  ");
+  const int least = metrics.horizontalAdvance(separator + photoSize_);
   const QSize size = zoomControl_->sizeHint();
   const int left =
       std::max(width() - size.width() - place::RightMargin, after + least + place::Gap);
   zoomControl_->setGeometry(left, (place::BarHeight - size.height()) / 2, size.width(),
                             size.height());
-  photoLabel_->setText(metrics.elidedText(photoText_, Qt::ElideMiddle, left - place::Gap - after));
+  const QString name =
+      metrics.elidedText(photoName_, Qt::ElideMiddle, left - place::Gap - after - least);
+  photoLabel_->setText(name.isEmpty() ? photoSize_ : name + separator + photoSize_);
   photoLabel_->move(after, place::LabelTop);
   photoLabel_->adjustSize();
 }

@@ -1,6 +1,6 @@
 // The crop editor's bottom bar: "Hor/Ver Rotate", "SKIP", "OK/NEXT", the
-// run's progress, the photo's name and size, and the preview and zoom
-// buttons. The editor connects the buttons to what they do.
+// run's progress, the photo's name and size, the frame, preview and zoom
+// buttons, and "STOP". The editor connects the buttons to what they do.
 #pragma once
 
 #include <QString>
@@ -17,11 +17,11 @@ class CropEditorBar : public QWidget {
  public:
   explicit CropEditorBar(QWidget* parent);
 
-  // The photo shown: its name and size, and its full path as the tip.
-  void setPhoto(const QString& text, const QString& path);
-  // Puts the zoom buttons at the bar's right end, never over what comes
-  // before them; the photo's name and size take the room between, and in a
-  // narrow bar at least the room of the size.
+  // The photo shown: its name and size ("2400 x 1600"), and its full path as the tip.
+  void setPhoto(const QString& name, const QString& size, const QString& path);
+  // Puts the buttons at the bar's right end, never over what comes before
+  // them; the photo's name and size take the room between. The size always
+  // shows whole: a narrow bar cuts the name alone.
   void placeEnd();
   void setZoomPercent(int percent);
 
@@ -36,6 +36,9 @@ class CropEditorBar : public QWidget {
   QToolButton* zoomInButton() const { return zoomInButton_; }
   QToolButton* fitButton() const { return fitButton_; }
   QToolButton* naturalButton() const { return naturalButton_; }
+  QToolButton* largestButton() const { return largestButton_; }
+  QToolButton* likeLastButton() const { return likeLastButton_; }
+  QPushButton* stopButton() const { return stopButton_; }
 
  private:
   void buildZoomControl();
@@ -46,7 +49,8 @@ class CropEditorBar : public QWidget {
   QProgressBar* progressBar_;
   QLabel* progressLabel_;
   QLabel* photoLabel_;  // the photo's file name and size
-  QString photoText_;
+  QString photoName_;
+  QString photoSize_;
   QWidget* zoomControl_;
   QToolButton* previewButton_;
   QToolButton* zoomOutButton_;
@@ -54,6 +58,9 @@ class CropEditorBar : public QWidget {
   QToolButton* zoomInButton_;
   QToolButton* fitButton_;
   QToolButton* naturalButton_;
+  QToolButton* largestButton_;
+  QToolButton* likeLastButton_;
+  QPushButton* stopButton_;  // "STOP"
 };
 
 }  // namespace batchfit

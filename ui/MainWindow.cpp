@@ -470,6 +470,7 @@ bool MainWindow::removeFilesOnDelete(const QKeyEvent& event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (running()) {
     event->ignore();
+    if (closeDuringRun) closeDuringRun();
     return;
   }
   QWidget::closeEvent(event);

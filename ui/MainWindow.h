@@ -50,6 +50,9 @@ class MainWindow : public QWidget {
 
   // The windows the run reports to; set once both windows exist.
   void setFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
+  // Called for a request to close the window during a run, which the window
+  // refuses: the run's front end asks whether to stop the run instead.
+  std::function<void()> closeDuringRun;
 
   // The settings of a run, read from the controls.
   JobSettings jobSettings() const;

@@ -26,18 +26,33 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
 }
 
-void PictureView::setPicture(const PixelSurface& surface) {
+void PictureView::setPicture(const PixelSurface& surface, const PixelSurface* shown) {
   const QSize size(std::max(surface.width(), 0), std::max(surface.height(), 0));
   reduced_ = QImage();
+  readyReduced_ = QImage();
   reduceTimer_.stop();
   zoom_ = Zoom();
-  sizeImage(image_, size);
-  refresh(surface, QRect(QPoint(0, 0), size));
+  surface_ = surface;
+  converted_ = false;
+  if (shown) {
+    sizeImage(readyReduced_, QSize(shown->width(), shown->height()));
+    showPixels(*shown, readyReduced_.rect(), readyReduced_);
+  }
   resize(size);
+  update();
+}
+
+void PictureView::convertNow() {
+  if (converted_) return;
+  converted_ = true;
+  sizeImage(image_, QSize(std::max(surface_.width(), 0), std::max(surface_.height(), 0)));
+  showPixels(surface_, image_.rect(), image_);
 }
 
 void PictureView::refresh(const PixelSurface& surface, const QRect& area) {
-  showPixels(surface, area, image_);
+  surface_ = surface;
+  if (converted_) showPixels(surface, area, image_);
+  readyReduced_ = QImage();
   if (!reduced_.isNull()) reduce();
   update();
 }
@@ -45,7 +60,13 @@ void PictureView::refresh(const PixelSurface& surface, const QRect& area) {
 void PictureView::setZoom(const Zoom& zoom) {
   zoom_ = zoom;
   reduced_ = QImage();
-  resize(int(zoom.toScreen(image_.width())), int(zoom.toScreen(image_.height())));
+  resize(int(zoom.toScreen(surface_.width())), int(zoom.toScreen(surface_.height())));
+  // The zoom it comes up at, reduced ahead: nothing more to make.
+  if (readyReduced_.size() == size() && !zoom.isNatural()) {
+    reduced_ = readyReduced_;
+    update();
+    return;
+  }
   // Zooming on, the user sees the nearest pixels; once the zoom stays, the
   // averaged ones.
   if (zoom.toScreen(1) == 1 && !zoom.isNatural()) reduceTimer_.start();
@@ -59,6 +80,7 @@ void PictureView::reduceNow() {
 }
 
 void PictureView::reduce() {
+  convertNow();
   // Without the memory for it, the nearest pixels stay.
   reduced_ = image_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   update();
@@ -75,6 +97,7 @@ void PictureView::paintEvent(QPaintEvent* event) {
   // The view is exactly the shown picture's size: the picture covers all of it.
   QPainter painter(this);
   const QRect area = event->rect();
+  if (reduced_.isNull()) convertNow();
   if (zoom_.isNatural()) {
     painter.drawImage(area.topLeft(), image_, area);
   } else if (!reduced_.isNull()) {

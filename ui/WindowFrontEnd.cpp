@@ -8,6 +8,7 @@
 #include "ui/CropEditor.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDialog.h"
+#include "ui/StopQuestion.h"
 
 namespace batchfit {
 
@@ -23,9 +24,21 @@ WindowFrontEnd::WindowFrontEnd(MainWindow& mainWindow, CropEditor& editor)
   // memory back.
   QObject::connect(&mainWindow, &MainWindow::runEnded, &editor,
                    [&editor] { editor.letGoOfPicture(); });
+  mainWindow_.closeDuringRun = [this] { askToStop(&mainWindow_); };
+  editor_.askToStop = [this] { return askToStop(&editor_); };
+}
+
+bool WindowFrontEnd::askToStop(QWidget* parent) {
+  if (!stopAsked_) stopAsked_ = askToStopRun(parent);
+  return stopAsked_;
 }
 
 void WindowFrontEnd::showProgress(const Progress& progress) {
+  // A run starts with no stop asked, and nothing for "Like Last" to take.
+  if (progress.place == 0) {
+    stopAsked_ = false;
+    editor_.forgetLastFrame();
+  }
   for (QProgressBar* bar : {mainWindow_.progressBar(), editor_.progressBar()}) {
     setBarMaximum(*bar, progress.count);
     // Deliberate: at the run's start (place 0) the bar keeps its position.
@@ -40,11 +53,21 @@ void WindowFrontEnd::repaintMain() {
 }
 
 bool WindowFrontEnd::showMessage(const std::string& text) {
+  // The report comes after the last photo: the editor waits for none.
+  editor_.hide();
   return MessageDialog::showMessage(QString::fromStdString(text));
 }
 
 void WindowFrontEnd::showWarning(const std::string& text) {
   MessageDialog::showMessage(QString::fromStdString(errorBoxText(text)));
+}
+
+PrepareShow WindowFrontEnd::showAhead() {
+  return editor_.showAhead();
+}
+
+void WindowFrontEnd::showReady(const PixelSurface& shown) {
+  editor_.takeReady(shown);
 }
 
 CropDecision WindowFrontEnd::editPicture(const PixelSurface& source, const JobSettings& settings,

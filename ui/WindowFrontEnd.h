@@ -1,10 +1,13 @@
 // The run's view of the two windows: the progress of the main window and the
-// crop editor, report messages in the message dialog, and the crop editor.
+// crop editor, report messages in the message dialog, the crop editor, and
+// the user's request to stop the run (from the editor, or a close request on
+// the main window during the run).
 #pragma once
 
 #include "engine/FrontEnd.h"
 
 class QProgressBar;
+class QWidget;
 
 namespace batchfit {
 
@@ -23,10 +26,17 @@ class WindowFrontEnd : public FrontEnd {
   CropDecision editPicture(const PixelSurface& source, const JobSettings& settings,
                            const std::string& file,
                            const std::optional<FramedPart>& remembered) override;
+  bool stopAsked() override { return stopAsked_; }
+  PrepareShow showAhead() override;
+  void showReady(const PixelSurface& shown) override;
 
  private:
+  // Asks over parent, unless the user has asked already.
+  bool askToStop(QWidget* parent);
+
   MainWindow& mainWindow_;
   CropEditor& editor_;
+  bool stopAsked_ = false;
 };
 
 // Sets a bar's maximum. The position stays, held within the new range; a

@@ -39,9 +39,9 @@ TEST(CropFramePlacement, OnlyThePictureHeightDecidesTheOrientation) {
   EXPECT_FALSE(f.frameSwapped());
   expectHandleInCorner(f);
 
-  // Exactly the target's height: turned, and the minimum height instead of 176.
+  // Exactly the target's height: turned, at the target's own size turned.
   f.placeAtShow({5000, 220}, defaults);
-  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 200}));
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 176}));
   EXPECT_TRUE(f.frameSwapped());
   expectHandleInCorner(f);
 }
@@ -85,7 +85,7 @@ TEST(CropFrameMove, MoveWithoutButtonClampsAFrameLargerThanThePicture) {
   f.placeAtShow(picture, defaults);
   f.frameMove({1, 1, false}, picture);
   // Sticks out at the left and at the top.
-  EXPECT_EQ(geometryOf(f), (Geometry{-120, -50, 220, 200}));
+  EXPECT_EQ(geometryOf(f), (Geometry{-120, -26, 220, 176}));
   expectHandleInCorner(f);
 }
 
@@ -111,14 +111,34 @@ TEST(CropFrameResize, KeepsTheProportionsBelowThePictureHeight) {
   EXPECT_EQ(f.resizeBaseWidth(), 176);
 }
 
-TEST(CropFrameResize, TurnedFrameKeepsTheMinimumHeightUpToWidth249) {
-  CropFrame f;
-  const PictureSize picture{700, 220};
-  f.placeAtShow(picture, defaults);
-  resizeTo(f, picture, defaults, 249);
-  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 249, 200}));
-  resizeTo(f, picture, defaults, 260);
-  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 260, 208}));
+// The smallest frame is the target's own size, turned with the frame, so a
+// frame never leaves the target's proportions.
+TEST(CropFrameResize, MinimumIsTheTargetsSizeTurnedWithTheFrame) {
+  struct Case {
+    std::int32_t targetWidth, targetHeight;
+    bool turned;
+    Geometry least;
+  };
+  const Case cases[] = {{176, 220, false, {0, 0, 176, 220}},
+                        {176, 220, true, {0, 0, 220, 176}},
+                        {100, 60, false, {0, 0, 100, 60}},
+                        {100, 60, true, {0, 0, 60, 100}}};
+  const PictureSize picture{700, 900};
+  for (const Case& k : cases) {
+    JobSettings s;
+    s.targetWidth = k.targetWidth;
+    s.targetHeight = k.targetHeight;
+    CropFrame f;
+    f.placeAtShow(picture, s);
+    if (k.turned) f.rotate(picture, s);
+    EXPECT_EQ(geometryOf(f), k.least) << k.targetWidth << "x" << k.targetHeight;
+    resizeTo(f, picture, s, k.least.width + 30);
+    resizeTo(f, picture, s, k.least.width - 1);  // one past the minimum
+    EXPECT_EQ(geometryOf(f), k.least) << k.targetWidth << "x" << k.targetHeight;
+    resizeTo(f, picture, s, k.least.width + 1);
+    EXPECT_EQ(f.width(), k.least.width + 1);
+    EXPECT_GE(f.height(), k.least.height);
+  }
 }
 
 TEST(CropFrameResize, ShrinksUntilTheFrameFits) {
@@ -137,10 +157,10 @@ TEST(CropFrameResize, ShrinkEndsAtTheMinimumWidthOnALowPicture) {
   const PictureSize picture{400, 150};
   f.placeAtShow(picture, defaults);
   resizeTo(f, picture, defaults, 300);
-  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 200}));
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 176}));
   f.handleMove({0, 0, false}, picture, defaults);
-  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 200}));
-  EXPECT_EQ(f.resizeBaseWidth(), 176);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 176}));
+  EXPECT_EQ(f.resizeBaseWidth(), 220);
 }
 
 TEST(CropFrameResize, ZeroTargetSizeFailsAfterTheCursorChangeOnly) {
@@ -171,7 +191,7 @@ TEST(CropFrameRotate, TurnsBackToTheTargetSizeAtTheCorner) {
   resizeTo(f, picture, defaults, 300);
   drag(f, picture, 50, 50);
   f.rotate(picture, defaults);
-  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 200}));
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 176}));
   EXPECT_TRUE(f.frameSwapped());
   expectHandleInCorner(f);
   f.rotate(picture, defaults);
@@ -179,7 +199,7 @@ TEST(CropFrameRotate, TurnsBackToTheTargetSizeAtTheCorner) {
   EXPECT_FALSE(f.frameSwapped());
 }
 
-TEST(CropFrameRotate, OnlyMovesTheFrameWhenThePictureIsNotHigherThanTheTarget) {
+TEST(CropFrameRotate, OnlyMovesTheFrameWhenThePictureCannotTakeItTurned) {
   CropFrame f;
   const PictureSize picture{1000, 220};
   f.placeAtShow(picture, defaults);
@@ -189,6 +209,16 @@ TEST(CropFrameRotate, OnlyMovesTheFrameWhenThePictureIsNotHigherThanTheTarget) {
   EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 260, 208}));
   EXPECT_TRUE(f.frameSwapped());
   expectHandleInCorner(f);
+
+  // Higher than the target, but one pixel too narrow for the turned frame.
+  const PictureSize narrow{219, 400};
+  f.placeAtShow(narrow, defaults);
+  drag(f, narrow, 20, 20);
+  f.rotate(narrow, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 220}));
+  EXPECT_FALSE(f.frameSwapped());
+  f.rotate({220, 400}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 220, 176}));
 }
 
 TEST(CropFrameKeys, MoveAndResizeTakeTheDragsClampsAndTheHandlesRule) {
@@ -220,4 +250,64 @@ TEST(CropFrameKeys, MoveAndResizeTakeTheDragsClampsAndTheHandlesRule) {
   JobSettings zero;
   zero.targetWidth = 0;
   EXPECT_EQ(messageOf([&] { f.resizeBy(10, picture, zero); }), "Floating point division by zero");
+}
+
+TEST(CropFrameCommands, LargestIsTheWidestFrameADragCouldMakeCentred) {
+  struct Case {
+    PictureSize picture;
+    bool turned;
+    Geometry largest;
+  };
+  const Case cases[] = {{{3000, 4000}, false, {0, 125, 3000, 3750}},
+                        {{4000, 3000}, false, {800, 0, 2399, 2999}},
+                        {{4000, 3000}, true, {125, 0, 3749, 2999}},
+                        // The target's own proportions: a frame as high as
+                        // the picture is one the handle refuses.
+                        {{1760, 2200}, false, {0, 0, 1759, 2199}}};
+  for (const Case& k : cases) {
+    CropFrame f;
+    f.placeAtShow(k.picture, defaults);
+    if (k.turned) f.rotate(k.picture, defaults);
+    f.largest(k.picture, defaults);
+    EXPECT_EQ(geometryOf(f), k.largest) << k.picture.width << "x" << k.picture.height;
+    EXPECT_EQ(f.frameSwapped(), k.turned);
+    expectHandleInCorner(f);
+    const Geometry made = geometryOf(f);
+    resizeTo(f, k.picture, defaults, k.largest.width + 1);
+    EXPECT_EQ(geometryOf(f), made);
+  }
+  // A picture narrower than the smallest frame: the smallest, kept as a drag keeps it.
+  CropFrame f;
+  f.placeAtShow({150, 400}, defaults);
+  f.largest({150, 400}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{-26, 90, 176, 220}));
+}
+
+TEST(CropFrameCommands, LikeLastTakesTheSameSharesInTheTargetsProportions) {
+  CropFrame last;
+  const PictureSize landscape{4000, 3000};
+  last.placeAtShow(landscape, defaults);
+  last.moveBy(1000, 500, landscape);
+  last.resizeBy(800 - 176, landscape, defaults);
+  ASSERT_EQ(geometryOf(last), (Geometry{1000, 500, 800, 1000}));
+  const FrameShare share = last.shareOf(landscape);
+
+  CropFrame f;
+  f.placeAtShow(landscape, defaults);
+  f.likeLast(share, landscape, defaults);
+  EXPECT_EQ(geometryOf(f), geometryOf(last));
+  f.likeLast(share, {8000, 6000}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{2000, 1000, 1600, 2000}));
+  // On a portrait photo the width's share is the smaller.
+  f.likeLast(share, {3000, 4000}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{750, 667, 600, 750}));
+  expectHandleInCorner(f);
+
+  // Turned, and past the right edge: kept in the picture, the height's share the smaller.
+  f.likeLast({0.9, 0.1, 0.5, 0.2, true}, {1000, 1000}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{750, 100, 250, 200}));
+  EXPECT_TRUE(f.frameSwapped());
+  // Shares below the smallest frame give the smallest.
+  f.likeLast({0, 0, 0.01, 0.01, false}, {1000, 1000}, defaults);
+  EXPECT_EQ(geometryOf(f), (Geometry{0, 0, 176, 220}));
 }

@@ -72,6 +72,11 @@ TEST(Zoom, FitsThePictureAndStepsFromThere) {
   EXPECT_EQ(Zoom(1, 201).percent(), 0);
   EXPECT_EQ(Zoom::toFit({4000, 6000}, {1280, 983}), Zoom(983, 6000));
   EXPECT_EQ(Zoom::toFit({0, 0}, {1280, 983}), Zoom());
+  // A photo comes up whole, but never larger than its own size.
+  EXPECT_EQ(Zoom::atShow({6000, 4000}, {1280, 983}), fit);
+  EXPECT_EQ(Zoom::atShow({1280, 600}, {1280, 983}), Zoom());
+  EXPECT_EQ(Zoom::atShow({1279, 600}, {1280, 983}), Zoom());
+  EXPECT_EQ(Zoom::atShow({1281, 600}, {1280, 983}), Zoom(1280, 1281));
   EXPECT_EQ(fit.in(), Zoom(1, 4));
   EXPECT_EQ(fit.out(), Zoom(1, 6));
   EXPECT_EQ(Zoom().in(), Zoom(2, 1));
@@ -136,4 +141,26 @@ TEST(ZoomedFrame, HandleIsDrawnInTheCornerNeverSmallerThanAt100Percent) {
   EXPECT_EQ(handleOnScreen(f, Zoom(1, 4)), (ScreenRect{59, 58, 69, 68}));
   EXPECT_EQ(handleOnScreen(f, Zoom(2, 1)), (ScreenRect{532, 520, 552, 540}));
   EXPECT_EQ(frameOnScreen(f, Zoom(1, 4)), (ScreenRect{25, 13, 69, 68}));
+}
+
+// A 200 x 100 view over the shown picture, scrollable up to (800, 500).
+TEST(ViewScroll, ShowsTheAreaWithTheLeastScrolling) {
+  const ScreenPoint view{200, 100}, most{800, 500};
+  const auto scrolled = [&](ScreenRect area, ScreenPoint at) {
+    return scrollToShow(area, at, view, most);
+  };
+  // In view, to the last pixel: the view stays.
+  EXPECT_EQ(scrolled({300, 200, 500, 300}, {300, 200}), (ScreenPoint{300, 200}));
+  // One pixel out on either side: a pixel of scrolling.
+  EXPECT_EQ(scrolled({299, 200, 499, 300}, {300, 200}), (ScreenPoint{299, 200}));
+  EXPECT_EQ(scrolled({301, 201, 501, 301}, {300, 200}), (ScreenPoint{301, 201}));
+  // Far away: just into view, at the edge it came from.
+  EXPECT_EQ(scrolled({0, 0, 50, 50}, {600, 400}), (ScreenPoint{0, 0}));
+  EXPECT_EQ(scrolled({700, 350, 750, 400}, {0, 0}), (ScreenPoint{550, 300}));
+  // Larger than the view: a view wholly over it stays; else its nearer edge shows.
+  EXPECT_EQ(scrolled({100, 100, 600, 400}, {150, 150}), (ScreenPoint{150, 150}));
+  EXPECT_EQ(scrolled({100, 100, 600, 400}, {0, 0}), (ScreenPoint{100, 100}));
+  EXPECT_EQ(scrolled({100, 100, 600, 400}, {700, 500}), (ScreenPoint{400, 300}));
+  // Never past what the view can scroll to.
+  EXPECT_EQ(scrolled({-50, 900, 10, 960}, {100, 100}), (ScreenPoint{0, 500}));
 }

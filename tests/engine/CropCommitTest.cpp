@@ -69,33 +69,27 @@ TEST(CropCommit, ResizedFrameIsCutToTheCornerAndScaled) {
 TEST(CropCommit, TurnedFrameTurnsClockwiseForRightAndCounterClockwiseForLeft) {
   JobSettings s;
   s.rotateDirection = Turn::Right;
-  // The turned frame on a picture no higher than the target: sx = 1, sy = 200 / 176.
-  Commit c(400, 220, s, at(50, 10, 220, 200), true);
+  // 220 x 176 at (50, 10), the target turned: the factors are 1, so the
+  // result is the framed part turned, pixel for pixel, nothing squeezed.
+  Commit c(400, 220, s, at(50, 10, 220, 176), true);
   c.run(s);
-  expectTarget(c.target, s, [](int x, int y) {
-    return colourAt(50 + y, 10 + int(sampleOf(175 - x, 200, 176)));
-  });
-  // Column 0 samples the part's row 199, its last; column 175 its row 0.
-  EXPECT_EQ(c.target.surface().getPixel(0, 0), colourAt(50, 10 + 199));
+  expectTarget(c.target, s, [](int x, int y) { return colourAt(50 + y, 10 + 175 - x); });
 
   s.rotateDirection = Turn::Left;
-  Commit d(400, 220, s, at(50, 10, 220, 200), true);
+  Commit d(400, 220, s, at(50, 10, 220, 176), true);
   d.run(s);
-  expectTarget(d.target, s, [](int x, int y) {
-    return colourAt(50 + 219 - y, 10 + int(sampleOf(x, 200, 176)));
-  });
+  expectTarget(d.target, s, [](int x, int y) { return colourAt(50 + 219 - y, 10 + x); });
 }
 
 TEST(CropCommit, PartsOfAFrameOutsideASmallPictureComeOutBlack) {
   JobSettings s;
-  // The turned frame, kept in the picture as far as it goes: at the top -50.
-  Commit c(300, 150, s, at(0, -50, 220, 200), true);
+  // The turned frame, kept in the picture as far as it goes: at the top -26.
+  Commit c(300, 150, s, at(0, -26, 220, 176), true);
   c.run(s);
-  // The part's rows 0..49 lie above the picture, and rows from 150 on below it.
+  // The part's rows 0..25 lie above the picture, and rows from 150 on below it.
   expectTarget(c.target, s, [](int x, int y) -> ColorRef {
-    const int row = int(sampleOf(x, 200, 176));
-    if (row < 50 || row >= 150) return 0;
-    return colourAt(219 - y, row - 50);
+    if (x < 26 || x >= 150) return 0;
+    return colourAt(219 - y, x - 26);
   });
 }
 

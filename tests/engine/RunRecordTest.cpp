@@ -1,9 +1,10 @@
 // What the run records of each file: the outcomes of the crop editor and of
-// the report, and the CSV against the report lines. The windows and the
+// the report, a stop, and the CSV against the report lines. The windows and the
 // command line test the totals and a run that an error stopped.
 #include <gtest/gtest.h>
 
 #include "engine/RunRecord.h"
+#include "engine/RunTotals.h"
 #include "tests/support/Batch.h"
 
 using batchfit::FileOutcome;
@@ -77,6 +78,45 @@ TEST(RunRecord, AnErrorStopsAtTheFileTakenUpOrElseAtTheNext) {
   record.fail("boom");
   EXPECT_EQ(record.stoppedAt(), 1);
   EXPECT_EQ(record.files().back().file, "");
+}
+
+// A stop ends the run at the photo the user is at, as an error would, but
+// without a box: the photos before it stay written, the report is not shown,
+// and the record holds the photos up to that one.
+TEST(RunRecord, StopInTheEditorOrDuringProgressEndsTheRunAtThatPhoto) {
+  Batch batch;
+  batch.settings.mode = batchfit::Mode::EditAll;
+  const std::string small = batch.addJpeg("small.jpg", 100, 100);
+  const std::string edited = batch.addJpeg("edited.jpg", 900, 300);
+  const std::string shown = batch.addJpeg("shown.jpg", 900, 300);
+  batch.addJpeg("after.jpg", 900, 300);
+  batch.frontEnd.script(EditorAnswer::confirm());
+  batch.frontEnd.script(EditorAnswer::stopIt());
+  batch.run();
+  EXPECT_EQ(batch.outputs(), (std::vector<std::string>{"edited.jpg"}));
+  EXPECT_TRUE(batch.frontEnd.messages.empty());
+  EXPECT_EQ(enginetest::callsStartingWith(batch.frontEnd, "edit").size(), 2u);
+  const std::string csv = batchfit::reportCsv(batch.record);
+  EXPECT_EQ(csv.substr(csv.find(edited)),
+            edited + ",edited,," + batch.output("edited.jpg") + "\r\n" + shown + ",stopped,,\r\n");
+  EXPECT_EQ(outcomes(batch.record).front(), FileOutcome::TooSmall);
+  EXPECT_TRUE(batch.record.stoppedByUser());
+  const std::string totals = batchfit::totalsText(batch.record);
+  EXPECT_EQ(totals.substr(totals.rfind(";")), "; stopped at picture 3 of 4");
+
+  // A close request on the main window while it shows the progress of a
+  // picture that needs no one: that picture is not written either.
+  Batch scaled;
+  scaled.settings.mode = batchfit::Mode::ResizeAll;
+  scaled.addJpeg("first.jpg", 300, 400);
+  const std::string second = scaled.addJpeg("second.jpg", 300, 400);
+  scaled.frontEnd.stopAtProgress(2);
+  scaled.run();
+  EXPECT_EQ(scaled.outputs(), (std::vector<std::string>{"first.jpg"}));
+  EXPECT_EQ(outcomes(scaled.record),
+            (std::vector<FileOutcome>{FileOutcome::Written, FileOutcome::Stopped}));
+  EXPECT_EQ(scaled.record.files().back().file, second);
+  EXPECT_EQ(scaled.record.stoppedAt(), 2);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "image/MemoryReuse.h"
 #include "image/PictureRole.h"
 #include "image/PixelSurface.h"
+#include "image/Reduction.h"
 #include "tests/support/Errors.h"
 #include "tests/support/Surfaces.h"
 #include "tests/support/TestPictures.h"
@@ -250,4 +251,23 @@ TEST(MemoryReuse, FreedDecoderSizedBlocksStayWithTheProgram) {
   std::free(block);
   EXPECT_GE(mallinfo2().arena, std::size_t(24u << 20)) << "handed back to the system";
 #endif
+}
+
+TEST(ReducedCopy, EachPixelIsTheRoundedMeanOfItsBlock) {
+  // 5 x 2 to 2 x 1: blocks of columns 0..1 and 2..4, both rows.
+  auto source = PixelSurface::create(5, 2);
+  const int reds[2][5] = {{10, 20, 0, 0, 255}, {30, 41, 0, 255, 255}};
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 5; ++x) source.setPixel(x, y, makeColor(reds[y][x], x, 7));
+  }
+  const PixelSurface reduced = reducedCopy(source, 2, 1);
+  ASSERT_EQ(reduced.width(), 2);
+  ASSERT_EQ(reduced.height(), 1);
+  EXPECT_EQ(reduced.getPixel(0, 0), makeColor(25, 1, 7));   // 101 / 4 = 25.25
+  EXPECT_EQ(reduced.getPixel(1, 0), makeColor(128, 3, 7));  // 765 / 6 = 127.5
+  // At the source's own size, the source itself.
+  const PixelSurface same = reducedCopy(source, 5, 2);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(same.getPixel(x, y), source.getPixel(x, y));
+  }
 }

@@ -25,6 +25,7 @@ std::uint64_t checksumOf(const batchfit::PixelSurface& picture) {
 void FakeFrontEnd::showProgress(const batchfit::Progress& progress) {
   calls.push_back("progress " + progress.text());
   labels.push_back(progress.text());
+  if (progress.place > 0 && progress.place == stopAtProgress_) stopAsked_ = true;
 }
 
 void FakeFrontEnd::repaintMain() {
@@ -54,6 +55,7 @@ batchfit::CropDecision FakeFrontEnd::editPicture(
   }
   const EditorAnswer answer = answers_.front();
   answers_.pop_front();
+  if (answer.stopRun) stopAsked_ = true;
   return answer.decision;
 }
 

@@ -16,8 +16,10 @@ namespace enginetest {
 // default target.
 struct EditorAnswer {
   batchfit::CropDecision decision;
+  bool stopRun = false;  // the user asks to stop the run instead
 
   static EditorAnswer skipIt() { return {}; }
+  static EditorAnswer stopIt() { return {{}, true}; }
   static EditorAnswer confirm(batchfit::SurfaceRect frame = {0, 0, 176, 220}, bool turned = false) {
     return {{false, {frame, turned}}};
   }
@@ -32,8 +34,11 @@ class FakeFrontEnd : public batchfit::FrontEnd {
   batchfit::CropDecision editPicture(
       const batchfit::PixelSurface& source, const batchfit::JobSettings& settings,
       const std::string& file, const std::optional<batchfit::FramedPart>& remembered) override;
+  bool stopAsked() override { return stopAsked_; }
 
   void script(EditorAnswer answer) { answers_.push_back(std::move(answer)); }
+  // The user asks to stop the run while the progress shows picture place.
+  void stopAtProgress(int place) { stopAtProgress_ = place; }
 
   // Every call as one line, e.g. "progress Picture 1 of 3", "edit 800x600".
   std::vector<std::string> calls;
@@ -48,6 +53,8 @@ class FakeFrontEnd : public batchfit::FrontEnd {
 
  private:
   std::deque<EditorAnswer> answers_;
+  int stopAtProgress_ = 0;
+  bool stopAsked_ = false;
 };
 
 // The recorded calls that start with prefix, in order.

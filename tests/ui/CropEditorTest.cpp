@@ -5,8 +5,10 @@
 // remembered frame placed at the show.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -23,6 +25,7 @@
 #include "tests/support/Surfaces.h"
 #include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
+#include "ui/StopQuestion.h"
 
 using namespace batchfit;
 using testpics::colourAt;
@@ -114,7 +117,9 @@ TEST_F(CropEditorTest, DragTheFrameAndTheHandleThenOkFillsTheTarget) {
       },
       f.bottomBar()->okButton());
   EXPECT_FALSE(skipped);
-  EXPECT_FALSE(f.isVisible());
+  // Up for the next photo, until none comes.
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 2000));
   // The framed part's corners, scaled (every pixel: the crop commit's tests).
   const PixelSurface& t = target.surface();
   EXPECT_EQ(t.getPixel(0, 0), colourAt(30, 40));
@@ -132,7 +137,7 @@ TEST_F(CropEditorTest, MovesWithoutAButtonReachTheFrame) {
         QTest::mouseMove(f.frameShape(), QPoint(150, 100));
         EXPECT_EQ(f.frameShape()->cursor().shape(), Qt::SizeAllCursor);
         EXPECT_EQ(f.frame().left(), -120);  // clamped, sticking out at the left and top
-        EXPECT_EQ(f.frame().top(), -50);
+        EXPECT_EQ(f.frame().top(), -26);
       },
       f.bottomBar()->skipButton());
 }
@@ -146,11 +151,11 @@ TEST_F(CropEditorTest, RotateThenOkTurnsClockwiseForRight) {
       [&] {
         QTest::mouseClick(f.bottomBar()->rotateFrameButton(), Qt::LeftButton);
         EXPECT_TRUE(f.frame().frameSwapped());
-        EXPECT_EQ(f.frameShape()->geometry(), QRect(0, 0, 220, 200));
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(0, 0, 220, 176));
       },
       f.bottomBar()->okButton());
   const PixelSurface& t = target.surface();
-  EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 199));
+  EXPECT_EQ(t.getPixel(0, 0), colourAt(0, 175));
   EXPECT_EQ(t.getPixel(175, 0), colourAt(0, 0));
   EXPECT_EQ(t.getPixel(175, 219), colourAt(219, 0));
 }
@@ -312,8 +317,13 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     EXPECT_EQ(f.zoom(), fit.in());
     QTest::qWait(50);  // the preview catches up with the last move
     EXPECT_TRUE(f.previewView()->isVisible());
-    f.resize(1280, f.height());  // room in the bar for the whole name
+    f.resize(1600, f.height());  // room in the bar for the whole name
     EXPECT_EQ(f.bottomBar()->photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
+    // A narrow bar cuts the name alone; the size stays whole.
+    f.resize(1420, f.height());
+    const QString cut = f.bottomBar()->photoLabel()->text();
+    EXPECT_TRUE(cut.startsWith("IM") && cut.contains(u'\u2026') && cut.endsWith("G  2400 x 1600"))
+        << cut.toStdString();
     QTest::mouseClick(f.bottomBar()->okButton(), Qt::LeftButton);
   });
   const PixelSurface photo = patterned(2400, 1600);
@@ -384,6 +394,78 @@ TEST_F(CropEditorTest, ArrowKeysMoveAndSizeTheFrame) {
         QTest::keyClick(window, Qt::Key_P);
         EXPECT_EQ(f.previewMode(), CropEditor::PreviewMode::Off);
         QTest::keyClick(window, Qt::Key_P);
+      },
+      f.bottomBar()->skipButton());
+}
+
+// "STOP" and a close request ask first; Return and Escape go on, and only
+// "Stop the Run" (Alt+S) ends the photo, with the editor gone.
+TEST_F(CropEditorTest, StopAndACloseRequestAskBeforeTheyEndThePhoto) {
+  CropEditor& f = *editor;
+  f.askToStop = [&] { return askToStopRun(&f); };
+  QTimer::singleShot(0, &f, [&] {
+    for (Qt::Key answer : {Qt::Key_Return, Qt::Key_Escape}) {
+      uitest::ModalAnswerer question([&](QWidget* box) { QTest::keyClick(box, answer); });
+      QTest::mouseClick(f.bottomBar()->stopButton(), Qt::LeftButton);
+      ASSERT_EQ(question.seen.size(), 1u);
+      EXPECT_EQ(question.seen[0].text, "Stop the run? The pictures written so far stay.");
+      EXPECT_TRUE(f.isVisible());
+    }
+    uitest::ModalAnswerer goOn([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(goOn.seen.size(), 1u);
+    EXPECT_TRUE(f.isVisible());
+    // The box comes up with "Go On" chosen; Alt+S chooses "Stop the Run".
+    uitest::ModalAnswerer stop([](QWidget* box) {
+      QAbstractButton* choice = static_cast<QMessageBox*>(box)->defaultButton();
+      EXPECT_EQ(choice->text(), "Go On");
+      for (QAbstractButton* button : box->findChildren<QAbstractButton*>()) {
+        if (button->shortcut() == QKeySequence(Qt::ALT | Qt::Key_S)) choice = button;
+      }
+      EXPECT_EQ(choice->text(), "&Stop the Run");
+      choice->click();
+    });
+    f.close();
+  });
+  f.editPicture(patterned(300, 400), settings);
+  EXPECT_FALSE(f.isVisible());
+}
+
+// At 100 % on a photo wider than the view: the frame moved to the right
+// edge, then turned, stays in view; F and L frame it in one key.
+TEST_F(CropEditorTest, TheViewFollowsTheFrameThroughItsCommands) {
+  CropEditor& f = *editor;
+  target.prepare(176, 220);
+  const auto inView = [&] {
+    const QRect view(f.scrollArea()->horizontalScrollBar()->value(),
+                     f.scrollArea()->verticalScrollBar()->value(),
+                     f.scrollArea()->viewport()->width(), f.scrollArea()->viewport()->height());
+    return view.contains(f.frameShape()->geometry());
+  };
+  edit(
+      patterned(2560, 1600),
+      [&] {
+        for (int i = 0; i < 300; ++i) {
+          QTest::keyClick(f.pictureView(), Qt::Key_Right, Qt::ShiftModifier);
+        }
+        EXPECT_EQ(f.frame().left(), 2560 - 176);
+        EXPECT_TRUE(inView());
+        QTest::mouseClick(f.bottomBar()->rotateFrameButton(), Qt::LeftButton);
+        EXPECT_EQ(f.frame().left(), 0);
+        EXPECT_TRUE(f.frame().frameSwapped());
+        EXPECT_TRUE(inView());
+        QTest::keyClick(f.pictureView(), Qt::Key_L);  // the run's first photo: nothing
+        EXPECT_EQ(f.frame().width(), 220);
+        QTest::keyClick(f.pictureView(), Qt::Key_F);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(280, 0, 1999, 1599));
+      },
+      f.bottomBar()->okButton());
+  edit(
+      patterned(1280, 800),
+      [&] {
+        QTest::keyClick(f.pictureView(), Qt::Key_L);
+        EXPECT_EQ(f.frameShape()->geometry(), QRect(140, 0, 999, 799));
+        EXPECT_TRUE(f.frame().frameSwapped());
       },
       f.bottomBar()->skipButton());
 }

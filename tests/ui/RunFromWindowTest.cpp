@@ -259,7 +259,11 @@ TEST_F(RunFromWindowTest, InputDuringARunIsDroppedNotQueued) {
     postClick(window.startButton());
     postKey(window.fileList(), Qt::Key_Delete);
     frontEnd.repaintMain();  // lets the window system through
+    // The close request asks whether to stop the run; Escape goes on.
+    uitest::ModalAnswerer question([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
     closed = window.close();
+    EXPECT_EQ(question.seen.size(), 1u);
+    EXPECT_FALSE(frontEnd.stopAsked());
     postClick(window.startButton());  // still queued when the run ends
     postClick(window.removeFilesButton());
   };
