@@ -3,10 +3,10 @@
 // with or without bit fields, 24 bits, RLE4 and RLE8, bottom-up or top-down.
 // The declared size and the check that the file holds its pixel data are
 // the bitmap header reading the size test has always used.
-#include <dlfcn.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include "image/Error.h"
+#include "image/OnDemand.h"
 #include "image/PhotoReader.h"
 #include "image/PictureFile.h"
 
@@ -33,20 +33,11 @@ struct Pixbuf {
   std::string missing;  // why gdk-pixbuf could not be loaded, if it could not
 };
 
-template <typename Function>
-bool take(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(::dlsym(library, name));
-  return function != nullptr;
-}
-
 Pixbuf load() {
   Pixbuf p;
   // Never unloaded: GLib's type system cannot be taken down again.
-  void* library = ::dlopen("libgdk_pixbuf-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-  if (!library) {
-    p.missing = ::dlerror();
-    return p;
-  }
+  void* library = openOnDemand("libgdk_pixbuf-2.0.so.0", p.missing);
+  if (!library) return p;
   const bool complete = take(library, "gdk_pixbuf_loader_new_with_type", p.newLoader) &&
                         take(library, "gdk_pixbuf_loader_write", p.write) &&
                         take(library, "gdk_pixbuf_loader_close", p.close) &&

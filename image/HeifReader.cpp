@@ -2,12 +2,12 @@
 // in), loaded when a first such photo is read: the primary image of a file
 // or collection, in 8-bit RGBA, with its own turn and mirroring (irot,
 // imir) applied only for a photo wanted upright, and its ICC profile (colr).
-#include <dlfcn.h>
 #include <libheif/heif.h>
 
 #include <memory>
 
 #include "image/Error.h"
+#include "image/OnDemand.h"
 #include "image/PhotoReader.h"
 
 namespace batchfit {
@@ -51,15 +51,10 @@ struct Heif {
 Heif load() {
   Heif h;
   // Never unloaded: its codecs register themselves once.
-  void* library = ::dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
-  if (!library) {
-    h.missing = ::dlerror();
-    return h;
-  }
+  void* library = openOnDemand("libheif.so.1", h.missing);
+  if (!library) return h;
   bool complete = true;
-#define BATCHFIT_TAKE(name)                                              \
-  h.name = reinterpret_cast<decltype(&::name)>(::dlsym(library, #name)); \
-  complete = complete && h.name != nullptr;
+#define BATCHFIT_TAKE(name) complete = take(library, #name, h.name) && complete;
   BATCHFIT_HEIF_FUNCTIONS(BATCHFIT_TAKE)
 #undef BATCHFIT_TAKE
   if (!complete) h.missing = "libheif.so.1 lacks a function the reader needs";

@@ -1,7 +1,8 @@
 #include "image/Trash.h"
 
-#include <dlfcn.h>
 #include <gio/gio.h>
+
+#include "image/OnDemand.h"
 
 namespace batchfit {
 
@@ -18,19 +19,11 @@ struct Gio {
   std::string missing;  // why gio could not be loaded, if it could not
 };
 
-template <typename Function>
-void take(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(::dlsym(library, name));
-}
-
 Gio load() {
   Gio gio;
   // Never unloaded: GLib's type system cannot be taken down again.
-  void* library = ::dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-  if (!library) {
-    gio.missing = ::dlerror();
-    return gio;
-  }
+  void* library = openOnDemand("libgio-2.0.so.0", gio.missing);
+  if (!library) return gio;
   take(library, "g_file_new_for_path", gio.fileForPath);
   take(library, "g_file_trash", gio.trash);
   take(library, "g_object_unref", gio.unref);
