@@ -42,6 +42,25 @@ class PhotoReader {
   virtual DecodedPhoto decode(const PhotoBytes& bytes, bool upright) const = 0;
 };
 
+// A reader over a decoder that opens the bytes and tells the header, the
+// embedded profile and the pixels, where the format's orientation is EXIF's
+// (PNG, TIFF).
+template <typename File>
+class ExifOrientedReader : public PhotoReader {
+ public:
+  PhotoHeader readHeader(const PhotoBytes& bytes, bool) const override {
+    return File(bytes).header();
+  }
+  DecodedPhoto decode(const PhotoBytes& bytes, bool) const override {
+    File file(bytes);
+    DecodedPhoto photo;
+    photo.orientation = file.header().orientation;
+    photo.iccProfile = file.iccProfile();
+    photo.surface = file.pixels();
+    return photo;
+  }
+};
+
 const PhotoReader& pngReader();
 const PhotoReader& bmpReader();
 const PhotoReader& tiffReader();

@@ -135,25 +135,10 @@ class PngDecoder {
   png_infop info_ = nullptr;
 };
 
-class PngReader : public PhotoReader {
- public:
-  PhotoHeader readHeader(const PhotoBytes& bytes, bool) const override {
-    return PngDecoder(bytes).header();
-  }
-  DecodedPhoto decode(const PhotoBytes& bytes, bool) const override {
-    PngDecoder decoder(bytes);
-    DecodedPhoto photo;
-    photo.orientation = decoder.header().orientation;
-    photo.iccProfile = decoder.iccProfile();
-    photo.surface = decoder.pixels();
-    return photo;
-  }
-};
-
 }  // namespace
 
 const PhotoReader& pngReader() {
-  static const PngReader reader;
+  static const ExifOrientedReader<PngDecoder> reader;
   return reader;
 }
 

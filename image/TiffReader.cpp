@@ -144,25 +144,10 @@ class TiffFile {
   TIFF* tiff_ = nullptr;
 };
 
-class TiffReader : public PhotoReader {
- public:
-  PhotoHeader readHeader(const PhotoBytes& bytes, bool) const override {
-    return TiffFile(bytes).header();
-  }
-  DecodedPhoto decode(const PhotoBytes& bytes, bool) const override {
-    TiffFile file(bytes);
-    DecodedPhoto photo;
-    photo.orientation = file.header().orientation;
-    photo.iccProfile = file.iccProfile();
-    photo.surface = file.pixels();
-    return photo;
-  }
-};
-
 }  // namespace
 
 const PhotoReader& tiffReader() {
-  static const TiffReader reader;
+  static const ExifOrientedReader<TiffFile> reader;
   return reader;
 }
 
