@@ -81,31 +81,25 @@ void samplePart(const JobSettings& settings, const PixelSurface& picture, const 
 
 }  // namespace
 
-Placement cutFramedPart(PixelSurface& picture, const FramedPart& part,
-                        const JobSettings& settings) {
-  // Deliberate: the cut comes before the factors, so a commit that fails on
-  // them leaves the picture cut; and a target size of 0 fails while a
-  // negative one passes.
-  const SurfaceRect& frame = part.frame;
-  picture.copyRect({0, 0, frame.width(), frame.height()}, frame);
-  return framePlacement(part, settings);
+void proveCommit(PixelSurface& picture, const FramedPart& part, const JobSettings& settings) {
+  try {
+    framePlacement(part, settings);
+  } catch (...) {
+    // Deliberate: a commit that fails leaves the picture cut, the framed
+    // part at its top-left corner; and a target size of 0 fails while a
+    // negative one passes.
+    const SurfaceRect& frame = part.frame;
+    picture.copyRect({0, 0, frame.width(), frame.height()}, frame);
+    throw;
+  }
 }
 
-void commitCrop(PixelSurface& picture, const FramedPart& part, const JobSettings& settings,
+void commitCrop(const PixelSurface& picture, const FramedPart& part, const JobSettings& settings,
                 PictureRole& target) {
-  // Smoothing reduces the part as framed, from the picture before the cut:
-  // the cut cannot hold the rows of a frame that sticks out of a low picture.
-  const PixelSurface uncut = settings.smoothScaling ? picture : PixelSurface();
-  const Placement placement = cutFramedPart(picture, part, settings);
+  const Placement placement = framePlacement(part, settings);
   // A target without positions is left as it was, and never made.
   if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return;
-  if (settings.smoothScaling) {
-    smoothResamplePart(uncut, part.frame, placement, target.surface());
-    return;
-  }
-  // Reads outside the picture (a frame larger than a small picture) come out black.
-  const SurfaceRect corner{0, 0, part.frame.width(), part.frame.height()};
-  sampleFramedPart(picture, corner, placement, target.surface());
+  samplePart(settings, picture, part.frame, placement, target.surface());
 }
 
 PixelSurface previewCrop(const PixelSurface& picture, const FramedPart& part,

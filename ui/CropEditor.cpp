@@ -465,13 +465,12 @@ void CropEditor::stopRun() {
 }
 
 void CropEditor::confirmCrop() {
-  // The editor makes the cut and the factors the run will make on its own
-  // picture, so that a target size of 0 fails here, with the editor still
-  // open. Deliberate: the outcome and the cut come first, so a failed commit
-  // leaves editorSkipped false and the picture cut.
+  // The editor makes the factors the run will make, so that a target size of
+  // 0 fails here, with the editor still open. Deliberate: the outcome comes
+  // first, so a failed commit leaves editorSkipped false and the picture cut.
   guarded([this] {
     editorSkipped_ = false;
-    cutFramedPart(picture_, frame_.part(), settings_);
+    proveCommit(picture_, frame_.part(), settings_);
     lastFrame_ = frame_.shareOf(pictureSize());
     endPhoto();
   });

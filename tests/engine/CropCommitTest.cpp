@@ -61,9 +61,16 @@ TEST(CropCommit, ResizedFrameIsCutToTheCornerAndScaled) {
   expectTarget(c.target, s, [](int x, int y) {
     return colourAt(30 + int(sampleOf(x, 300, 176)), 40 + int(sampleOf(y, 375, 220)));
   });
-  // The rest of the editor picture keeps its own pixels.
-  EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(30, 40));
-  EXPECT_EQ(c.picture.getPixel(699, 799), colourAt(699, 799));
+}
+
+TEST(CropCommit, LeavesThePictureAsItIsWithoutCopyingIt) {
+  JobSettings s;
+  Commit c(700, 800, s, at(30, 40, 300, 375));
+  const PixelSurface shared = c.picture;
+  c.run(s);
+  proveCommit(c.picture, c.part, s);
+  EXPECT_EQ(c.picture.row(0), shared.row(0));
+  EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(0, 0));
 }
 
 TEST(CropCommit, TurnedFrameTurnsClockwiseForRightAndCounterClockwiseForLeft) {
@@ -93,13 +100,15 @@ TEST(CropCommit, PartsOfAFrameOutsideASmallPictureComeOutBlack) {
   });
 }
 
-TEST(CropCommit, ZeroTargetSizeFailsAfterTheCutWithoutTouchingTheTarget) {
+TEST(CropCommit, ZeroTargetSizeFailsWithTheCutMadeAndTheTargetUntouched) {
   JobSettings s;
   s.targetWidth = 0;
   Commit c(300, 400, s, at(30, 40, 176, 220));
   c.target.prepare(4, 4);
   c.target.surface().setPixel(1, 1, 0x123456);
   EXPECT_EQ(messageOf([&] { c.run(s); }), "Floating point division by zero");
+  EXPECT_EQ(messageOf([&] { proveCommit(c.picture, c.part, s); }),
+            "Floating point division by zero");
   EXPECT_EQ(c.picture.getPixel(0, 0), colourAt(30, 40));
   EXPECT_EQ(c.target.surface().getPixel(1, 1), 0x123456u);
   EXPECT_EQ(c.target.surface().getPixel(0, 0), White);
