@@ -42,6 +42,7 @@ DecodeAhead::DecodeAhead(const JobSettings& settings, const ListedPhotos& listed
     : settings_(settings),
       scale_(std::move(scale)),
       show_(std::move(show)),
+      firstAlone_(show_ && settings.mode == Mode::EditAll),
       slots_(settings.files.size()) {
   if (settings.jobs <= 1) return;
   mustFollow_ = outputsLandingOnInputs(settings, listed);
@@ -83,6 +84,7 @@ std::optional<std::size_t> DecodeAhead::claimNext(std::unique_lock<std::mutex>& 
     }
     if (stopping_ || nextToClaim_ >= slots_.size()) return true;
     const auto& after = mustFollow_[nextToClaim_];
+    if (firstAlone_ && !firstDelivered_ && filesAhead_ > 0) return false;
     return picturesHeld_ < limit_ && filesAhead_ < 2 * limit_ && (!after || *after < finishedUpTo_);
   });
   if (stopping_ || nextToClaim_ >= slots_.size()) return std::nullopt;
@@ -117,15 +119,18 @@ std::optional<Prepared> DecodeAhead::prepare(std::size_t index) const {
     prepared.jpeg.loadFile(name);
     if (prepared.jpeg.bytes().empty()) return std::nullopt;
     prepared.scaled = decodeOrScale(prepared.jpeg, settings_, scale_, picture);
+    if (prepared.scaled) return prepared;
     // A photo that may need its remembered frame is known by its digest,
     // made here rather than by the run while the user waits for the editor.
-    if (!prepared.scaled && settings_.rememberFrames != FrameMemory::Off) {
+    if (settings_.rememberFrames != FrameMemory::Off) {
       prepared.digest = photoDigest(prepared.jpeg.bytes());
     }
-    // A photo the run turns upright first is shown as the editor makes it.
-    if (show_ && !prepared.scaled && appliedOrientation(settings_, prepared.jpeg) == 1) {
-      prepared.shown = show_(picture.surface());
-    }
+    // Turned and converted here too, for the run to take as it stands; the
+    // pixels as stored are let go, so the photo is held once.
+    finishPicture(settings_, prepared.jpeg, picture);
+    prepared.jpeg.dropPixels();
+    if (show_) prepared.shown = show_(picture.surface());
+    prepared.picture = picture.surface();
     return prepared;
   } catch (...) {
     return std::nullopt;
@@ -136,10 +141,11 @@ void DecodeAhead::deliver(std::size_t index, std::optional<Prepared> prepared) {
   Slot& slot = slots_[index];
   // The run may have passed this file already (it changed under us): drop it.
   if (index < finishedUpTo_) prepared.reset();
-  if (!prepared || !prepared->jpeg.heldSurface()) letGo(slot);
+  if (!prepared || !prepared->picture) letGo(slot);
   if (!prepared) --filesAhead_;
   slot.state = prepared ? State::Ready : State::Nothing;
   slot.prepared = std::move(prepared);
+  firstDelivered_ = true;
 }
 
 std::optional<Prepared> DecodeAhead::take(std::size_t index) {
@@ -153,7 +159,7 @@ std::optional<Prepared> DecodeAhead::take(std::size_t index) {
   if (slot.state == State::Ready) --filesAhead_;
   // From here the run holds this file's picture, decoded ahead or read
   // itself, until it is finished with it; a picture scaled ahead it never sees.
-  if (!slot.prepared || slot.prepared->jpeg.heldSurface()) hold(slot);
+  if (!slot.prepared || slot.prepared->picture) hold(slot);
   slot.state = State::Taken;
   std::optional<Prepared> prepared = std::exchange(slot.prepared, std::nullopt);
   lock.unlock();

@@ -30,14 +30,16 @@ using ScaleWhileDecoding =
 
 // What a worker made of one file.
 struct Prepared {
-  // As loadFile would leave the run's object, and decodeTo too unless the
-  // picture was scaled: then it was never held whole.
+  // As loadFile would leave the run's object, without pixels.
   JpegObject jpeg;
   std::optional<PixelSurface> scaled;
+  // Of a picture decoded whole, as the run's steps see it (finishPicture);
+  // none for a picture scaled, which was never held whole.
+  std::optional<PixelSurface> picture;
   // The digest of the bytes (photoDigest) of a picture decoded whole while
   // remembered frames are in use; empty otherwise.
   std::string digest;
-  // Of a picture decoded whole, standing as stored, where show made it.
+  // Of a picture decoded whole, where show made it.
   std::optional<PixelSurface> shown;
 };
 
@@ -82,6 +84,11 @@ class DecodeAhead {
   const JobSettings& settings_;
   const ScaleWhileDecoding scale_;
   const PrepareShow show_;
+  // In a run that shows every photo in the crop editor, the user waits on
+  // screen for the first, and decodes side by side each take longer: the
+  // first is decoded alone, and the rest while the user frames it.
+  const bool firstAlone_;
+  bool firstDelivered_ = false;
   // For each file, the last earlier file whose output may replace this one
   // (it must not be read before that one is finished), or none.
   std::vector<std::optional<std::size_t>> mustFollow_;

@@ -66,6 +66,13 @@ std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& s
   return scaled;
 }
 
+void finishPicture(const JobSettings& settings, const JpegObject& jpeg, PictureRole& picture) {
+  if (settings.toSrgb) convertToSrgb(picture.surface(), jpegIccProfile(jpeg.bytes()));
+  if (const int orientation = appliedOrientation(settings, jpeg); orientation != 1) {
+    picture.setSurface(uprightSurface(picture.surface(), orientation));
+  }
+}
+
 bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
                 const std::function<void()>& passed) {
   const std::string& name = run.settings.files[index];
@@ -97,15 +104,11 @@ bool loadSource(std::size_t index, DecodeAhead& ahead, ModeRun& run,
   } else if (prepared->scaled) {
     run.scaled = std::move(prepared->scaled);
   } else {
-    run.runJpeg.decodeTo(PI);
+    PI.setSurface(*prepared->picture);
+    return true;
   }
   // A picture scaled as it decoded is never held whole: nothing reads it.
-  if (run.scaled) return true;
-  // Every step from here on sees the photo in sRGB, and upright.
-  if (run.settings.toSrgb) convertToSrgb(PI.surface(), jpegIccProfile(run.runJpeg.bytes()));
-  if (const int orientation = appliedOrientation(run.settings, run.runJpeg); orientation != 1) {
-    PI.setSurface(uprightSurface(PI.surface(), orientation));
-  }
+  if (!run.scaled) finishPicture(run.settings, run.runJpeg, PI);
   return true;
 }
 

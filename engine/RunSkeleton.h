@@ -74,6 +74,10 @@ int appliedOrientation(const JobSettings& settings, const JpegObject& jpeg);
 std::optional<PixelSurface> decodeOrScale(JpegObject& jpeg, const JobSettings& settings,
                                           const ScaleWhileDecoding& scale, PictureRole& picture);
 
+// A picture decoded whole, made as every later step sees it: in sRGB where
+// the settings convert, and upright where they honour the orientation.
+void finishPicture(const JobSettings& settings, const JpegObject& jpeg, PictureRole& picture);
+
 // The source step of file `index`: the size test, then, for a picture large
 // enough, `passed` (which shows the progress), the reading of the file as a
 // JPEG stream and decodeOrScale (a picture decoded whole turned upright where

@@ -15,6 +15,7 @@
 #include "tests/support/Batch.h"
 #include "tests/support/CraftedFiles.h"
 #include "tests/support/Errors.h"
+#include "tests/support/PhotoFiles.h"
 
 namespace {
 
@@ -41,6 +42,8 @@ struct Variant {
   batchfit::Turn rotateDirection = batchfit::Turn::Left;
   batchfit::MismatchAction mismatchAction = batchfit::MismatchAction::Edit;
   batchfit::SaveFormat saveFormat = batchfit::SaveFormat::Jpeg;
+  // With "Camera Orientation" and "Convert to sRGB", and a photo that both turn.
+  bool finished = false;
 };
 
 std::vector<batchfit::ColorRef> pixelsOf(batchfit::PictureRole& role) {
@@ -78,6 +81,12 @@ Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodin
   b.settings.mismatchAction = variant.mismatchAction;
   b.settings.saveFormat = variant.saveFormat;
   b.settings.antiAlias = true;
+  b.settings.exifOrientation = b.settings.toSrgb = variant.finished;
+  if (variant.finished) {
+    b.addFile("turned.jpg", photofiles::withJpegIccProfile(
+                                crafted::withExifOrientation(testpics::makeJpeg(300, 400), 6),
+                                photofiles::swappedRedGreenProfile()));
+  }
   b.addJpeg("small.jpg", 100, 100);
   b.addJpeg("portrait.jpg", 300, 400);
   b.addJpeg("landscape.jpg", 400, 300, JpegKind::Progressive);
@@ -94,7 +103,7 @@ Observed runMixed(int jobs, const Variant& variant, bool withError, bool decodin
   b.frontEnd.script(EditorAnswer::confirm());
   b.frontEnd.script(EditorAnswer::skipIt());
   // Edit-all shows every picture that passes.
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < 10; ++i) {
     b.frontEnd.script(i % 2 ? EditorAnswer::skipIt() : EditorAnswer::confirm({5, 7, 181, 227}));
   }
 
@@ -149,9 +158,12 @@ TEST(DecodeAhead, EveryModeAndTurnGivesTheWholeDecodeRun) {
       {.mode = Keen, .autoRotate = false, .mismatchAction = Skip},
       {.mode = Keen, .rotateDirection = Turn::Right, .mismatchAction = Skip},
       {.mode = batchfit::Mode::EditAll},
+      {.mode = batchfit::Mode::EditAll, .finished = true},
+      {.mode = Keen, .finished = true},
   };
   for (const Variant& variant : variants) {
-    SCOPED_TRACE("mode " + std::to_string(int(variant.mode)) + ", turn " +
+    SCOPED_TRACE("mode " + std::to_string(int(variant.mode)) +
+                 (variant.finished ? ", EXIF, sRGB" : "") + ", turn " +
                  (!variant.autoRotate                      ? "off"
                   : variant.rotateDirection == Turn::Right ? "Right"
                                                            : "Left"));
