@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -26,6 +27,9 @@ constexpr int Gap = 16;
 constexpr int RightMargin = 8;
 constexpr int ZoomButtonSpacing = 2;
 constexpr int StopButtonHeight = 25;
+// The room the photo's name keeps before the bar folds its last buttons
+// away: a camera's name, whole.
+constexpr const char* NameRoom = "IMG_0000.JPG";
 }  // namespace place
 
 QPushButton* makeButton(const char* caption, const QRect& at, QWidget* parent, const char* tip) {
@@ -108,16 +112,46 @@ void CropEditorBar::buildZoomControl() {
                            "End the run here, after asking; the pictures written so far stay");
   stopButton_->setFixedSize(stopButton_->fontMetrics().horizontalAdvance("STOP") + 16,
                             place::StopButtonHeight);
-  // "STOP" first: a bar too narrow for them all cuts the zoom's end, which
+  // "More" holds the buttons a narrow bar folds away, last ones first; its
+  // menu does what they do.
+  moreButton_ = makeToolButton("\u00bb", "More commands", zoomControl_);
+  moreButton_->setPopupMode(QToolButton::InstantPopup);
+  auto* more = new QMenu(moreButton_);
+  moreButton_->setMenu(more);
+  connect(more, &QMenu::aboutToShow, this, [this, more] { fillMoreMenu(*more); });
+  // "STOP" first: a bar too narrow for them all folds the zoom's end, which
   // the keys also reach, never the way out.
   row->addWidget(stopButton_);
   row->addSpacing(place::RightMargin);
-  for (QWidget* w : std::initializer_list<QWidget*>{largestButton_, likeLastButton_, previewButton_,
-                                                    zoomOutButton_, zoomLabel_, zoomInButton_,
-                                                    fitButton_, naturalButton_}) {
-    row->addWidget(w);
+  folding_ = {largestButton_, likeLastButton_, previewButton_, zoomOutButton_,
+              zoomLabel_,     zoomInButton_,   fitButton_,     naturalButton_};
+  for (QWidget* w : folding_) row->addWidget(w);
+  row->addWidget(moreButton_);
+  moreButton_->hide();
+}
+
+// Shows as many of the folding buttons, from the first, as fit in width, and
+// "More" when any are left out.
+void CropEditorBar::foldTo(int width) {
+  for (QWidget* w : folding_) w->show();
+  moreButton_->hide();
+  const auto fits = [this, width] {
+    zoomControl_->layout()->invalidate();
+    return zoomControl_->sizeHint().width() <= width;
+  };
+  for (auto last = folding_.rbegin(); last != folding_.rend() && !fits(); ++last) {
+    (*last)->hide();
+    moreButton_->show();
   }
-  zoomControl_->adjustSize();
+}
+
+void CropEditorBar::fillMoreMenu(QMenu& menu) {
+  menu.clear();
+  for (QWidget* w : folding_) {
+    auto* button = qobject_cast<QToolButton*>(w);
+    if (!button || !button->isHidden()) continue;
+    connect(menu.addAction(button->toolTip()), &QAction::triggered, button, &QToolButton::click);
+  }
 }
 
 void CropEditorBar::setPhoto(const QString& name, const QString& size, const QString& path) {
@@ -131,6 +165,8 @@ void CropEditorBar::placeEnd() {
   const QFontMetrics metrics = photoLabel_->fontMetrics();
   const QString separator = photoName_.isEmpty() ? QString() : QStringLiteral("  ");
   const int least = metrics.horizontalAdvance(separator + photoSize_);
+  const int nameRoom = photoName_.isEmpty() ? 0 : metrics.horizontalAdvance(place::NameRoom);
+  foldTo(width() - place::RightMargin - (after + nameRoom + least + place::Gap));
   const QSize size = zoomControl_->sizeHint();
   const int left =
       std::max(width() - size.width() - place::RightMargin, after + least + place::Gap);

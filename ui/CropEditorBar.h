@@ -5,8 +5,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
@@ -21,7 +23,8 @@ class CropEditorBar : public QWidget {
   void setPhoto(const QString& name, const QString& size, const QString& path);
   // Puts the buttons at the bar's right end, never over what comes before
   // them; the photo's name and size take the room between. The size always
-  // shows whole: a narrow bar cuts the name alone.
+  // shows whole: a narrow bar cuts the name, and where even a short name
+  // would have no room, folds the last buttons into "More".
   void placeEnd();
   void setZoomPercent(int percent);
 
@@ -38,10 +41,13 @@ class CropEditorBar : public QWidget {
   QToolButton* naturalButton() const { return naturalButton_; }
   QToolButton* largestButton() const { return largestButton_; }
   QToolButton* likeLastButton() const { return likeLastButton_; }
+  QToolButton* moreButton() const { return moreButton_; }
   QPushButton* stopButton() const { return stopButton_; }
 
  private:
   void buildZoomControl();
+  void foldTo(int width);
+  void fillMoreMenu(QMenu& menu);
 
   QPushButton* rotateFrameButton_;  // "Hor/Ver Rotate"
   QPushButton* skipButton_;         // "SKIP"
@@ -60,7 +66,9 @@ class CropEditorBar : public QWidget {
   QToolButton* naturalButton_;
   QToolButton* largestButton_;
   QToolButton* likeLastButton_;
-  QPushButton* stopButton_;  // "STOP"
+  QPushButton* stopButton_;        // "STOP"
+  QToolButton* moreButton_;        // the menu of the buttons folded away
+  std::vector<QWidget*> folding_;  // in their order along the bar
 };
 
 }  // namespace batchfit

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,7 +17,9 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWindow>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -25,6 +28,7 @@
 #include "tests/support/Surfaces.h"
 #include "tests/support/UiTesting.h"
 #include "ui/CropEditor.h"
+#include "ui/CropEditorBar.h"
 #include "ui/StopQuestion.h"
 
 using namespace batchfit;
@@ -319,8 +323,27 @@ TEST_F(CropEditorTest, ALargePhotoOpensWholeAndThePreviewIsTheResult) {
     EXPECT_TRUE(f.previewView()->isVisible());
     f.resize(1600, f.height());  // room in the bar for the whole name
     EXPECT_EQ(f.bottomBar()->photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
-    // A narrow bar cuts the name alone; the size stays whole.
-    f.resize(1420, f.height());
+    // At 1280 the name keeps its room and the last buttons fold into "More",
+    // whose menu does what they do; the bar holds all it shows.
+    CropEditorBar& bar = *f.bottomBar();
+    f.resize(1280, f.height());
+    EXPECT_EQ(bar.photoLabel()->text(), "IMG_2041.JPG  2400 x 1600");
+    EXPECT_TRUE(bar.fitButton()->isHidden());
+    EXPECT_LE(bar.moreButton()->geometry().right() + bar.moreButton()->parentWidget()->x(),
+              bar.width());
+    QTest::keyClick(f.windowHandle(), Qt::Key_1, Qt::ControlModifier);
+    QMenu& more = *bar.moreButton()->menu();
+    emit more.aboutToShow();
+    const QList<QAction*> folded = more.actions();
+    const auto fitEntry = std::find_if(folded.begin(), folded.end(), [&](QAction* a) {
+      return a->text() == bar.fitButton()->toolTip();
+    });
+    ASSERT_NE(fitEntry, folded.end());
+    (*fitEntry)->trigger();
+    const QSize narrower = f.scrollArea()->maximumViewportSize();
+    EXPECT_EQ(f.zoom(), Zoom::toFit({2400, 1600}, {narrower.width(), narrower.height()}));
+    // Narrower still, the name is cut; the size stays whole.
+    f.resize(1040, f.height());
     const QString cut = f.bottomBar()->photoLabel()->text();
     EXPECT_TRUE(cut.startsWith("IM") && cut.contains(u'\u2026') && cut.endsWith("G  2400 x 1600"))
         << cut.toStdString();
