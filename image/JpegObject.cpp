@@ -9,6 +9,7 @@
 #include "image/ExifOrientation.h"
 #include "image/FileIo.h"
 #include "image/JpegGuard.h"
+#include "image/MemoryReuse.h"
 // After jpeglib.h, which JpegGuard.h includes.
 #include <jerror.h>
 
@@ -236,6 +237,9 @@ PixelSurface JpegObject::decode() {
   jpeg_decompress_struct& info = decompressor.info();
   PixelSurface surface = PixelSurface::createForOverwrite(
       std::int32_t(info.image_width), std::int32_t(info.image_height), std::move(spare_));
+  const PagesFaultedAhead faulting(
+      surface.mutableRow(0),
+      std::size_t(surface.width()) * std::size_t(surface.height()) * sizeof(ColorRef));
   decompressor.check(bf_start_decompress(&info));
   decompressor.check(
       readRows(&info, surface.mutableRow(0), std::size_t(surface.width()), info.output_height));

@@ -1,5 +1,11 @@
 #include "image/MemoryReuse.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <system_error>
+
 #include "image/PixelSurface.h"
 
 #if __has_include(<malloc.h>)
@@ -21,6 +27,24 @@ void giveBackKeptMemory() {
 #if defined(M_TRIM_THRESHOLD)
   // Every arena, the workers' too; keepFreedBuffersForReuse keeps them otherwise.
   malloc_trim(0);
+#endif
+}
+
+PagesFaultedAhead::PagesFaultedAhead([[maybe_unused]] void* memory,
+                                     [[maybe_unused]] std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  constexpr std::size_t Worthwhile = 16 << 20;
+  if (bytes < Worthwhile) return;
+  const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+  const auto start = (std::uintptr_t(memory) + page - 1) / page * page;
+  const auto end = (std::uintptr_t(memory) + bytes) / page * page;
+  try {
+    thread_ = std::jthread([start, end] {
+      madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+    });
+  } catch (const std::system_error&) {
+    // No thread to spare: the decoder faults the pages in itself.
+  }
 #endif
 }
 

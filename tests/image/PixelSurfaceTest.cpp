@@ -253,6 +253,24 @@ TEST(MemoryReuse, FreedDecoderSizedBlocksStayWithTheProgram) {
 #endif
 }
 
+// The pages are faulted in beside a writer: what was there before, and what
+// the writer writes meanwhile, both stay.
+TEST(MemoryReuse, PagesFaultedAheadLeaveWhatThePagesHold) {
+  const std::size_t bytes = 32u << 20;
+  auto* memory = static_cast<std::uint8_t*>(std::malloc(bytes));
+  ASSERT_NE(memory, nullptr);
+  const auto pattern = [](std::size_t i) { return std::uint8_t(i * 7 + i / 4096); };
+  for (std::size_t i = 0; i < bytes / 2; ++i) memory[i] = pattern(i);
+  {
+    const PagesFaultedAhead faulting(memory, bytes);
+    for (std::size_t i = bytes / 2; i < bytes; ++i) memory[i] = pattern(i);
+  }
+  std::size_t changed = 0;
+  for (std::size_t i = 0; i < bytes; ++i) changed += memory[i] != pattern(i);
+  EXPECT_EQ(changed, 0u);
+  std::free(memory);
+}
+
 TEST(ReducedCopy, EachPixelIsTheRoundedMeanOfItsBlock) {
   // 5 x 2 to 2 x 1: blocks of columns 0..1 and 2..4, both rows.
   auto source = PixelSurface::create(5, 2);
