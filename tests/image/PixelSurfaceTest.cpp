@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -269,6 +270,19 @@ TEST(MemoryReuse, PagesFaultedAheadLeaveWhatThePagesHold) {
   for (std::size_t i = 0; i < bytes; ++i) changed += memory[i] != pattern(i);
   EXPECT_EQ(changed, 0u);
   std::free(memory);
+}
+
+// A photo large enough for its lower half to be reduced beside the upper:
+// every row of blocks lands in its own place.
+TEST(ReducedCopy, ALargePhotosHalvesEachLandInPlace) {
+  auto source = PixelSurface::createForOverwrite(2048, 2048, PixelSurface());
+  const auto colourOfBand = [](int band) { return makeColor(band, 255 - band, band / 2); };
+  for (int y = 0; y < 2048; ++y) std::fill_n(source.mutableRow(y), 2048, colourOfBand(y / 8));
+  const PixelSurface reduced = reducedCopy(source, 256, 256);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x)
+      ASSERT_EQ(reduced.getPixel(x, y), colourOfBand(y)) << x << "," << y;
+  }
 }
 
 TEST(ReducedCopy, EachPixelIsTheRoundedMeanOfItsBlock) {
