@@ -47,8 +47,7 @@ void cutRow(const PixelSurface& picture, const SurfaceRect& part, std::int32_t y
 
 // The commit's sampling: picture into target as placed, as it reads once
 // part has been cut to its top-left corner, without making the cut: only the
-// rows the sampling reads are put together. Part (0, 0, w, h) of a picture
-// already cut reads the picture as it is.
+// rows the sampling reads are put together.
 void sampleFramedPart(const PixelSurface& picture, const SurfaceRect& part,
                       const Placement& placement, PixelSurface& target) {
   RowSampler sampler(target, picture.width(), picture.height(), placement);
@@ -65,17 +64,6 @@ void sampleFramedPart(const PixelSurface& picture, const SurfaceRect& part,
     } else {
       sampler.takeRow(at, picture.row(at));
     }
-  }
-}
-
-// The run's sampling of the part or, with smoothScaling, its smooth
-// reduction from the full-size picture.
-void samplePart(const JobSettings& settings, const PixelSurface& picture, const SurfaceRect& part,
-                const Placement& placement, PixelSurface& target) {
-  if (settings.smoothScaling) {
-    smoothResamplePart(picture, part, placement, target);
-  } else {
-    sampleFramedPart(picture, part, placement, target);
   }
 }
 
@@ -99,14 +87,19 @@ void commitCrop(const PixelSurface& picture, const FramedPart& part, const JobSe
   const Placement placement = framePlacement(part, settings);
   // A target without positions is left as it was, and never made.
   if (settings.targetWidth <= 0 || settings.targetHeight <= 0) return;
-  samplePart(settings, picture, part.frame, placement, target.surface());
+  // Smoothing reduces the framed part from the full-size picture.
+  if (settings.smoothScaling) {
+    smoothResamplePart(picture, part.frame, placement, target.surface());
+  } else {
+    sampleFramedPart(picture, part.frame, placement, target.surface());
+  }
 }
 
 PixelSurface previewCrop(const PixelSurface& picture, const FramedPart& part,
                          const JobSettings& settings) {
   PictureRole target;
   target.prepare(settings.targetWidth, settings.targetHeight);
-  samplePart(settings, picture, part.frame, framePlacement(part, settings), target.surface());
+  commitCrop(picture, part, settings, target);
   // The run softens what the editor made before it writes it.
   antiAliasPass(settings.antiAlias, target);
   return target.surface();
