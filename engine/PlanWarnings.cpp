@@ -19,7 +19,7 @@ bool outputFolderExists(const std::string& folder) {
 
 bool wouldBeWritten(PlannedOutcome outcome) {
   return outcome == PlannedOutcome::Straight || outcome == PlannedOutcome::Turned ||
-         outcome == PlannedOutcome::Editor;
+         outcome == PlannedOutcome::Editor || outcome == PlannedOutcome::Remembered;
 }
 
 // The output of the photo would be the photo itself, under whatever name.

@@ -40,6 +40,13 @@ TEST(PlanWarnings, CountsThePhotosTheirOwnResultsWouldReplace) {
   EXPECT_EQ(planWarnings(batch.settings, planOf(batch.settings)),
             std::vector<std::string>{
                 "1 listed photo would be replaced by its own result (moved to the trash first)"});
+  // A photo committed with its remembered frame is written too; one without
+  // a frame to commit is not.
+  std::vector<batchfit::PlannedPhoto> remembered = planOf(batch.settings);
+  remembered[0].outcome = batchfit::PlannedOutcome::Remembered;
+  EXPECT_EQ(planWarnings(batch.settings, remembered).size(), 1u);
+  remembered[0].outcome = batchfit::PlannedOutcome::NoFrame;
+  EXPECT_TRUE(planWarnings(batch.settings, remembered).empty());
   // Under another spelling of its folder the photo is the same file.
   batch.settings.files.push_back(batch.dir.file("in/../in/b.jpg"));
   testpics::writeFile(batch.settings.files.back(), testpics::makeJpeg(300, 400));
