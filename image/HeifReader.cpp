@@ -70,7 +70,7 @@ const Heif& api() {
 void check(const heif_error& error) {
   if (error.code == heif_error_Ok) return;
   if (error.subcode == heif_suberror_End_of_data) throw Error("Stream read error");
-  if (error.code == heif_error_Memory_allocation_error) throw Error("Out of system resources");
+  if (error.code == heif_error_Memory_allocation_error) throw outOfResources();
   invalidPhoto("HEIF", error.message ? error.message : "unknown error");
 }
 
@@ -81,7 +81,7 @@ class HeifFile {
     static const heif_error initialised = api().heif_init(nullptr);
     check(initialised);
     context_.reset(api().heif_context_alloc());
-    if (!context_) throw Error("Out of system resources");
+    if (!context_) throw outOfResources();
     api().heif_context_set_maximum_image_size_limit(context_.get(), int(MaxPhotoSide));
     check(api().heif_context_read_from_memory_without_copy(context_.get(), bytes.data(),
                                                            bytes.size(), nullptr));

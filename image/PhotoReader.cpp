@@ -8,7 +8,7 @@ namespace batchfit {
 
 void checkPhotoSize(std::uint64_t width, std::uint64_t height, std::uint64_t workingBytes) {
   constexpr std::uint64_t Largest = std::numeric_limits<std::int32_t>::max();
-  if (width > Largest || height > Largest) throw Error("Out of system resources");
+  if (width > Largest || height > Largest) throw outOfResources();
   checkSurfaceSize(std::int32_t(width), std::int32_t(height), workingBytes);
 }
 

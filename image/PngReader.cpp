@@ -67,11 +67,11 @@ class PngDecoder {
  public:
   explicit PngDecoder(const PhotoBytes& bytes) : source_{bytes} {
     png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source_, keepError, ignoreWarning);
-    if (!png_) throw Error("Out of system resources");
+    if (!png_) throw outOfResources();
     info_ = png_create_info_struct(png_);
     if (!info_) {
       png_destroy_read_struct(&png_, nullptr, nullptr);
-      throw Error("Out of system resources");
+      throw outOfResources();
     }
     png_set_read_fn(png_, &source_, readFromBytes);
     png_set_user_limits(png_, MaxPhotoSide, MaxPhotoSide);

@@ -103,7 +103,7 @@ class TiffFile {
     TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
-    if (width > MaxPhotoSide || height > MaxPhotoSide) throw Error("Out of system resources");
+    if (width > MaxPhotoSide || height > MaxPhotoSide) throw outOfResources();
     return PhotoHeader{std::int32_t(width), std::int32_t(height),
                        orientation >= 1 && orientation <= 8 ? int(orientation) : 1};
   }

@@ -17,7 +17,7 @@ namespace {
     case VP8_STATUS_NOT_ENOUGH_DATA:
       throw Error("Stream read error");
     case VP8_STATUS_OUT_OF_MEMORY:
-      throw Error("Out of system resources");
+      throw outOfResources();
     case VP8_STATUS_UNSUPPORTED_FEATURE:
       invalidPhoto("WebP", "unsupported feature");
     case VP8_STATUS_INVALID_PARAM:
