@@ -283,35 +283,31 @@ bool passesOverExactly(const jpeg_decompress_struct& info) {
 }  // namespace
 
 void JpegObject::scanRows(const RowSink& take, const std::vector<std::int32_t>* needed) const {
+  scan(take, needed, 1, 0);
+}
+
+void JpegObject::scanScaledRows(const RowSink& take, int denominator,
+                                std::uint64_t workingBytes) const {
+  scan(take, nullptr, denominator, workingBytes);
+}
+
+void JpegObject::scan(const RowSink& take, const std::vector<std::int32_t>* needed, int denominator,
+                      std::uint64_t workingBytes) const {
   Decompressor decompressor;
-  const RowReader readRows = readyToDecode(decompressor, bytes_);
+  const RowReader readRows = readyToDecode(decompressor, bytes_, denominator, workingBytes);
   jpeg_decompress_struct& info = decompressor.info();
   decompressor.check(bf_start_decompress(&info));
   // A gray picture's dithering carries each row's error into the next one,
   // so every row of it is decoded; so is every row of a sampling that
   // libjpeg cannot pass over exactly.
   if (info.quantize_colors || !passesOverExactly(info)) needed = nullptr;
-  std::vector<ColorRef> row(info.output_width);
+  std::vector<ColorRef> row(
+      std::max<std::size_t>(info.output_width, scaledJpegSize(info.image_width, denominator)));
   auto next = needed ? needed->begin() : std::vector<std::int32_t>::const_iterator();
   for (JDIMENSION y = 0; y < info.output_height; ++y) {
     const JDIMENSION wanted = nextRowToRead(y, info.output_height, needed, next);
     if (wanted > y) decompressor.check(bf_skip_rows(&info, wanted - y));
     y = wanted;
-    decompressor.check(readRows(&info, row.data(), 0, y + 1));
-    take(std::int32_t(y), row.data());
-  }
-  decompressor.check(bf_finish_decompress(&info));
-}
-
-void JpegObject::scanScaledRows(const RowSink& take, int denominator,
-                                std::uint64_t workingBytes) const {
-  Decompressor decompressor;
-  const RowReader readRows = readyToDecode(decompressor, bytes_, denominator, workingBytes);
-  jpeg_decompress_struct& info = decompressor.info();
-  decompressor.check(bf_start_decompress(&info));
-  std::vector<ColorRef> row(
-      std::max<std::size_t>(info.output_width, scaledJpegSize(info.image_width, denominator)));
-  for (JDIMENSION y = 0; y < info.output_height; ++y) {
     decompressor.check(readRows(&info, row.data(), 0, y + 1));
     take(std::int32_t(y), row.data());
   }

@@ -100,6 +100,9 @@ class JpegObject {
   PixelSurface decode();
   // Lets go of the held surface, keeping its buffer for the next decode.
   void retireHeld();
+  // scanRows and scanScaledRows: the rows needed (or every row) at 1 / denominator.
+  void scan(const RowSink& take, const std::vector<std::int32_t>* needed, int denominator,
+            std::uint64_t workingBytes) const;
 
   std::vector<std::uint8_t> bytes_;
   bool hasBytes_ = false;  // "none" differs from an empty buffer
